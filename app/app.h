@@ -1,0 +1,27 @@
+// The main loop's own state: the game-state switch, quitting, frame pacing and
+// the title shown by the pause menu.
+#pragma once
+
+#include <cstdint>
+
+const int kStateTitleMenu = 0;       // no game in progress
+const int kStateGameMenu = 1;        // main menu over a game in progress
+const int kStatePlaying = 2;
+const int kFrameMilliseconds = 16;   // passes are at least this far apart
+const float kMinSpeedFactor = 0.2f;
+const float kMaxSpeedFactor = 2.0f;
+
+extern int32_t gameState;            // kStateTitleMenu, kStateGameMenu or kStatePlaying
+extern bool quitRequested;           // the loop ends after the pass that set it
+extern float framesPerSecond;        // measured at the start of each pass's overlay work
+extern uint32_t lastFrameTicks;      // SDL ticks (ms) at which the last measured frame ended
+extern int32_t frameMilliseconds;    // length of the last measured frame, ms, at least 16
+extern char titleText[256];          // "Vellgrave 2"
+extern float versionNumber;          // 0.8
+
+float speedFactorFor(float fps);
+int advanceFrameClock(uint32_t nowTicks);
+void measureFrame();
+void initGame();
+void runFrame();
+void runMainLoop();

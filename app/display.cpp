@@ -1,0 +1,93 @@
+// Opens the window with its OpenGL context and sets the fixed GL state.
+#include "app/display.h"
+
+#include <GL/gl.h>
+#include <GL/glu.h>
+#include <cstdlib>
+
+#include "app/settings.h"
+
+SDL_Surface* screenSurface = nullptr;
+float fieldOfViewY = 0;
+
+static const char* const kWindowCaption = "Vellgrave 2";
+static const int kColourBits = 5;
+static const int kDepthBits = 16;
+static const int kMultisamples = 4;
+
+// Asks for a double-buffered 5/5/5 colour, 16-bit depth context, and four-sample
+// multisampling when antialiasing is on.
+static void requestContextAttributes()
+{
+    SDL_GL_SetAttribute(SDL_GL_RED_SIZE, kColourBits);
+    SDL_GL_SetAttribute(SDL_GL_GREEN_SIZE, kColourBits);
+    SDL_GL_SetAttribute(SDL_GL_BLUE_SIZE, kColourBits);
+    SDL_GL_SetAttribute(SDL_GL_DEPTH_SIZE, kDepthBits);
+    SDL_GL_SetAttribute(SDL_GL_DOUBLEBUFFER, 1);
+    if (antialiasing) {
+        SDL_GL_SetAttribute(SDL_GL_MULTISAMPLEBUFFERS, 1);
+        SDL_GL_SetAttribute(SDL_GL_MULTISAMPLESAMPLES, kMultisamples);
+    }
+}
+
+// A zero width or height in the settings becomes the desktop's: a video mode
+// asked with a zero dimension comes back at the desktop size.
+static void probeDesktopSize()
+{
+    if (screenWidth != 0 && screenHeight != 0)
+        return;
+    SDL_Surface* probe = SDL_SetVideoMode((int)screenWidth, (int)screenHeight, screenBpp, SDL_DOUBLEBUF);
+    if (!probe) {
+        SDL_Quit();
+        exit(kExitNoVideoMode);
+    }
+    screenWidth = (float)probe->w;
+    screenHeight = (float)probe->h;
+    aspectRatio = screenWidth / screenHeight;
+    SDL_FreeSurface(probe);
+}
+
+// The GL state every frame relies on: depth test, smooth shading, back faces
+// culled (all quads are wound counter-clockwise), alpha blending and alpha test.
+static void setFixedGlState()
+{
+    glClearColor(0, 0, 0, 1);
+    glClearDepth(1.0);
+    glEnable(GL_DEPTH_TEST);
+    glDepthFunc(GL_LESS);
+    glShadeModel(GL_SMOOTH);
+    glEnable(GL_CULL_FACE);
+    glCullFace(GL_BACK);
+    glFrontFace(GL_CCW);
+    glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
+    glAlphaFunc(GL_GREATER, 0.0f);
+}
+
+// Opens the window or full screen with its GL context and publishes the display
+// metrics of the surface obtained. Ends the process with 1 or 3 on failure.
+void setupDisplay()
+{
+    fieldOfViewY = 45;
+    if (SDL_Init(SDL_INIT_VIDEO) < 0)
+        exit(kExitNoSdl);
+    SDL_WM_SetCaption(kWindowCaption, nullptr);
+    requestContextAttributes();
+    probeDesktopSize();
+    Uint32 flags = fullscreen ? (SDL_OPENGL | SDL_FULLSCREEN) : SDL_OPENGL;
+    screenSurface = SDL_SetVideoMode((int)screenWidth, (int)screenHeight, screenBpp, flags);
+    if (!screenSurface) {
+        SDL_Quit();
+        exit(kExitNoVideoMode);
+    }
+    glViewport(0, 0, (int)screenWidth, (int)screenHeight);
+    glMatrixMode(GL_PROJECTION);
+    glLoadIdentity();
+    gluPerspective(fieldOfViewY, aspectRatio, 1.0, 1000.0);
+    glMatrixMode(GL_MODELVIEW);
+    setFixedGlState();
+    screenWidth = (float)screenSurface->w;
+    screenHeight = (float)screenSurface->h;
+    screenBpp = screenSurface->format->BitsPerPixel;
+    aspectRatio = screenWidth / screenHeight;
+    SDL_ShowCursor(showCursor ? 1 : 0);
+}

@@ -1,0 +1,12 @@
+// The window, the OpenGL context and the fixed GL state every frame relies on.
+#pragma once
+
+#include <SDL/SDL.h>
+
+const int kExitNoSdl = 1;            // SDL could not start
+const int kExitNoVideoMode = 3;      // no video mode could be set
+
+extern SDL_Surface* screenSurface;   // the surface of the real video mode
+extern float fieldOfViewY;           // degrees, vertical field of view of the start-up projection
+
+void setupDisplay();

@@ -1,0 +1,77 @@
+// Start-up of the game proper, the frame dispatcher and the main loop.
+#include <GL/gl.h>
+#include <SDL/SDL.h>
+#include <cstdio>
+
+#include "app/app.h"
+#include "app/input.h"
+#include "overlay/overlay.h"
+#include "render/draw.h"
+#include "render/view.h"
+#include "sim/step.h"
+#include "world/savefile.h"
+#include "world/world.h"
+
+static const char* const kTitle = "Vellgrave 2";
+static const float kVersion = 0.8f;
+
+// One-time start-up after the display and overlay: title, textures and frame
+// tables, an empty world, and the best score kept from earlier runs.
+void initGame()
+{
+    snprintf(titleText, sizeof titleText, "%s", kTitle);
+    versionNumber = kVersion;
+    loadTextures();
+    buildGlyphFrames();
+    resetWorld();
+    readBestScore();
+}
+
+// Shows the menu or steps and draws the game, inside the GL state every
+// drawing routine relies on (texturing, blending, alpha test, client arrays).
+void runFrame()
+{
+    glEnable(GL_TEXTURE_2D);
+    glEnable(GL_BLEND);
+    glEnable(GL_ALPHA_TEST);
+    glEnableClientState(GL_VERTEX_ARRAY);
+    glEnableClientState(GL_TEXTURE_COORD_ARRAY);
+    glBindTexture(GL_TEXTURE_2D, spriteSheetTexture);
+    float speedFactor = speedFactorFor(framesPerSecond);
+    if (gameState == kStatePlaying) {
+        stepGame(speedFactor);
+        renderWorld();
+    } else {
+        runMainMenu();
+    }
+    glDisableClientState(GL_VERTEX_ARRAY);
+    glDisableClientState(GL_TEXTURE_COORD_ARRAY);
+    glDisable(GL_TEXTURE_2D);
+    glDisable(GL_BLEND);
+    glDisable(GL_ALPHA_TEST);
+}
+
+// Discards what pollInput left in the queue, watching for the window closing.
+static void drainEvents()
+{
+    SDL_Event event;
+    while (SDL_PeepEvents(&event, 1, SDL_GETEVENT, SDL_ALLEVENTS) > 0)
+        if (event.type == SDL_QUIT)
+            quitRequested = true;
+}
+
+// Passes until quitting: clear, input, game frame unless paused, overlay (which
+// paces the frame), swap, then the rest of the events.
+void runMainLoop()
+{
+    while (!quitRequested) {
+        glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+        SDL_PumpEvents();
+        pollInput();
+        if (pauseFade == 0.0f)
+            runFrame();
+        overlayFrame();
+        SDL_GL_SwapBuffers();
+        drainEvents();
+    }
+}

@@ -1,0 +1,82 @@
+// Reads "settings.ini": key=value lines, spaces ignored, last line wins.
+#include "app/settings.h"
+
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+
+char settingsLines[kSettingsLines][kSettingsLineLength] = {};
+int32_t settingsLineCount = 0;
+
+float screenWidth = 0;
+float screenHeight = 0;
+float aspectRatio = 0;
+int32_t screenBpp = 0;
+bool fullscreen = false;
+bool showCursor = false;
+bool antialiasing = false;
+bool mipmapping = false;
+
+// Reads one line into line (at most 255 characters). A longer line keeps its
+// first 255 characters and the rest is skipped, so it never spills into the next
+// held line. A line feed ends the line; a carriage return before it is dropped.
+static void readSettingsLine(FILE* file, char* line)
+{
+    int length = 0;
+    int c;
+    while ((c = fgetc(file)) != EOF && c != '\n') {
+        if (length < kSettingsLineLength - 1)
+            line[length++] = (char)c;
+    }
+    if (length > 0 && line[length - 1] == '\r' && c == '\n')
+        length--;
+    line[length] = 0;
+}
+
+// Removes every space character from the line, closing up the gaps.
+static void removeSpaces(char* line)
+{
+    char* to = line;
+    for (char* from = line; *from; from++)
+        if (*from != ' ')
+            *to++ = *from;
+    *to = 0;
+}
+
+// Loads the file's first 100 lines (missing lines are empty) and turns the seven
+// keys into the display settings; a missing file leaves every value 0.
+void readSettings()
+{
+    settingsLineCount = 0;
+    FILE* file = fopen("settings.ini", "r");
+    if (file) {
+        for (int i = 0; i < kSettingsLines; i++)
+            readSettingsLine(file, settingsLines[i]);
+        settingsLineCount = kSettingsLines;
+        fclose(file);
+        for (int i = 0; i < kSettingsLines; i++)
+            removeSpaces(settingsLines[i]);
+    }
+    screenWidth = settingValue("screenw");
+    screenHeight = settingValue("screenh");
+    screenBpp = (int32_t)settingValue("screenbpp");
+    fullscreen = settingValue("fullscreen") != 0;
+    showCursor = settingValue("showcursor") != 0;
+    antialiasing = settingValue("antialiasing") != 0;
+    mipmapping = settingValue("mipmapping") != 0;
+    aspectRatio = screenWidth / screenHeight;
+}
+
+// The number after "key=" on the last held line that starts with it, read the
+// way atof reads (leading number only); 0 when no line gives the key.
+float settingValue(const char* key)
+{
+    char pattern[kSettingsLineLength + 1];
+    snprintf(pattern, sizeof pattern, "%s=", key);
+    size_t patternLength = strlen(pattern);
+    float value = 0;
+    for (int i = 0; i < settingsLineCount; i++)
+        if (strncmp(settingsLines[i], pattern, patternLength) == 0)
+            value = (float)atof(settingsLines[i] + patternLength);
+    return value;
+}

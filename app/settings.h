@@ -1,0 +1,23 @@
+// The display options read from "settings.ini", and the display metrics they
+// start. Plain values only, so the simulation can read them without a window.
+#pragma once
+
+#include <cstdint>
+
+const int kSettingsLines = 100;       // only the first 100 lines of the file count
+const int kSettingsLineLength = 256;  // a held line: at most 255 characters and a zero
+
+extern char settingsLines[kSettingsLines][kSettingsLineLength];  // lines of the file, spaces removed
+extern int32_t settingsLineCount;    // 100 after the file was read, 0 when it could not be opened
+
+extern float screenWidth;            // window width, pixels (0 in the file: the desktop's)
+extern float screenHeight;           // window height, pixels (0 in the file: the desktop's)
+extern float aspectRatio;            // screenWidth / screenHeight
+extern int32_t screenBpp;            // colour depth, bits per pixel (0: the desktop's)
+extern bool fullscreen;              // full screen instead of a window
+extern bool showCursor;              // the system mouse cursor stays visible
+extern bool antialiasing;            // four-sample multisampled context
+extern bool mipmapping;              // textures are built with mipmaps
+
+void readSettings();
+float settingValue(const char* key);

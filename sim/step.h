@@ -1,0 +1,4 @@
+// One step of the game world.
+#pragma once
+
+void stepGame(float speedFactor);
