@@ -41,6 +41,7 @@ extern float glyphHeight;                        // likewise for the height
 
 uint32_t loadTexture(const char* path);
 void loadTextures();
+void buildFrameTables();             // the sheet's frame tables from the layout alone, no GL
 void buildGlyphFrames();
 void drawSprite(float x, float y, float width, float height, bool centred, float angle,
                 const SpriteFrame& frame);
