@@ -1,0 +1,247 @@
+// The game world seen from above around the camera. No depth buffer and no
+// sorting: layers are drawn in a fixed order, later ones covering earlier ones.
+#include <GL/gl.h>
+#include <GL/glu.h>
+#include <cmath>
+
+#include "app/settings.h"
+#include "render/draw.h"
+#include "render/view.h"
+#include "world/world.h"
+
+// ---- Constants --------------------------------------------------------------
+
+const float kCellMargin = 2.0f;          // cells drawn beyond each side of the view
+const float kDecalCullMargin = 0.375f;   // decals this far outside the view still count
+const float kDegreesPerQuarterTurn = 90.0f;
+const float kRadiansPerDegree = 0.0174532925f;
+
+const float kTileSize = 1.0f;            // one picture per map cell
+const float kDecalSize = 0.75f;
+const float kCrosshairSize = 1.5f;
+const float kExplosionSize = 2.75f;
+const float kExplosionAlphaPerStrength = 0.01f;  // strength 100 is fully opaque
+const float kTracerWidth = 0.75f;
+const float kTracerMarkSize = 2.0f;      // the blast picture at a shot's end point
+const float kProjectileSize = 0.75f;
+const float kActorSize = 0.75f;
+const float kPropSize = 1.0f;
+const float kCarLength = 2.0f;
+const float kCarWidth = 1.0f;
+const float kWallOutline = 0.03f;        // outline around each wall box, cells
+
+// Camera cells beyond this distance outside the map see nothing of it; keeps
+// the integer conversion of the range sane whatever the camera holds.
+const float kFarOutside = 2.0f * kMapSize;
+
+// ---- Functions --------------------------------------------------------------
+
+// Half the view's height and width in cells.
+static void viewHalfSize(float& hw, float& hz)
+{
+    hz = cameraZoom * 0.5f;
+    hw = hz * aspectRatio;
+}
+
+// The camera's nearest cell corner less and plus the range along one axis,
+// clipped to the map, never wrapped.
+static void cellSpan(float centre, float halfSize, int& first, int& last)
+{
+    float range = fminf(fmaxf(halfSize + kCellMargin, 0.0f), (float)kMapSize);
+    float corner = fminf(fmaxf(floorf(centre + 0.5f), -kFarOutside), kFarOutside);
+    int r = (int)range;
+    int c = (int)corner;
+    first = c - r < 0 ? 0 : c - r;
+    last = c + r > kMapSize ? kMapSize : c + r;
+}
+
+// The cells the per-cell layers draw: the view plus two cells on every side.
+void visibleCells(int& x0, int& x1, int& y0, int& y1)
+{
+    float hw, hz;
+    viewHalfSize(hw, hz);
+    cellSpan(cameraX, hw, x0, x1);
+    cellSpan(cameraY, hz, y0, y1);
+}
+
+// Orthographic view of cameraZoom cells around the camera, y growing downward.
+// The projection matrix stays current; sprites push and pop it to turn.
+static void loadWorldView()
+{
+    float hw, hz;
+    viewHalfSize(hw, hz);
+    glDisable(GL_DEPTH_TEST);
+    glMatrixMode(GL_MODELVIEW);
+    glLoadIdentity();
+    glMatrixMode(GL_PROJECTION);
+    glLoadIdentity();
+    gluOrtho2D(cameraX - hw, cameraX + hw, cameraY + hz, cameraY - hz);
+}
+
+// Floor and wall pictures of every visible cell, opaque, turned in quarter turns.
+// The colour is reset first so nothing drawn before tints the ground.
+static void drawTiles(int x0, int x1, int y0, int y1)
+{
+    glDisable(GL_BLEND);
+    glDisable(GL_ALPHA_TEST);
+    glColor4f(1.0f, 1.0f, 1.0f, 1.0f);
+    for (int x = x0; x < x1; x++) {
+        for (int y = y0; y < y1; y++) {
+            int kind = tileKind[x][y];
+            if (kind < 0 || kind >= kTileFrames)
+                continue;
+            float angle = (float)tileRotation[x][y] * kDegreesPerQuarterTurn * kRadiansPerDegree;
+            drawSprite((float)x + 0.5f, (float)y + 0.5f, kTileSize, kTileSize, true, angle,
+                       tileFrames[kind]);
+        }
+    }
+    glEnable(GL_BLEND);
+    glEnable(GL_ALPHA_TEST);
+}
+
+// Ground marks near the view, oldest first; each fades as newer ones arrive,
+// so the oldest is invisible and the newest nearly opaque.
+static void drawDecals()
+{
+    float hw, hz;
+    viewHalfSize(hw, hz);
+    float left = cameraX - hw - kDecalCullMargin;
+    float right = cameraX + hw + kDecalCullMargin;
+    float top = cameraY - hz - kDecalCullMargin;
+    float bottom = cameraY + hz + kDecalCullMargin;
+    int count = decalCount < kMaxDecals ? decalCount : kMaxDecals;
+    for (int i = 0; i < count; i++) {
+        const Decal& d = decals[i];
+        if (!(left < d.x && d.x < right && top < d.y && d.y < bottom))
+            continue;
+        if (d.kind < 0 || d.kind >= kDecalFrames)
+            continue;
+        glColor4f(1.0f, 1.0f, 1.0f, (float)i / (float)kMaxDecals);
+        drawSprite(d.x, d.y, kDecalSize, kDecalSize, true, d.angle, decalFrames[d.kind]);
+    }
+}
+
+// Each player's aim point.
+static void drawAimPoints()
+{
+    glColor4f(1.0f, 1.0f, 1.0f, 1.0f);
+    int count = playerCount < kMaxPlayers ? playerCount : kMaxPlayers;
+    for (int i = 0; i < count; i++)
+        drawSprite(aimWorldX[i], aimWorldY[i], kCrosshairSize, kCrosshairSize, true, 0.0f,
+                   crosshairFrame);
+}
+
+// Blasts, fading as their strength runs out.
+static void drawExplosions()
+{
+    int count = explosionCount < kMaxExplosions ? explosionCount : kMaxExplosions;
+    for (int i = 0; i < count; i++) {
+        const Explosion& e = explosions[i];
+        glColor4f(1.0f, 1.0f, 1.0f, e.strength * kExplosionAlphaPerStrength);
+        drawSprite(e.x, e.y, kExplosionSize, kExplosionSize, true, e.angle, blastFrame);
+    }
+}
+
+// Gun shots: the beam stretched from muzzle to end point, and a blast mark
+// where the shot stopped.
+static void drawTracers()
+{
+    glColor4f(1.0f, 1.0f, 1.0f, 1.0f);
+    int count = tracerCount < kMaxTracers ? tracerCount : kMaxTracers;
+    for (int i = 0; i < count; i++) {
+        const Tracer& t = tracers[i];
+        float dx = t.startX - t.endX;
+        float dy = t.startY - t.endY;
+        float length = sqrtf(dx * dx + dy * dy);
+        drawSprite((t.startX + t.endX) * 0.5f, (t.startY + t.endY) * 0.5f, length, kTracerWidth,
+                   true, t.angle, tracerFrame);
+        drawSprite(t.endX, t.endY, kTracerMarkSize, kTracerMarkSize, true, t.angle, blastFrame);
+    }
+}
+
+// Explosives in flight.
+static void drawProjectiles()
+{
+    int count = projectileCount < kMaxProjectiles ? projectileCount : kMaxProjectiles;
+    for (int i = 0; i < count; i++) {
+        const Projectile& p = projectiles[i];
+        drawSprite(p.x, p.y, kProjectileSize, kProjectileSize, true, p.angle, projectileFrame);
+    }
+}
+
+// Players, zombies and civilians in list order.
+static void drawActors()
+{
+    int count = actorCount < kMaxActors ? actorCount : kMaxActors;
+    for (int i = 0; i < count; i++) {
+        const Actor& a = actors[i];
+        if (a.type < 0 || a.type >= kActorFrames)
+            continue;
+        drawSprite(a.x, a.y, kActorSize, kActorSize, true, a.angle, actorFrames[a.type]);
+    }
+}
+
+// Props and parked cars held by the visible cells; unknown kinds draw nothing.
+static void drawObstacles(int x0, int x1, int y0, int y1)
+{
+    for (int x = x0; x < x1; x++) {
+        for (int y = y0; y < y1; y++) {
+            int count = obstacleCount[x][y] < kMaxObstaclesPerCell ? obstacleCount[x][y]
+                                                                   : kMaxObstaclesPerCell;
+            for (int i = 0; i < count; i++) {
+                const Obstacle& o = obstacles[x][y][i];
+                if (o.kind == kObstacleCar)
+                    drawSprite(o.x, o.y, kCarLength, kCarWidth, true, o.angle, longObstacleFrame);
+                else if (o.kind >= 0 && o.kind < kPropFrames)
+                    drawSprite(o.x, o.y, kPropSize, kPropSize, true, o.angle, obstacleFrames[o.kind]);
+            }
+        }
+    }
+}
+
+// One pass over the wall boxes of the visible cells, each grown by `grow` on
+// every side, in one flat colour.
+static void drawWallBoxes(int x0, int x1, int y0, int y1, float grow, const SpriteFrame& colour)
+{
+    for (int x = x0; x < x1; x++) {
+        for (int y = y0; y < y1; y++) {
+            int count = wallBoxCount[x][y] < kMaxWallBoxesPerCell ? wallBoxCount[x][y]
+                                                                  : kMaxWallBoxesPerCell;
+            for (int i = 0; i < count; i++) {
+                const WallBox& b = wallBoxes[x][y][i];
+                drawSprite(b.x - grow, b.y - grow, b.width + 2.0f * grow, b.height + 2.0f * grow,
+                           false, 0.0f, colour);
+            }
+        }
+    }
+}
+
+// Walls over everything else: all outlines first, then all fills, so touching
+// boxes merge into one shape with a single outline around it.
+static void drawWalls(int x0, int x1, int y0, int y1)
+{
+    glDisable(GL_BLEND);
+    glDisable(GL_ALPHA_TEST);
+    drawWallBoxes(x0, x1, y0, y1, kWallOutline, edgeTexel);
+    drawWallBoxes(x0, x1, y0, y1, 0.0f, wallTexel);
+    glEnable(GL_BLEND);
+    glEnable(GL_ALPHA_TEST);
+}
+
+// One frame of the world around the camera, layer by layer, then the HUD.
+void renderWorld()
+{
+    loadWorldView();
+    int x0, x1, y0, y1;
+    visibleCells(x0, x1, y0, y1);
+    drawTiles(x0, x1, y0, y1);
+    drawDecals();
+    drawAimPoints();
+    drawExplosions();
+    drawTracers();
+    drawProjectiles();
+    drawActors();
+    drawObstacles(x0, x1, y0, y1);
+    drawWalls(x0, x1, y0, y1);
+    drawHud();
+}
