@@ -1,0 +1,189 @@
+// Zombies and civilians: contacts, bites, rising, deaths, despawning, planning
+// and the spawn limits, each on a small hand-made open patch of the map.
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstdlib>
+
+#include "sim/shots.h"
+#include "sim/zombies.h"
+#include "world/world.h"
+
+namespace {
+
+// An empty world: a walkable patch around the camera (and one at the map's
+// corner for exact float offsets), void everywhere else.
+void openWorld()
+{
+    resetWorld();
+    for (int x = 0; x < kMapSize; x++)
+        for (int y = 0; y < kMapSize; y++) {
+            bool patch = x >= 100 && x < 160 && y >= 100 && y < 160;
+            tileKind[x][y] = patch || (x < 8 && y < 8) ? 7 : 0;
+        }
+    playerCount = 1;
+    cameraX = 128;
+    cameraY = 128;
+    killCount = 0;
+    thinkTick = 0;
+    healthRegenDelay[0] = 0;
+    srand(7);
+}
+
+void addMany(int type, int n)
+{
+    for (int k = 0; k < n; k++)
+        addActor(type, 116 + k % 25 * 0.9f, 116 + k / 25 * 0.9f, 0, 0, 0);
+}
+
+}  // namespace
+
+TEST(Zombies, ContactNeedsCentresStrictlyCloserThanTheContactDistance)
+{
+    const float gaps[2] = {0.46f, 0.4599f};
+    const float expected[2] = {100.0f, 99.5f};
+    for (int k = 0; k < 2; k++) {
+        openWorld();
+        cameraX = cameraY = 4;
+        addActor(kActorPlayer, 0.46f, 4, 0, 0, 0);
+        addActor(kActorZombie, 0.46f + gaps[k], 4, 0, 0, 0);
+        runActorStage(1);
+        EXPECT_EQ(actors[0].health, expected[k]) << "gap " << gaps[k];
+        EXPECT_EQ(healthRegenDelay[0], k == 0 ? 0.0f : kPlayerHurtPause);
+    }
+}
+
+TEST(Zombies, CoincidentActorsBiteButAreNotPushedApart)
+{
+    openWorld();
+    addActor(kActorPlayer, 128, 128, 0, 0, 0);
+    addActor(kActorZombie, 128, 128, 0, 0, 0);
+    runActorStage(1);
+    EXPECT_EQ(actors[0].health, 99.5f);
+    EXPECT_EQ(actors[0].vx, 0.0f);
+    EXPECT_EQ(actors[0].vy, 0.0f);
+    EXPECT_FALSE(std::isnan(actors[1].vx) || std::isnan(actors[1].vy));
+}
+
+TEST(Zombies, BittenCivilianRisesInItsOwnTurnAndBitesAtOnce)
+{
+    for (int zombieFirst = 0; zombieFirst < 2; zombieFirst++) {
+        openWorld();
+        addActor(kActorPlayer, 128, 128, 0, 0, 0);
+        addActor(zombieFirst ? kActorZombie : kActorCivilian, 128.3f, 128, 0, 0, 0);
+        addActor(zombieFirst ? kActorCivilian : kActorZombie, 128.15f, 128.2f, 0, 0, 0);
+        int civilian = zombieFirst ? 2 : 1;
+        actors[civilian].health = 0.5f;
+        runActorStage(1);
+        EXPECT_EQ(actors[civilian].type, zombieFirst ? kActorZombie : kActorCivilian);
+        EXPECT_EQ(actors[0].health, zombieFirst ? 99.0f : 99.5f);
+        runActorStage(1);
+        EXPECT_EQ(actors[civilian].type, kActorZombie);
+        EXPECT_EQ(actors[civilian].health, kRisenHealth);
+        EXPECT_EQ(actorTypeCount[kActorZombie], 2);
+        EXPECT_EQ(actorTypeCount[kActorCivilian], 0);
+    }
+}
+
+TEST(Zombies, RisenCiviliansPassTheZombieLimit)
+{
+    openWorld();
+    addActor(kActorPlayer, 128, 128, 0, 0, 0);
+    addMany(kActorZombie, kMaxZombies);
+    addActor(kActorCivilian, 140, 140, 0, 0, 0);
+    actors[actorCount - 1].health = 0;
+    runActorStage(1);
+    EXPECT_EQ(actorTypeCount[kActorZombie], kMaxZombies + 1);
+    spawnActors(1);
+    EXPECT_EQ(actorTypeCount[kActorZombie], kMaxZombies + 1);
+    EXPECT_EQ(actorTypeCount[kActorCivilian], 1);
+}
+
+TEST(Zombies, SpawningKeepsToItsLimitsAndTheRing)
+{
+    struct Case { int zombies, civilians, zombiesAfter, civiliansAfter; };
+    const Case cases[] = {
+        {0, 0, 1, 1}, {kMaxZombies, 0, kMaxZombies, 1}, {0, kMaxCivilians, 1, kMaxCivilians},
+        {kMaxZombies - 1, kMaxCivilians - 1, kMaxZombies, kMaxCivilians},
+        {450, 50, 450, 50},
+    };
+    for (const Case& c : cases) {
+        openWorld();
+        addMany(kActorZombie, c.zombies);
+        addMany(kActorCivilian, c.civilians);
+        spawnActors(1);
+        EXPECT_EQ(actorTypeCount[kActorZombie], c.zombiesAfter) << c.zombies << "/" << c.civilians;
+        EXPECT_EQ(actorTypeCount[kActorCivilian], c.civiliansAfter) << c.zombies << "/" << c.civilians;
+    }
+    openWorld();
+    spawnActors(1);
+    for (int i = 0; i < actorCount; i++) {
+        float d = hypotf(actors[i].x - cameraX, actors[i].y - cameraY);
+        EXPECT_GE(d, 7.999f);
+        EXPECT_LE(d, 10.901f);
+    }
+    openWorld();
+    for (int x = 110; x < 150; x++)
+        for (int y = 110; y < 150; y++)
+            tileKind[x][y] = 0;
+    spawnActors(1);
+    EXPECT_EQ(actorCount, 0);
+}
+
+TEST(Zombies, DeadZombiesScoreUnlessTheyAreBeyondTheDespawnLine)
+{
+    openWorld();
+    addActor(kActorPlayer, 128, 128, 0, 0, 0);
+    addActor(kActorZombie, 128, 125, 0, 0, 0);
+    addActor(kActorZombie, 126, 128, 0, 0, 0);
+    addActor(kActorZombie, 128, 142.5f, 0, 0, 0);
+    addActor(kActorCivilian, 100.5f, 128, 0, 0, 0);
+    for (int i = 1; i < 4; i++)
+        actors[i].health = 0;
+    runActorStage(1);
+    EXPECT_EQ(killCount, 2);
+    ASSERT_EQ(decalCount, 2);
+    EXPECT_EQ(decals[0].kind, kDecalCorpse);
+    EXPECT_EQ(decals[0].y, 125.0f);
+    EXPECT_NEAR(decals[0].angle, 1.5708f, 1e-4f);
+    EXPECT_EQ(actorCount, 1);
+}
+
+TEST(Zombies, ZombiesReplanOnlyOnTheirSlotOrWithoutATarget)
+{
+    openWorld();
+    addActor(kActorPlayer, 128, 128, 0, 0, 0);
+    addActor(kActorZombie, 130, 128, 0, 0, 0);
+    addActor(kActorCivilian, 131, 128, 0, 0, 0);
+    actors[1].hasTarget = 1;
+    actors[1].target = 0;
+    actors[1].thinkSlot = 5;
+    runActorStage(1);
+    EXPECT_EQ(actors[1].target, 0);
+    thinkTick = 5;
+    runActorStage(1);
+    EXPECT_EQ(actors[1].target, 2);
+    actors[1].hasTarget = 0;
+    actors[1].target = 0;
+    thinkTick = 0;
+    runActorStage(1);
+    EXPECT_EQ(actors[1].hasTarget, 1);
+    EXPECT_EQ(actors[1].target, 2);
+}
+
+TEST(Zombies, ZombieHitByAShotChasesPlayerZeroForever)
+{
+    openWorld();
+    addActor(kActorPlayer, 107, 128, 0, 0, 0);
+    addActor(kActorZombie, 130, 128, 0, 0, 0);
+    addActor(kActorCivilian, 130.6f, 128, 0, 0, 0);
+    fireTracer(0, 128, 128, 0.1f, 8, 20, 0);
+    ASSERT_EQ(actors[1].health, 80.0f);
+    for (int step = 0; step < 30; step++) {
+        advanceThinkTick();
+        runActorStage(1);
+        ASSERT_EQ(actors[1].hasTarget, 1);
+        ASSERT_EQ(actors[1].target, 0);
+    }
+    EXPECT_NEAR(fabsf(actors[1].angle), 3.14159f, 0.05f);
+}
