@@ -5,7 +5,6 @@
 #include <gtest/gtest.h>
 #include <lodepng.h>
 
-#include <cmath>
 #include <cstdio>
 #include <string>
 #include <vector>
@@ -106,22 +105,15 @@ TEST_F(Sprites, EveryKindOfQuadSurvivesBackFaceCulling)
     fillEdgeRect(10, 50, 30, 70);
     drawBar(60, 50, 90, 60, 2, 0.5f);
     drawText(10, 80, "II", 1);
-    EXPECT_TRUE(lit(20, 20));
+    EXPECT_TRUE(lit(10, 10));              // uncentred: (x, y) is the top-left corner
+    EXPECT_FALSE(lit(9, 10));
+    EXPECT_TRUE(lit(29, 29));
+    EXPECT_FALSE(lit(30, 29));
     EXPECT_TRUE(lit(60, 20));
     EXPECT_TRUE(lit(100, 20));
     EXPECT_TRUE(lit(20, 60));
     EXPECT_TRUE(lit(75, 55));
     EXPECT_TRUE(lit(20, 90));
-}
-
-TEST_F(Sprites, UncentredSpriteIgnoresTheAngleAndStartsAtItsCorner)
-{
-    drawSprite(40, 30, 20, 10, false, 0.9f, wholeTexture);
-    EXPECT_TRUE(lit(40, 30));
-    EXPECT_TRUE(lit(59, 39));
-    EXPECT_FALSE(lit(39, 30));
-    EXPECT_FALSE(lit(60, 39));
-    EXPECT_FALSE(lit(40, 40));
 }
 
 // A picture whose right half is red, drawn at a quarter turn: with y downward
@@ -141,32 +133,24 @@ TEST_F(Sprites, PositiveAngleTurnsClockwiseOnScreen)
     glDeleteTextures(1, &texture);
 }
 
-TEST_F(Sprites, TurnedSpriteLeavesTheCurrentMatrixAsItWas)
+// A turned sprite pushes and pops around its own turn. With the projection
+// stack full any push overflows, so an unturned one (angle 0 or -0) must not push.
+TEST_F(Sprites, OnlyTurnedSpritesPushAMatrixAndTheyRestoreIt)
 {
     GLfloat before[16], after[16];
-    GLint depthBefore = 0, depthAfter = 0;
     glTranslatef(3, 4, 0);
     glGetFloatv(GL_PROJECTION_MATRIX, before);
-    glGetIntegerv(GL_PROJECTION_STACK_DEPTH, &depthBefore);
     drawSprite(60, 60, 20, 20, true, 2.5f, wholeTexture);
     glGetFloatv(GL_PROJECTION_MATRIX, after);
-    glGetIntegerv(GL_PROJECTION_STACK_DEPTH, &depthAfter);
-    EXPECT_EQ(depthBefore, depthAfter);
     for (int i = 0; i < 16; i++)
         EXPECT_EQ(before[i], after[i]) << "element " << i;
-}
 
-// With the projection stack full, any push overflows: an unturned centred
-// sprite (angle 0 or -0) must not push, a turned one does.
-TEST_F(Sprites, OnlyTurnedSpritesPushAMatrix)
-{
     GLint maxDepth = 0, depth = 0;
     glGetIntegerv(GL_MAX_PROJECTION_STACK_DEPTH, &maxDepth);
     glGetIntegerv(GL_PROJECTION_STACK_DEPTH, &depth);
+    EXPECT_EQ(depth, 1);
     for (int i = depth; i < maxDepth; i++)
         glPushMatrix();
-    while (glGetError() != GL_NO_ERROR) {
-    }
     drawSprite(60, 60, 20, 20, true, 0.0f, wholeTexture);
     drawSprite(60, 60, 20, 20, true, -0.0f, wholeTexture);
     drawSprite(60, 60, 20, 20, false, 1.0f, wholeTexture);
@@ -258,26 +242,19 @@ TEST_F(TextureLoading, MissingOrUnreadablePictureGivesNoTexture)
     remove(path.c_str());
 }
 
-// Colours must arrive in the right channels whatever the file's layout: RGBA,
-// RGB (3 bytes, odd width so rows are padded) and grey (converted to RGBA).
-TEST_F(TextureLoading, PicturesOfEveryDepthKeepTheirColours)
+// Colours must arrive in the right channels: RGB has 3 bytes a texel (odd
+// width, so rows are padded) and grey pictures are converted to RGBA.
+TEST_F(TextureLoading, RgbAndGreyPicturesKeepTheirColours)
 {
-    std::vector<unsigned char> rgba = {200, 100, 50, 255, 10, 20, 30, 128, 0, 255, 0, 0, 1, 2, 3, 4,
-                                       5, 6, 7, 255, 9, 10, 11, 12};
     std::vector<unsigned char> rgb = {200, 100, 50, 10, 20, 30, 0, 255, 0, 1, 2, 3, 5, 6, 7, 9, 10, 11};
     std::vector<unsigned char> grey = {0, 90, 180, 255, 60, 30};
-    mipmapping = false;
-    std::string paths[3] = {writePng("draw_gltest_rgba.png", rgba, 3, 2, LCT_RGBA),
-                            writePng("draw_gltest_rgb.png", rgb, 3, 2, LCT_RGB),
-                            writePng("draw_gltest_grey.png", grey, 3, 2, LCT_GREY)};
-    GLuint textures[3];
-    for (int i = 0; i < 3; i++) {
-        textures[i] = loadTexture(paths[i].c_str());
-        ASSERT_NE(textures[i], 0u) << paths[i];
-    }
-    EXPECT_TRUE(texelsOf(textures[0], 3, 2) == rgba);
-    std::vector<unsigned char> fromRgb = texelsOf(textures[1], 3, 2);
-    std::vector<unsigned char> fromGrey = texelsOf(textures[2], 3, 2);
+    std::string rgbPath = writePng("draw_gltest_rgb.png", rgb, 3, 2, LCT_RGB);
+    std::string greyPath = writePng("draw_gltest_grey.png", grey, 3, 2, LCT_GREY);
+    GLuint textures[2] = {loadTexture(rgbPath.c_str()), loadTexture(greyPath.c_str())};
+    ASSERT_NE(textures[0], 0u);
+    ASSERT_NE(textures[1], 0u);
+    std::vector<unsigned char> fromRgb = texelsOf(textures[0], 3, 2);
+    std::vector<unsigned char> fromGrey = texelsOf(textures[1], 3, 2);
     for (int i = 0; i < 6; i++) {
         for (int c = 0; c < 3; c++) {
             EXPECT_EQ(fromRgb[i * 4 + c], rgb[i * 3 + c]) << "texel " << i;
@@ -285,42 +262,40 @@ TEST_F(TextureLoading, PicturesOfEveryDepthKeepTheirColours)
         }
         EXPECT_EQ(fromGrey[i * 4 + 3], 255);
     }
-    glDeleteTextures(3, textures);
-    for (const std::string& path : paths)
-        remove(path.c_str());
+    glDeleteTextures(2, textures);
+    remove(rgbPath.c_str());
+    remove(greyPath.c_str());
+}
+
+// A parameter of the texture, or of its level 1 for GL_TEXTURE_WIDTH.
+static GLint textureParameter(GLuint texture, GLenum name)
+{
+    GLint value = -1;
+    glBindTexture(GL_TEXTURE_2D, texture);
+    if (name == GL_TEXTURE_WIDTH)
+        glGetTexLevelParameteriv(GL_TEXTURE_2D, 1, name, &value);
+    else
+        glGetTexParameteriv(GL_TEXTURE_2D, name, &value);
+    return value;
 }
 
 TEST_F(TextureLoading, MipmapSettingDecidesTheLevelsAndFilters)
 {
-    std::vector<unsigned char> rgba(16 * 16 * 4, 200);
-    std::string path = writePng("draw_gltest_mip.png", rgba, 16, 16, LCT_RGBA);
-    GLint levelOneWidth = -1, minFilter = 0, magFilter = 0, wrapS = 0, wrapT = 0;
-
+    std::string path = writePng("draw_gltest_mip.png", std::vector<unsigned char>(16 * 16 * 4, 200), 16, 16,
+                                LCT_RGBA);
     mipmapping = false;
     GLuint single = loadTexture(path.c_str());
-    glBindTexture(GL_TEXTURE_2D, single);
-    glGetTexLevelParameteriv(GL_TEXTURE_2D, 1, GL_TEXTURE_WIDTH, &levelOneWidth);
-    glGetTexParameteriv(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, &minFilter);
-    glGetTexParameteriv(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, &magFilter);
-    glGetTexParameteriv(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, &wrapS);
-    glGetTexParameteriv(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, &wrapT);
-    EXPECT_EQ(levelOneWidth, 0);
-    EXPECT_EQ(minFilter, GL_LINEAR);
-    EXPECT_EQ(magFilter, GL_LINEAR);
-    EXPECT_EQ(wrapS, GL_REPEAT);
-    EXPECT_EQ(wrapT, GL_REPEAT);
-
     mipmapping = true;
     GLuint chain = loadTexture(path.c_str());
-    glBindTexture(GL_TEXTURE_2D, chain);
-    glGetTexLevelParameteriv(GL_TEXTURE_2D, 1, GL_TEXTURE_WIDTH, &levelOneWidth);
-    glGetTexParameteriv(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, &minFilter);
-    glGetTexParameteriv(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, &magFilter);
-    EXPECT_EQ(levelOneWidth, 8);
-    EXPECT_EQ(minFilter, GL_LINEAR_MIPMAP_LINEAR);
-    EXPECT_EQ(magFilter, GL_LINEAR);
-
     mipmapping = false;
+    EXPECT_EQ(textureParameter(single, GL_TEXTURE_WIDTH), 0);
+    EXPECT_EQ(textureParameter(single, GL_TEXTURE_MIN_FILTER), GL_LINEAR);
+    EXPECT_EQ(textureParameter(single, GL_TEXTURE_MAG_FILTER), GL_LINEAR);
+    EXPECT_EQ(textureParameter(single, GL_TEXTURE_WRAP_S), GL_REPEAT);
+    EXPECT_EQ(textureParameter(single, GL_TEXTURE_WRAP_T), GL_REPEAT);
+    EXPECT_EQ(textureParameter(chain, GL_TEXTURE_WIDTH), 8);
+    EXPECT_EQ(textureParameter(chain, GL_TEXTURE_MIN_FILTER), GL_LINEAR_MIPMAP_LINEAR);
+    EXPECT_EQ(textureParameter(chain, GL_TEXTURE_MAG_FILTER), GL_LINEAR);
     GLuint textures[2] = {single, chain};
     glDeleteTextures(2, textures);
     remove(path.c_str());

