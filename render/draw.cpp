@@ -25,7 +25,7 @@ static const int kPropTop = 5 * kCellPitch + kLargeMargin;
 static const int kCarTop = 7 * kCellPitch + kLargeMargin;
 static const int kBlastLeft = 4 * kCellPitch + kLargeMargin;
 static const int kTracerLeft = 5 * kCellPitch + kLargeMargin;
-static const int kBlastTop = 3 * kCellPitch + kLargeMargin;
+static const int kEffectTop = 3 * kCellPitch + kLargeMargin;   // blast and tracer row
 static const int kCrosshairLeft = 2 * kCellPitch + kLargeMargin;
 static const int kCrosshairTop = 7 * kCellPitch + kLargeMargin;
 static const int kTitleLeft = 2 * kCellPitch + kLargeMargin;
@@ -202,8 +202,8 @@ void buildFrameTables()
         obstacleFrames[i] = sheetFrame(kPropLeft + kCellPitch * (i % 2), kPropTop + kCellPitch * (i / 2),
                                        kLargePicture, kLargePicture);
     longObstacleFrame = sheetFrame(kPropLeft, kCarTop, kCellPitch + kLargePicture, kLargePicture);
-    blastFrame = sheetFrame(kBlastLeft, kBlastTop, kLargePicture, kLargePicture);
-    tracerFrame = sheetFrame(kTracerLeft, kBlastTop, kLargePicture, kLargePicture);
+    blastFrame = sheetFrame(kBlastLeft, kEffectTop, kLargePicture, kLargePicture);
+    tracerFrame = sheetFrame(kTracerLeft, kEffectTop, kLargePicture, kLargePicture);
     crosshairFrame = sheetFrame(kCrosshairLeft, kCrosshairTop, kLargePicture, kLargePicture);
     edgeTexel = texelFrame(kEdgeTexelX, kEdgeTexelY);
     wallTexel = texelFrame(kWallTexelX, kWallTexelY);
