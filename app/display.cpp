@@ -14,6 +14,18 @@ static const char* const kWindowCaption = "Vellgrave 2";
 static const int kColourBits = 5;
 static const int kDepthBits = 16;
 static const int kMultisamples = 4;
+static const float kFieldOfViewY = 45;     // degrees
+static const double kNearPlane = 1.0;
+static const double kFarPlane = 1000.0;
+static const char* const kVideoDriver = "x11";  // the only SDL driver here that gives an OpenGL window
+
+// With no X display SDL would fall back to its text-mode drivers, which take
+// over the terminal and can never give an OpenGL window. Only the windowing
+// driver is tried, unless the player chose a driver through SDL's own variable.
+static void chooseVideoDriver()
+{
+    setenv("SDL_VIDEODRIVER", kVideoDriver, 0);
+}
 
 // Asks for a double-buffered 5/5/5 colour, 16-bit depth context, and four-sample
 // multisampling when antialiasing is on.
@@ -36,7 +48,8 @@ static void probeDesktopSize()
 {
     if (screenWidth != 0 && screenHeight != 0)
         return;
-    SDL_Surface* probe = SDL_SetVideoMode((int)screenWidth, (int)screenHeight, screenBpp, SDL_DOUBLEBUF);
+    SDL_Surface* probe = SDL_SetVideoMode(settingToInt(screenWidth), settingToInt(screenHeight),
+                                          screenBpp, SDL_DOUBLEBUF);
     if (!probe) {
         SDL_Quit();
         exit(kExitNoVideoMode);
@@ -67,22 +80,24 @@ static void setFixedGlState()
 // metrics of the surface obtained. Ends the process with 1 or 3 on failure.
 void setupDisplay()
 {
-    fieldOfViewY = 45;
+    fieldOfViewY = kFieldOfViewY;
+    chooseVideoDriver();
     if (SDL_Init(SDL_INIT_VIDEO) < 0)
         exit(kExitNoSdl);
     SDL_WM_SetCaption(kWindowCaption, nullptr);
     requestContextAttributes();
     probeDesktopSize();
     Uint32 flags = fullscreen ? (SDL_OPENGL | SDL_FULLSCREEN) : SDL_OPENGL;
-    screenSurface = SDL_SetVideoMode((int)screenWidth, (int)screenHeight, screenBpp, flags);
+    screenSurface = SDL_SetVideoMode(settingToInt(screenWidth), settingToInt(screenHeight),
+                                     screenBpp, flags);
     if (!screenSurface) {
         SDL_Quit();
         exit(kExitNoVideoMode);
     }
-    glViewport(0, 0, (int)screenWidth, (int)screenHeight);
+    glViewport(0, 0, screenSurface->w, screenSurface->h);
     glMatrixMode(GL_PROJECTION);
     glLoadIdentity();
-    gluPerspective(fieldOfViewY, aspectRatio, 1.0, 1000.0);
+    gluPerspective(fieldOfViewY, aspectRatio, kNearPlane, kFarPlane);
     glMatrixMode(GL_MODELVIEW);
     setFixedGlState();
     screenWidth = (float)screenSurface->w;

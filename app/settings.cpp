@@ -23,12 +23,14 @@ bool mipmapping = false;
 static void readSettingsLine(FILE* file, char* line)
 {
     int length = 0;
+    int taken = 0;
     int c;
     while ((c = fgetc(file)) != EOF && c != '\n') {
         if (length < kSettingsLineLength - 1)
             line[length++] = (char)c;
+        taken++;
     }
-    if (length > 0 && line[length - 1] == '\r' && c == '\n')
+    if (c == '\n' && taken == length && length > 0 && line[length - 1] == '\r')
         length--;
     line[length] = 0;
 }
@@ -59,7 +61,7 @@ void readSettings()
     }
     screenWidth = settingValue("screenw");
     screenHeight = settingValue("screenh");
-    screenBpp = (int32_t)settingValue("screenbpp");
+    screenBpp = settingToInt(settingValue("screenbpp"));
     fullscreen = settingValue("fullscreen") != 0;
     showCursor = settingValue("showcursor") != 0;
     antialiasing = settingValue("antialiasing") != 0;
@@ -79,4 +81,18 @@ float settingValue(const char* key)
         if (strncmp(settingsLines[i], pattern, patternLength) == 0)
             value = (float)atof(settingsLines[i] + patternLength);
     return value;
+}
+
+// Truncates a setting toward zero for the calls that take whole numbers. A value
+// that is not a number, or absurdly large, cannot be converted safely: NaN gives
+// 0 and the rest is held within +-kLargestSetting.
+int32_t settingToInt(float value)
+{
+    if (value != value)
+        return 0;
+    if (value > kLargestSetting)
+        return (int32_t)kLargestSetting;
+    if (value < -kLargestSetting)
+        return (int32_t)-kLargestSetting;
+    return (int32_t)value;
 }

@@ -6,6 +6,7 @@
 
 const int kSettingsLines = 100;       // only the first 100 lines of the file count
 const int kSettingsLineLength = 256;  // a held line: at most 255 characters and a zero
+const float kLargestSetting = 1000000.0f;  // whole-number settings are kept within +-this
 
 extern char settingsLines[kSettingsLines][kSettingsLineLength];  // lines of the file, spaces removed
 extern int32_t settingsLineCount;    // 100 after the file was read, 0 when it could not be opened
@@ -21,3 +22,4 @@ extern bool mipmapping;              // textures are built with mipmaps
 
 void readSettings();
 float settingValue(const char* key);
+int32_t settingToInt(float value);

@@ -1,0 +1,178 @@
+// The settings reader: which lines give a key, how values are read, and what a
+// broken or odd file does. Every test writes "settings.ini" in a fresh directory.
+#include <gtest/gtest.h>
+#include <stdlib.h>
+#include <unistd.h>
+
+#include <cmath>
+#include <cstdio>
+#include <cstring>
+#include <string>
+
+#include "app/settings.h"
+
+namespace {
+
+// Runs each test in a fresh directory of its own and goes back afterwards.
+struct Settings : ::testing::Test {
+    void SetUp() override
+    {
+        ASSERT_NE(getcwd(oldDir, sizeof oldDir), nullptr);
+        snprintf(newDir, sizeof newDir, "/tmp/vg-settings-XXXXXX");
+        ASSERT_NE(mkdtemp(newDir), nullptr);
+        ASSERT_EQ(chdir(newDir), 0);
+    }
+
+    void TearDown() override
+    {
+        remove("settings.ini");
+        ASSERT_EQ(chdir(oldDir), 0);
+        rmdir(newDir);
+    }
+
+    // Writes the file byte for byte and reads it the way the game does.
+    static void read(const std::string& text)
+    {
+        FILE* f = fopen("settings.ini", "wb");
+        ASSERT_NE(f, nullptr);
+        fwrite(text.data(), 1, text.size(), f);
+        fclose(f);
+        readSettings();
+    }
+
+    char oldDir[4096] = {};
+    char newDir[64] = {};
+};
+
+std::string lines(int count, const std::string& line)
+{
+    std::string text;
+    for (int i = 0; i < count; i++)
+        text += line + "\n";
+    return text;
+}
+
+TEST_F(Settings, MissingFileGivesZeroForEverything)
+{
+    read("screenw=640\nfullscreen=1\n");
+    remove("settings.ini");
+    readSettings();
+    EXPECT_EQ(settingsLineCount, 0);
+    EXPECT_EQ(screenWidth, 0);
+    EXPECT_EQ(screenHeight, 0);
+    EXPECT_EQ(screenBpp, 0);
+    EXPECT_FALSE(fullscreen);
+    EXPECT_FALSE(showCursor);
+    EXPECT_FALSE(antialiasing);
+    EXPECT_FALSE(mipmapping);
+}
+
+TEST_F(Settings, ReadsEverySevenKeysAndTheAspectRatio)
+{
+    read("screenw=1024\nscreenh=512\nscreenbpp=32\nfullscreen=1\nshowcursor=1\n"
+         "antialiasing=1\nmipmapping=1\n");
+    EXPECT_EQ(settingsLineCount, 100);
+    EXPECT_EQ(screenWidth, 1024);
+    EXPECT_EQ(screenHeight, 512);
+    EXPECT_EQ(screenBpp, 32);
+    EXPECT_TRUE(fullscreen);
+    EXPECT_TRUE(showCursor);
+    EXPECT_TRUE(antialiasing);
+    EXPECT_TRUE(mipmapping);
+    EXPECT_EQ(aspectRatio, 2.0f);
+}
+
+TEST_F(Settings, SpacesAnywhereAreIgnoredButATabBreaksTheMatch)
+{
+    read(" screen w = 1024\nantialiasing =1\nmipmapping\t=1\nshowcursor=\t1\n");
+    EXPECT_EQ(screenWidth, 1024);
+    EXPECT_TRUE(antialiasing);
+    EXPECT_FALSE(mipmapping);
+    EXPECT_TRUE(showCursor) << "atof skips leading white space after the =";
+    EXPECT_STREQ(settingsLines[0], "screenw=1024");
+}
+
+TEST_F(Settings, KeysMatchExactlyAndCaseSensitively)
+{
+    read("ScreenW=800\nscreenwidth=800\nscreenh800\nxscreenh=600\n");
+    EXPECT_EQ(screenWidth, 0);
+    EXPECT_EQ(screenHeight, 0);
+}
+
+TEST_F(Settings, TheLastLineGivingAKeyWins)
+{
+    read("screenw=1024\nscreenh=600\n# comment\nscreenw=800\n");
+    EXPECT_EQ(screenWidth, 800);
+    EXPECT_EQ(settingValue("screenw"), 800);
+    EXPECT_EQ(settingValue("nosuchkey"), 0);
+}
+
+TEST_F(Settings, ValuesAreReadAsALeadingNumber)
+{
+    read("screenw=800px\nscreenh=1e3\nscreenbpp=16.9\nfullscreen=yes\nshowcursor=0.5\n"
+         "antialiasing=\nmipmapping=-1\n");
+    EXPECT_EQ(screenWidth, 800);
+    EXPECT_EQ(screenHeight, 1000);
+    EXPECT_EQ(screenBpp, 16);
+    EXPECT_FALSE(fullscreen);
+    EXPECT_TRUE(showCursor);
+    EXPECT_FALSE(antialiasing);
+    EXPECT_TRUE(mipmapping);
+}
+
+TEST_F(Settings, OnlyTheFirstHundredLinesCount)
+{
+    read(lines(99, "# filler") + "screenw=640\nscreenh=480\n");
+    EXPECT_EQ(screenWidth, 640) << "line 100 counts";
+    EXPECT_EQ(screenHeight, 0) << "line 101 is ignored";
+}
+
+TEST_F(Settings, CarriageReturnsBeforeLineFeedsAreDropped)
+{
+    read("screenw=640\r\nscreenbpp=16\r\nfullscreen=1\r\n");
+    EXPECT_STREQ(settingsLines[0], "screenw=640");
+    EXPECT_EQ(screenWidth, 640);
+    EXPECT_EQ(screenBpp, 16);
+    EXPECT_TRUE(fullscreen);
+}
+
+TEST_F(Settings, ALastLineWithoutLineFeedStillCounts)
+{
+    read("screenh=480\nscreenw=640");
+    EXPECT_EQ(screenWidth, 640);
+    EXPECT_EQ(screenHeight, 480);
+}
+
+TEST_F(Settings, ALongLineKeepsItsFirst255CharactersAndDoesNotShiftTheCount)
+{
+    std::string longComment(300, '#');
+    read(longComment + "\nscreenw=800\n" + lines(97, "#") + "screenh=600\nscreenbpp=16\n");
+    EXPECT_EQ(strlen(settingsLines[0]), 255u);
+    EXPECT_EQ(screenWidth, 800) << "the rest of the long line must not become line 2";
+    EXPECT_EQ(screenHeight, 600) << "line 100 still counts";
+    EXPECT_EQ(screenBpp, 0) << "line 101 is still ignored";
+}
+
+TEST_F(Settings, ALineIsCutAt255CharactersBeforeItsSpacesAreRemoved)
+{
+    std::string cut = "screenw=12" + std::string(245, ' ') + "34";
+    read(cut + "\n" + std::string(1000, 'x') + "\nscreenh=480\n");
+    EXPECT_EQ(screenWidth, 12);
+    EXPECT_EQ(strlen(settingsLines[1]), 255u);
+    EXPECT_EQ(screenHeight, 480);
+}
+
+TEST_F(Settings, WholeNumberSettingsConvertSafely)
+{
+    EXPECT_EQ(settingToInt(16.9f), 16);
+    EXPECT_EQ(settingToInt(-16.9f), -16);
+    EXPECT_EQ(settingToInt(NAN), 0);
+    EXPECT_EQ(settingToInt(INFINITY), (int32_t)kLargestSetting);
+    EXPECT_EQ(settingToInt(-1e30f), -(int32_t)kLargestSetting);
+    read("screenbpp=1e30\n");
+    EXPECT_EQ(screenBpp, (int32_t)kLargestSetting);
+    read("screenbpp=nan\n");
+    EXPECT_EQ(screenBpp, 0);
+}
+
+}  // namespace
