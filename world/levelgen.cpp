@@ -122,7 +122,7 @@ static bool neighbourIs(int x, int y, int kind)
 
 // ---- Generator phases -----------------------------------------------------------
 
-// Phase 1: an empty map and an empty plan.
+// An empty map and an empty plan.
 static void clearMap()
 {
     for (int x = 0; x < kMapSize; x++)
@@ -145,7 +145,7 @@ static bool innerPartTouchesCity(int ca, int cb, int ha, int hb)
     return false;
 }
 
-// Phase 2: random rectangles of open ground, each overlapping the city so far,
+// Random rectangles of open ground, each overlapping the city so far,
 // until enough blocks are open.
 static void growBlockAreas()
 {
@@ -197,7 +197,7 @@ static void tryStreet(bool alongA, int along, int across)
     }
 }
 
-// Phase 3: streets that cross an area from edge to edge, never side by side.
+// Streets that cross an area from edge to edge, never side by side.
 static void layStreets()
 {
     for (int i = 0; i < kStreetIterations; i++) {
@@ -210,7 +210,7 @@ static void layStreets()
     }
 }
 
-// Phase 4: every planned cell takes its block's value.
+// Every planned cell takes its block's value.
 static void expandBlocks()
 {
     for (int x = 0; x <= kLastPlannedCell; x++)
@@ -218,7 +218,7 @@ static void expandBlocks()
             tileKind[x][y] = blockGrid[x / kBlockCells][y / kBlockCells];
 }
 
-// Phase 5: the outer cells of each street, next to ground or void, become walkway.
+// The outer cells of each street, next to ground or void, become walkway.
 static void edgeStreets()
 {
     for (int x = 1; x <= kLastPlannedCell; x++)
@@ -249,7 +249,7 @@ static void layWalkwayLine(int sx, int sy, int dx, int dy)
     } while (tileAt(x + dx, y + dy) == kTileOpenGround);
 }
 
-// Phase 6: at each inner corner of the city (a void block with city on two
+// At each inner corner of the city (a void block with city on two
 // adjacent sides), walkways continue the void's edges into the ground beyond.
 static void layCornerWalkways()
 {
@@ -302,7 +302,7 @@ static void layLotLine(int x, int y, int dx, int dy)
         tileKind[x + i * dx][y + i * dy] = kTileWalkway;
 }
 
-// Phase 7: random walkways that split open ground into lots, each at least
+// Random walkways that split open ground into lots, each at least
 // kLotLineClearance cells from a parallel edge.
 static void layLotLines()
 {
@@ -318,7 +318,7 @@ static void layLotLines()
     }
 }
 
-// Phase 8: the middle of a street (walkways two cells away on both sides) gets
+// The middle of a street (walkways two cells away on both sides) gets
 // a centre line; rotation 1 when the street runs along y.
 static void markCentreLines()
 {
@@ -348,7 +348,7 @@ static bool besideCityProper(int x, int y)
     return false;
 }
 
-// Phase 9: a walkway all round the city.
+// A walkway all round the city.
 static void edgeCity()
 {
     for (int x = 1; x <= kLastPlannedCell; x++)
@@ -366,7 +366,7 @@ static void replaceKind(int from, int to)
                 tileKind[x][y] = to;
 }
 
-// Phase 10: open ground is marked as lots still to be decided.
+// Open ground is marked as lots still to be decided.
 static void markLots()
 {
     replaceKind(kTileOpenGround, kTileMark);
@@ -387,7 +387,7 @@ static void fillLot(int x0, int y0, int kind)
     } while (tileAt(x, y0) == kTileMark);
 }
 
-// Phase 11: each lot becomes a building (nine in ten) or stays open ground.
+// Each lot becomes a building (nine in ten) or stays open ground.
 static void buildLots()
 {
     for (int x = 0; x < kMapSize; x++)
@@ -420,7 +420,7 @@ static void wallFromWalkways(int x, int y)
     tileRotation[x][y] = rotation;
 }
 
-// Phase 12: the floor cells along a building's edge become its walls and corners.
+// The floor cells along a building's edge become its walls and corners.
 static void raiseOuterWalls()
 {
     for (int x = 0; x < kMapSize; x++)
@@ -429,7 +429,7 @@ static void raiseOuterWalls()
                 wallFromWalkways(x, y);
 }
 
-// Phase 13: the floor inside the walls is marked as interiors still to be done.
+// The floor inside the walls is marked as interiors still to be done.
 static void markInteriors()
 {
     replaceKind(kTileFloor, kTileMark);
@@ -485,7 +485,7 @@ static void finishBuilding(int x0, int y0)
     extraDoor(ex, y0 + ny, n == 0);
 }
 
-// Phase 14: every building's interior and outer doorways.
+// Every building's interior and outer doorways.
 static void finishBuildings()
 {
     for (int x = 0; x < kMapSize; x++)
@@ -517,7 +517,7 @@ static void tryInnerWall(int x, int y, int dx, int dy)
     tileKind[x + ahead * dx][y + ahead * dy] = kTileJunction;
 }
 
-// Phase 15: inner walls across buildings from outer wall to outer wall, each
+// Inner walls across buildings from outer wall to outer wall, each
 // with one doorway where it was started.
 static void raiseInnerWalls()
 {
@@ -699,9 +699,14 @@ void placeObstacles()
 // ---- New game -----------------------------------------------------------------
 
 // A fresh city with the players at its start cell: (128, 128) if free, else the
-// first free cell drawn at random. Per-game values start over.
+// first free cell drawn at random. Per-game values start over. A player count
+// outside 1..4 is brought into range so the per-player arrays stay in bounds.
 void startNewGame()
 {
+    if (playerCount < 1)
+        playerCount = 1;
+    if (playerCount > kMaxPlayers)
+        playerCount = kMaxPlayers;
     resetWorld();
     generateLevel();
     buildWallBoxes();
@@ -712,10 +717,9 @@ void startNewGame()
         sx = rand() % kMapSize;
         sy = rand() % kMapSize;
     }
-    int players = playerCount < kMaxPlayers ? playerCount : kMaxPlayers;
-    for (int i = 0; i < players; i++)
+    for (int i = 0; i < playerCount; i++)
         addActor(kActorPlayer, sx + kPlayerOffsets[i].x, sy + kPlayerOffsets[i].y, 0, 0, 0);
-    for (int i = 0; i < players; i++) {
+    for (int i = 0; i < playerCount; i++) {
         energyRegenDelay[i] = 0;
         energy[i] = 100;
         healthRegenDelay[i] = 0;

@@ -1,0 +1,163 @@
+// Collision queries against a hand-built world: walkable floor everywhere, with
+// the solid tiles, wall boxes and obstacles each test places.
+#include <gtest/gtest.h>
+
+#include <limits>
+
+#include "sim/collision.h"
+#include "world/world.h"
+
+namespace {
+
+struct Collision : ::testing::Test {
+    // Walkable floor (kind 7) everywhere, no wall boxes, no obstacles.
+    void SetUp() override
+    {
+        for (int x = 0; x < kMapSize; x++)
+            for (int y = 0; y < kMapSize; y++) {
+                tileKind[x][y] = 7;
+                wallBoxCount[x][y] = 0;
+                obstacleCount[x][y] = 0;
+            }
+    }
+    void TearDown() override { SetUp(); }
+
+    void putWallBox(int cx, int cy, float x, float y, float w, float h)
+    {
+        wallBoxes[cx][cy][wallBoxCount[cx][cy]++] = WallBox{x, y, w, h};
+    }
+    void putObstacle(int cx, int cy, int kind, float x, float y, float angle)
+    {
+        obstacles[cx][cy][obstacleCount[cx][cy]++] = Obstacle{kind, x, y, 0, 0, angle, 100};
+    }
+};
+
+TEST_F(Collision, PointOnBoxEdgeIsBlocked)
+{
+    putWallBox(40, 40, 40.25f, 40.0f, 0.5f, 1.0f);
+    EXPECT_TRUE(isBlocked(40.25f, 40.5f, 0, false));   // on the left edge
+    EXPECT_TRUE(isBlocked(40.75f, 41.0f, 0, false));   // on the far corner
+    EXPECT_FALSE(isBlocked(40.2f, 40.5f, 0, false));
+}
+
+TEST_F(Collision, CircleTouchingAtExactlyRadiusIsNotBlocked)
+{
+    EXPECT_FALSE(circleHitsBox(9.75f, 10.5f, 0.25f, 10.0f, 1.0f, 10.0f, 1.0f));
+    EXPECT_TRUE(circleHitsBox(9.76f, 10.5f, 0.25f, 10.0f, 1.0f, 10.0f, 1.0f));
+    // At a corner: the centre is exactly 1.25 from (0, 0).
+    EXPECT_FALSE(circleHitsBox(-0.75f, -1.0f, 1.25f, 0.0f, 1.0f, 0.0f, 1.0f));
+    EXPECT_TRUE(circleHitsBox(-0.75f, -1.0f, 1.26f, 0.0f, 1.0f, 0.0f, 1.0f));
+    // Bounding squares overlap, but the corner is out of reach.
+    EXPECT_FALSE(circleHitsBox(-0.2f, -0.2f, 0.25f, 0.0f, 1.0f, 0.0f, 1.0f));
+    // An actor's radius just left of a wall along its mid-line.
+    EXPECT_FALSE(circleHitsBox(10.01f - 0.23f, 10.5f, 0.23f, 10.01f, 0.12f, 10.0f, 1.0f));
+    EXPECT_TRUE(circleHitsBox(10.011f - 0.23f, 10.5f, 0.23f, 10.01f, 0.12f, 10.0f, 1.0f));
+}
+
+TEST_F(Collision, CentreInsideSolidIsHitButNeverPushed)
+{
+    tileKind[10][10] = 0;
+    EXPECT_TRUE(isBlocked(10.5f, 10.5f, 0.23f, true));
+    const float inside[][2] = {{10.1f, 10.5f}, {10.0f, 10.5f}, {11.0f, 11.0f}};
+    for (const auto& p : inside) {
+        float x = p[0], y = p[1];
+        pushOutOfSolids(x, y, 0.23f);
+        EXPECT_EQ(x, p[0]);
+        EXPECT_EQ(y, p[1]);
+    }
+}
+
+TEST_F(Collision, SideOverlapEndsExactlyRadiusAway)
+{
+    tileKind[10][10] = 0;
+    float x = 9.9f, y = 10.5f;
+    pushOutOfSolids(x, y, 0.23f);
+    EXPECT_EQ(x, 10.0f - 0.23f);
+    EXPECT_EQ(y, 10.5f);
+    x = 10.5f, y = 11.1f;
+    pushOutOfSolids(x, y, 0.23f);
+    EXPECT_EQ(x, 10.5f);
+    EXPECT_EQ(y, 11.0f + 0.23f);
+
+    putWallBox(30, 30, 30.01f, 30.0f, 0.12f, 1.0f);
+    x = 30.2f, y = 30.5f;
+    pushOutOfSolids(x, y, 0.23f);
+    EXPECT_EQ(x, 30.01f + 0.12f + 0.23f);
+    EXPECT_FALSE(isBlocked(x, y, 0.23f, false));
+}
+
+TEST_F(Collision, CornerContactIsPushedAlongTheDiagonal)
+{
+    float x = 1.1f, y = 1.1f;
+    pushFromSide(x, y, 0.5f, 0.0f, 1.0f, 0.0f, 1.0f);  // beyond a corner: no flat push
+    EXPECT_EQ(x, 1.1f);
+    pushFromNearestPoint(x, y, 0.5f, 0.0f, 1.0f, 0.0f, 1.0f);
+    EXPECT_NEAR(distance(x, y, 1.0f, 1.0f), 0.5f, 1e-6f);
+    EXPECT_FLOAT_EQ(x, y);
+
+    tileKind[20][20] = 0;
+    x = 21.1f, y = 19.9f;
+    pushOutOfSolids(x, y, 0.23f);
+    EXPECT_NEAR(distance(x, y, 21.0f, 20.0f), 0.23f, 1e-5f);
+    EXPECT_NEAR(x - 21.0f, 20.0f - y, 1e-5f);
+}
+
+TEST_F(Collision, OnlyCellsInsideTheMapAreExamined)
+{
+    putWallBox(0, 5, 0.0f, 5.0f, 0.2f, 1.0f);
+    EXPECT_TRUE(isBlocked(-0.1f, 5.5f, 0.15f, false));   // cell 0 seen from cell -1
+    tileKind[255][10] = 0;
+    float x = 256.1f, y = 10.5f;
+    pushOutOfSolids(x, y, 0.23f);
+    EXPECT_EQ(x, 256.0f + 0.23f);
+
+    const float nan = std::numeric_limits<float>::quiet_NaN();
+    const float far[][2] = {{-1.5f, -1.5f}, {-1000, 5}, {5, 1e30f}, {1e30f, -1e30f}, {nan, 5}};
+    for (const auto& p : far) {
+        EXPECT_FALSE(isBlocked(p[0], p[1], 0.9f, true));
+        float px = p[0], py = p[1];
+        pushOutOfSolids(px, py, 0.23f);
+    }
+}
+
+TEST_F(Collision, TurnedCarBlocksAlongItsLength)
+{
+    putObstacle(20, 20, kObstacleCar, 20.5f, 20.5f, 1.5707964f);
+    EXPECT_TRUE(isBlocked(20.5f, 21.3f, 0, false));
+    EXPECT_TRUE(isBlocked(20.5f, 19.7f, 0, false));
+    EXPECT_FALSE(isBlocked(21.3f, 20.5f, 0, false));
+    float x = 21.0f, y = 20.5f;   // overlapping its long side
+    pushOutOfSolids(x, y, 0.23f);
+    EXPECT_NEAR(x, 20.9f + 0.23f, 1e-5f);
+    EXPECT_NEAR(y, 20.5f, 1e-5f);
+
+    obstacles[20][20][0].angle = 0;
+    EXPECT_TRUE(isBlocked(21.3f, 20.5f, 0, false));
+    EXPECT_FALSE(isBlocked(20.5f, 21.3f, 0, false));
+}
+
+TEST_F(Collision, ObstaclesBlockFromTheirHolderCellOnlyWhenSolidKinds)
+{
+    // A parked car held by (20, 20) stands 0.8 into the cell above.
+    putObstacle(20, 20, kObstacleCar, 20.5f, 19.7f, 0);
+    EXPECT_TRUE(isBlocked(21.3f, 19.5f, 0.1f, false));
+    // A prop turned by 45 degrees reaches 0.57 along the axes, not its old corner.
+    putObstacle(50, 50, 2, 50.5f, 50.5f, 0.78539819f);
+    EXPECT_TRUE(isBlocked(51.05f, 50.5f, 0, false));
+    EXPECT_FALSE(isBlocked(50.89f, 50.89f, 0, false));
+    putObstacle(60, 60, 5, 60.5f, 60.5f, 0);
+    EXPECT_FALSE(isBlocked(60.5f, 60.5f, 0.23f, true));
+}
+
+TEST_F(Collision, SolidTilesCountOnlyWhenAsked)
+{
+    tileKind[70][70] = 0;
+    EXPECT_TRUE(isBlocked(70.5f, 70.5f, 0, true));
+    EXPECT_FALSE(isBlocked(70.5f, 70.5f, 0.115f, false));
+    tileKind[70][70] = 3;
+    EXPECT_TRUE(isBlocked(69.9f, 70.5f, 0.23f, true));
+    tileKind[70][70] = 4;
+    EXPECT_FALSE(isBlocked(69.9f, 70.5f, 0.23f, true));
+}
+
+}  // namespace
