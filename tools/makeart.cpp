@@ -370,15 +370,12 @@ void setTextFont(cairo_t* cr, cairo_font_face_t* face, double size) {
 // y, squeezed sideways when wider than maxWidth.
 void glyphPath(cairo_t* cr, char ch, double x, double y, double maxWidth) {
     char text[2] = {ch, 0};
-    double x1, y1, x2, y2;
+    cairo_text_extents_t ink;
+    cairo_text_extents(cr, text, &ink);
+    double squeeze = ink.width > maxWidth ? maxWidth / ink.width : 1;
     cairo_new_path(cr);
-    cairo_move_to(cr, 0, 0);
-    cairo_text_path(cr, text);
-    cairo_path_extents(cr, &x1, &y1, &x2, &y2);
-    cairo_new_path(cr);
-    double w = x2 - x1, squeeze = w > maxWidth ? maxWidth / w : 1;
     cairo_save(cr);
-    cairo_translate(cr, x - (x1 + x2) / 2 * squeeze, y);
+    cairo_translate(cr, x - (ink.x_bearing + ink.width / 2) * squeeze, y);
     cairo_scale(cr, squeeze, 1);
     cairo_move_to(cr, 0, 0);
     cairo_text_path(cr, text);
