@@ -63,6 +63,39 @@ TEST(Zombies, CoincidentActorsBiteButAreNotPushedApart)
     EXPECT_EQ(actors[0].vx, 0.0f);
     EXPECT_EQ(actors[0].vy, 0.0f);
     EXPECT_FALSE(std::isnan(actors[1].vx) || std::isnan(actors[1].vy));
+    EXPECT_EQ(decalCount, 1);
+    EXPECT_EQ(actors[0].bleedTimer, kBleedPause);
+    runActorStage(1);
+    EXPECT_EQ(decalCount, 1);
+}
+
+TEST(Zombies, TouchingActorsArePushedApartAlongTheirOffset)
+{
+    openWorld();
+    addActor(kActorCivilian, 128, 128, 0, 0, 0);
+    addActor(kActorCivilian, 128.2f, 128.1f, 0, 0, 0);
+    runActorStage(1);
+    EXPECT_LT(actors[0].vx, 0.0f);
+    EXPECT_LT(actors[0].vy, 0.0f);
+    EXPECT_GT(actors[1].vx, 0.0f);
+    EXPECT_GT(actors[1].vy, 0.0f);
+    EXPECT_NEAR(actors[0].vx, 2 * actors[0].vy, 1e-4f);
+}
+
+TEST(Zombies, MovementScalesWithTheSpeedFactorAndWallsTakeTheSpeed)
+{
+    openWorld();
+    addActor(kActorCivilian, 120, 120, 0.1f, 0, 0);
+    runActorStage(0.5f);
+    EXPECT_NEAR(actors[0].x, 120.05f, 1e-5f);
+    EXPECT_NEAR(actors[0].vx, 0.09f, 1e-4f);
+    EXPECT_EQ(actors[0].bleedTimer, -0.5f);
+    tileKind[121][120] = 0;
+    actors[0].x = 120.7f;
+    actors[0].vx = 0.1f;
+    runActorStage(1);
+    EXPECT_NEAR(actors[0].x, 121 - kActorRadius, 1e-5f);
+    EXPECT_NEAR(actors[0].vx, (121 - kActorRadius - 120.7f) * (1 - kFriction), 1e-4f);
 }
 
 TEST(Zombies, BittenCivilianRisesInItsOwnTurnAndBitesAtOnce)
@@ -78,6 +111,7 @@ TEST(Zombies, BittenCivilianRisesInItsOwnTurnAndBitesAtOnce)
         EXPECT_EQ(actors[civilian].type, zombieFirst ? kActorZombie : kActorCivilian);
         EXPECT_EQ(actors[0].health, zombieFirst ? 99.0f : 99.5f);
         runActorStage(1);
+        ASSERT_EQ(actorCount, 3);
         EXPECT_EQ(actors[civilian].type, kActorZombie);
         EXPECT_EQ(actors[civilian].health, kRisenHealth);
         EXPECT_EQ(actorTypeCount[kActorZombie], 2);
@@ -169,6 +203,15 @@ TEST(Zombies, ZombiesReplanOnlyOnTheirSlotOrWithoutATarget)
     runActorStage(1);
     EXPECT_EQ(actors[1].hasTarget, 1);
     EXPECT_EQ(actors[1].target, 2);
+
+    openWorld();
+    playerCount = 2;
+    addActor(kActorPlayer, 126, 128, 0, 0, 0);
+    addActor(kActorPlayer, 130, 128, 0, 0, 0);
+    addActor(kActorZombie, 128, 128, 0, 0, 0);
+    addActor(kActorCivilian, 128, 131, 0, 0, 0);
+    runActorStage(1);
+    EXPECT_EQ(actors[2].target, 0);
 }
 
 TEST(Zombies, ZombieHitByAShotChasesPlayerZeroForever)
