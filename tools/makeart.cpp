@@ -578,53 +578,53 @@ const Colour kZombieSkin = {0.5, 0.6, 0.42, 1};
 void drawPlayer(cairo_t* cr) {
     softShadow(cr, 48, 53, 32, 38, 0.4);
     Colour jacket = {0.1, 0.5, 0.56, 1};
-    limb(cr, 46, 27, 70, 46, 10, jacket);
-    limb(cr, 46, 73, 72, 56, 10, jacket);
     ellipsePath(cr, 42, 50, 16, 27);
     fillShaded(cr, jacket, 42, 50, 27, 3.5);
-    roundRectPath(cr, 62, 46, 36, 9, 2);
-    fillShaded(cr, {0.2, 0.21, 0.23, 1}, 78, 50, 18, 3);
-    cairo_rectangle(cr, 90, 48.5, 8, 4);
+    limb(cr, 44, 28, 68, 45, 9, shade(jacket, -0.12));
+    limb(cr, 44, 72, 70, 57, 9, shade(jacket, -0.12));
+    roundRectPath(cr, 60, 45.5, 38, 10, 2.5);
+    fillShaded(cr, {0.22, 0.23, 0.25, 1}, 79, 50, 19, 3);
+    cairo_rectangle(cr, 88, 48.5, 9, 4);
     cairo_set_source_rgba(cr, 0.05, 0.05, 0.05, 1);
     cairo_fill(cr);
-    blob(cr, 70, 47, 5.5, kSkin);
-    blob(cr, 73, 55, 5.5, kSkin);
-    blob(cr, 49, 50, 13, kSkin);
-    ellipsePath(cr, 46, 50, 11.5, 12.5);
-    fillShaded(cr, {0.26, 0.17, 0.1, 1}, 46, 50, 12, 0);
+    blob(cr, 68, 46, 5.5, kSkin);
+    blob(cr, 71, 56, 5.5, kSkin);
+    blob(cr, 48, 50, 13, kSkin);
+    ellipsePath(cr, 45, 50, 11.5, 12.5);
+    fillShaded(cr, {0.26, 0.17, 0.1, 1}, 45, 50, 12, 0);
+}
+
+// Adds the ragged outline of a torn shirt around (x, y): a wobbly ellipse.
+void tornShirtPath(cairo_t* cr, double x, double y, double rx, double ry) {
+    cairo_save(cr);
+    cairo_translate(cr, x, y);
+    cairo_scale(cr, rx / ry, 1);
+    splashPath(cr, 0, 0, ry, 0.1, 18);
+    cairo_restore(cr);
 }
 
 // A zombie: grey-green skin, torn shirt, both arms reaching forward.
 void drawZombie(cairo_t* cr) {
     softShadow(cr, 46, 53, 34, 40, 0.4);
-    Colour shirt = {0.4, 0.36, 0.28, 1};
-    limb(cr, 44, 27, 84, 27, 9, kZombieSkin);
-    limb(cr, 44, 73, 82, 71, 9, kZombieSkin);
-    limb(cr, 44, 27, 57, 27, 10.5, shirt);
-    limb(cr, 44, 73, 55, 73, 10.5, shirt);
-    blob(cr, 86, 27, 5.5, kZombieSkin);
-    blob(cr, 84, 71, 5.5, kZombieSkin);
+    Colour shirt = {0.42, 0.38, 0.3, 1};
     scatterState = 0x2077BEEFu;
-    splashPath(cr, 40, 50, 26, 0.12, 14);
-    cairo_save(cr);
-    cairo_translate(cr, 40, 50);
-    cairo_scale(cr, 0.62, 1);
-    cairo_translate(cr, -40, -50);
-    cairo_path_t* torn = cairo_copy_path(cr);
-    cairo_restore(cr);
-    cairo_new_path(cr);
-    cairo_append_path(cr, torn);
-    cairo_path_destroy(torn);
-    fillShaded(cr, shirt, 40, 50, 26, 3.5);
+    tornShirtPath(cr, 41, 50, 16, 27);
+    fillShaded(cr, shirt, 41, 50, 27, 3.5);
     cairo_set_line_cap(cr, CAIRO_LINE_CAP_ROUND);
     cairo_set_source_rgba(cr, 0.15, 0.12, 0.09, 0.9);
     cairo_set_line_width(cr, 2.2);
-    cairo_move_to(cr, 30, 36); cairo_line_to(cr, 36, 40); cairo_line_to(cr, 33, 45);
+    cairo_move_to(cr, 31, 36); cairo_line_to(cr, 37, 40); cairo_line_to(cr, 34, 45);
     cairo_move_to(cr, 34, 62); cairo_line_to(cr, 40, 66); cairo_line_to(cr, 37, 71);
     cairo_stroke(cr);
-    ellipsePath(cr, 46, 60, 5, 4);
+    ellipsePath(cr, 36, 57, 5, 4);
     cairo_set_source_rgba(cr, 0.45, 0.05, 0.04, 0.85);
     cairo_fill(cr);
+    limb(cr, 44, 27, 84, 29, 8.5, kZombieSkin);
+    limb(cr, 44, 73, 82, 69, 8.5, kZombieSkin);
+    limb(cr, 42, 27, 54, 27.5, 11, shirt);
+    limb(cr, 42, 73, 53, 72.5, 11, shirt);
+    blob(cr, 86, 29, 5.5, kZombieSkin);
+    blob(cr, 84, 69, 5.5, kZombieSkin);
     blob(cr, 50, 50, 12.5, kZombieSkin);
     ellipsePath(cr, 46, 45, 4, 3);
     ellipsePath(cr, 52, 56, 3, 2.5);
@@ -1000,7 +1000,7 @@ void drawTitle(cairo_t* cr) {
 // The 96-cell font of the sprite sheet: each printable character white with a
 // dark outline, centred in the 26-pixel area the game samples, about 18 wide.
 void drawSheetFont(cairo_t* cr) {
-    setTextFont(cr, sansFont, 21);
+    setTextFont(cr, sansFont, 23);
     for (int k = 1; k < kFontGlyphs - 1; k++) {
         int left = kFontLeft + kFontCell * (k % kFontColumns), top = kFontCell * (k / kFontColumns);
         cairo_save(cr);
