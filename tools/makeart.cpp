@@ -154,6 +154,15 @@ double periodicFractal(double x, double y, int size, int period, int seed) {
             periodicNoise(x, y, size, period * 4, seed + 2)) / 7;
 }
 
+// Periodic fractal noise that looks the same under every quarter turn of a
+// 100-pixel tile: tiles drawn at any rotation still meet their neighbours
+// without a step in brightness.
+double turnSymmetricFractal(int x, int y, int period, int seed) {
+    double px = x + 0.5, py = y + 0.5, n = kSmallSize;
+    return (periodicFractal(px, py, kSmallSize, period, seed) + periodicFractal(n - py, px, kSmallSize, period, seed) +
+            periodicFractal(n - px, n - py, kSmallSize, period, seed) + periodicFractal(py, n - px, kSmallSize, period, seed)) / 4;
+}
+
 // Next value of the scatter generator, 0..1 (xorshift, seeded per picture).
 double scatter() {
     scatterState ^= scatterState << 13;
@@ -406,8 +415,8 @@ double grain(int x, int y, int seed) {
 
 // Asphalt: dark grey with grain and large worn patches, seamless at 100.
 Colour asphaltPixel(int x, int y) {
-    double patch = periodicFractal(x, y, kSmallSize, 4, 11) - 0.5;
-    double v = 0.23 + patch * 0.07 + grain(x, y, 12) * 0.07;
+    double patch = turnSymmetricFractal(x, y, 4, 11) - 0.5;
+    double v = 0.23 + patch * 0.12 + grain(x, y, 12) * 0.07;
     if (hashUnit(x, y, 13) > 0.985) v += 0.08;
     return {v, v, v * 1.04, 1};
 }
@@ -440,7 +449,7 @@ Colour groundPixel(int x, int y) {
 Colour floorPixel(int x, int y) {
     int sx = x / 25, sy = y / 25;
     double tone = (hashUnit(sx, sy, 41) - 0.5) * 0.06;
-    double v = grain(x, y, 42) * 0.04 + (periodicFractal(x, y, kSmallSize, 4, 43) - 0.5) * 0.05 + tone;
+    double v = grain(x, y, 42) * 0.04 + (turnSymmetricFractal(x, y, 4, 43) - 0.5) * 0.08 + tone;
     Colour c = {0.56 + v, 0.43 + v, 0.32 + v, 1};
     int ex = x % 25, ey = y % 25;
     if (ex == 0 || ex == 24 || ey == 0 || ey == 24) c = shade(c, -0.4);
@@ -1095,6 +1104,23 @@ double squareDistance(double u, double v) {
     return std::pow(std::pow(std::fabs(u), 4) + std::pow(std::fabs(v), 4), 0.25);
 }
 
+// Splatter dropped around the blood rim: round drops between 0.6 and 0.85 of
+// the half-size out from the centre, never in the middle.
+void drawBloodDroplets(cairo_surface_t* s) {
+    cairo_t* cr = cairo_create(s);
+    double half = kVignetteSize / 2.0;
+    scatterState = 0xD709u;
+    for (int i = 0; i < 90; i++) {
+        double a = scatter() * 2 * kPi, d = scatterRange(0.62, 0.86), r = scatterRange(2, 7) * (1.4 - d);
+        double c = std::cos(a), sn = std::sin(a);
+        double reach = d / std::pow(std::pow(std::fabs(c), 4) + std::pow(std::fabs(sn), 4), 0.25);
+        ellipsePath(cr, half + c * reach * half, half + sn * reach * half, r, r);
+        cairo_set_source_rgba(cr, 0.5, 0.02, 0.02, 0.85);
+        cairo_fill(cr);
+    }
+    cairo_destroy(cr);
+}
+
 // Blood vignette: the red sits only in the outer part of the picture (beyond
 // 0.55 of the half-size), because at full health the picture is 2.48 screens
 // wide and its middle 40 % is all that shows; drips reach inward from the rim.
@@ -1115,12 +1141,13 @@ void drawBloodVignette(cairo_surface_t* s) {
             putPixel(s, x, y, c);
         }
     cairo_surface_mark_dirty(s);
+    drawBloodDroplets(s);
 }
 
 // Brushed-metal pattern, seamless at its own size: fine streaks along x.
 Colour brushedPixel(int x, int y, Colour base, int seed) {
-    double streak = periodicNoise(x, y, kPatternSize, 4, seed) * 0.4 + periodicNoiseXY(x, y, kPatternSize, 2, 64, seed + 1) * 0.6;
-    double v = (streak - 0.5) * 0.22 + grain(x, y, seed + 2) * 0.05;
+    double streak = periodicNoiseXY(x, y, kPatternSize, 2, 64, seed) * 0.65 + periodicNoiseXY(x, y, kPatternSize, 4, 32, seed + 1) * 0.35;
+    double v = (streak - 0.5) * 0.18 + grain(x, y, seed + 2) * 0.04;
     return shade(base, v);
 }
 
