@@ -1,0 +1,97 @@
+"""A player starts a new city from the title menu; the city drawn depends on the
+clock the game was seeded from and on nothing else."""
+
+import os
+import subprocess
+import sys
+import time
+import unittest
+
+sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
+import driver  # noqa: E402
+
+GAME, MEDIA = None, None
+
+WIDTH, HEIGHT = 800, 600
+SETTINGS = "screenw=%d\nscreenh=%d\n" % (WIDTH, HEIGHT)
+NEW_YEAR = "2026-01-01 00:00:00"
+OTHER_DAYS = ("2026-03-14 12:00:00", "2026-07-30 06:30:00")
+START_ENTRY_Y = (200 + 15) * HEIGHT // 800  # middle of the first entry's band
+SETTLE_TRIES = 40  # screenshots taken while waiting for the picture to stop changing
+
+
+def distinct_colours(data):
+    return len({bytes(data[i:i + 3]) for i in range(0, len(data), 3)})
+
+
+def spread(data):
+    """Standard deviation of all channel values, 0..255 scale."""
+    n = len(data)
+    mean = sum(data) / n
+    return (sum((v - mean) ** 2 for v in data) / n) ** 0.5
+
+
+def differing_pixels(a, b):
+    """Pixels that differ between two PNG files (ImageMagick's absolute error)."""
+    out = subprocess.run(["compare", "-metric", "AE", a, b, "null:"],
+                         capture_output=True, text=True)
+    return int(float(out.stderr.split()[0]))
+
+
+def settled_screenshot(game, path):
+    """Screenshots until two in a row are identical and keeps the last one."""
+    previous = game.screenshot_png(path + ".prev.png")
+    for _ in range(SETTLE_TRIES):
+        time.sleep(0.1)
+        game.screenshot_png(path)
+        if differing_pixels(previous, path) == 0:
+            return path
+        os.replace(path, previous)
+    raise AssertionError("the picture never stopped changing")
+
+
+def new_city_shot(clock, path, menu_path=None):
+    """Runs the game with the clock starting at `clock`, chooses "Start a new
+    game" where a player would and keeps a screenshot of the city."""
+    with driver.Game(GAME, MEDIA, screen=(WIDTH, HEIGHT), settings=SETTINGS,
+                     faketime=clock) as game:
+        game.wait_window(WIDTH, HEIGHT)
+        if menu_path:
+            settled_screenshot(game, menu_path)
+        game.click(1, WIDTH // 2, START_ENTRY_Y)
+        settled_screenshot(game, path)
+        rc, _, _ = game.close()
+        assert rc == 0, "exit code %r" % rc
+    return path
+
+
+class NewCity(unittest.TestCase):
+    @classmethod
+    def setUpClass(cls):
+        cls.dir = os.path.abspath("e2e-city")
+        os.makedirs(cls.dir, exist_ok=True)
+        cls.menu = os.path.join(cls.dir, "menu.png")
+        cls.first = new_city_shot(NEW_YEAR, os.path.join(cls.dir, "city1.png"), cls.menu)
+
+    def test_start_a_new_game_shows_a_city_instead_of_the_menu(self):
+        w, h, data = driver.read_rgb(self.first)
+        self.assertEqual((WIDTH, HEIGHT), (w, h))
+        self.assertGreater(distinct_colours(data), 50)
+        self.assertGreater(spread(data[::7]), 10.0)
+        self.assertGreater(differing_pixels(self.menu, self.first), WIDTH * HEIGHT // 4)
+
+    def test_the_same_clock_builds_the_same_city(self):
+        again = new_city_shot(NEW_YEAR, os.path.join(self.dir, "city2.png"))
+        self.assertEqual(0, differing_pixels(self.first, again))
+
+    def test_another_clock_builds_another_city(self):
+        # One small view might match by chance; two other days both matching
+        # would mean the clock plays no part.
+        differences = [differing_pixels(self.first, new_city_shot(
+            day, os.path.join(self.dir, "other%d.png" % i))) for i, day in enumerate(OTHER_DAYS)]
+        self.assertGreater(max(differences), 1000, differences)
+
+
+if __name__ == "__main__":
+    GAME, MEDIA = driver.paths_from_argv()
+    unittest.main()
