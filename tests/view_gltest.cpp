@@ -208,24 +208,6 @@ TEST_F(View, FloorCoversTheWholeWindowWhereverTheCameraStands)
         }
 }
 
-TEST_F(View, EachCellShowsItsOwnKindAndNothingLiesBeyondTheMap)
-{
-    useFlatPictures();
-    tileKind[101][100] = kTileFloor;
-    tileFrames[kTileFloor] = edgeTexel;
-    tileRotation[101][100] = 1;
-    drawWorld();
-    EXPECT_PRED2(near, edgeColour(), worldPixel(101.5f, 100.5f));
-    EXPECT_PRED2(near, wallColour(), worldPixel(100.5f, 100.5f));
-    EXPECT_PRED2(near, wallColour(), worldPixel(102.5f, 100.5f));
-
-    cameraX = 1.0f;
-    cameraY = 1.0f;
-    drawWorld();
-    EXPECT_PRED2(same, kBackground, pixelAt(0, 0));
-    EXPECT_PRED2(near, wallColour(), worldPixel(0.5f, 0.5f));
-}
-
 // ---- Decals -----------------------------------------------------------------
 
 TEST_F(View, DecalOnTheWidenedBorderIsLeftOutJustInsideIsDrawn)
