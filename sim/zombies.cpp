@@ -10,23 +10,31 @@
 
 // Makes the nearest actor of the given type closer than radius the target of
 // actor i and returns its distance, or radius when there is none. Never clears
-// hasTarget; on a tie the earlier index stays.
+// hasTarget; on a tie the earlier index stays. The search stops once every
+// other actor of the type has been seen (players lead the list).
 float findTarget(int i, int type, float radius)
 {
-    Actor& a = actors[i];
+    const float ax = actors[i].x;
+    const float ay = actors[i].y;
     float best = radius;
-    for (int j = 0; j < actorCount; j++) {
+    int found = -1;
+    int left = actorTypeCount[type] - (actors[i].type == type ? 1 : 0);
+    for (int j = 0; j < actorCount && left > 0; j++) {
         const Actor& b = actors[j];
-        if (j == i || b.type != type)
+        if (b.type != type || j == i)
             continue;
-        if (!(a.x < b.x + best && b.x - best < a.x && a.y < b.y + best && b.y - best < a.y))
+        left--;
+        if (!(ax < b.x + best && b.x - best < ax && ay < b.y + best && b.y - best < ay))
             continue;
-        float d = distance(a.x, a.y, b.x, b.y);
+        float d = distance(ax, ay, b.x, b.y);
         if (d < best) {
             best = d;
-            a.hasTarget = 1;
-            a.target = j;
+            found = j;
         }
+    }
+    if (found >= 0) {
+        actors[i].hasTarget = 1;
+        actors[i].target = found;
     }
     return best;
 }
@@ -151,31 +159,41 @@ static void bite(int j, float f)
     }
 }
 
-// Actor i bites (if a zombie) and pushes apart every other actor it touches.
-// The push is split by the sum of the absolute offsets; coincident actors
-// cannot be told apart and stay together.
-static void touchOthers(int i, float f)
+// Actors i and j touch when their centres are closer than the contact
+// distance: a zombie i bites a non-zombie j, and both are pushed apart. The
+// push is split by the sum of the absolute offsets; coincident actors cannot be
+// told apart and stay together.
+static void touch(int i, int j, float f)
 {
     Actor& a = actors[i];
+    Actor& b = actors[j];
+    float d = distance(a.x, a.y, b.x, b.y);
+    if (!(d < kContactDistance))
+        return;
+    if (a.type == kActorZombie && b.type != kActorZombie)
+        bite(j, f);
+    float dx = a.x - b.x;
+    float dy = a.y - b.y;
+    float s = fabsf(dx) + fabsf(dy);
+    if (s == 0)
+        return;
+    float push = (kContactDistance - d) * kSeparationRate * f;
+    a.vx += push * dx / s;
+    a.vy += push * dy / s;
+    b.vx -= push * dx / s;
+    b.vy -= push * dy / s;
+}
+
+// Actor i touches every other actor within the contact box. Positions do not
+// change here, so the loop only compares.
+static void touchOthers(int i, float f)
+{
+    const float ax = actors[i].x;
+    const float ay = actors[i].y;
     for (int j = 0; j < actorCount; j++) {
-        Actor& b = actors[j];
-        float dx = a.x - b.x;
-        float dy = a.y - b.y;
-        if (!(fabsf(dx) < kContactDistance && fabsf(dy) < kContactDistance) || j == i)
-            continue;
-        float d = distance(a.x, a.y, b.x, b.y);
-        if (!(d < kContactDistance))
-            continue;
-        if (a.type == kActorZombie && b.type != kActorZombie)
-            bite(j, f);
-        float s = fabsf(dx) + fabsf(dy);
-        if (s == 0)
-            continue;
-        float push = (kContactDistance - d) * kSeparationRate * f;
-        a.vx += push * dx / s;
-        a.vy += push * dy / s;
-        b.vx -= push * dx / s;
-        b.vy -= push * dy / s;
+        const Actor& b = actors[j];
+        if (fabsf(ax - b.x) < kContactDistance && fabsf(ay - b.y) < kContactDistance && j != i)
+            touch(i, j, f);
     }
 }
 
