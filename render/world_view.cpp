@@ -88,8 +88,6 @@ static void drawTiles(int x0, int x1, int y0, int y1)
     for (int x = x0; x < x1; x++) {
         for (int y = y0; y < y1; y++) {
             int kind = tileKind[x][y];
-            if (kind < 0 || kind >= kTileFrames)
-                continue;
             float angle = (float)tileRotation[x][y] * kDegreesPerQuarterTurn * kRadiansPerDegree;
             drawSprite((float)x + 0.5f, (float)y + 0.5f, kTileSize, kTileSize, true, angle,
                        tileFrames[kind]);
@@ -109,12 +107,9 @@ static void drawDecals()
     float right = cameraX + hw + kDecalCullMargin;
     float top = cameraY - hz - kDecalCullMargin;
     float bottom = cameraY + hz + kDecalCullMargin;
-    int count = decalCount < kMaxDecals ? decalCount : kMaxDecals;
-    for (int i = 0; i < count; i++) {
+    for (int i = 0; i < decalCount; i++) {
         const Decal& d = decals[i];
         if (!(left < d.x && d.x < right && top < d.y && d.y < bottom))
-            continue;
-        if (d.kind < 0 || d.kind >= kDecalFrames)
             continue;
         glColor4f(1.0f, 1.0f, 1.0f, (float)i / (float)kMaxDecals);
         drawSprite(d.x, d.y, kDecalSize, kDecalSize, true, d.angle, decalFrames[d.kind]);
@@ -125,8 +120,7 @@ static void drawDecals()
 static void drawAimPoints()
 {
     glColor4f(1.0f, 1.0f, 1.0f, 1.0f);
-    int count = playerCount < kMaxPlayers ? playerCount : kMaxPlayers;
-    for (int i = 0; i < count; i++)
+    for (int i = 0; i < playerCount; i++)
         drawSprite(aimWorldX[i], aimWorldY[i], kCrosshairSize, kCrosshairSize, true, 0.0f,
                    crosshairFrame);
 }
@@ -134,8 +128,7 @@ static void drawAimPoints()
 // Blasts, fading as their strength runs out.
 static void drawExplosions()
 {
-    int count = explosionCount < kMaxExplosions ? explosionCount : kMaxExplosions;
-    for (int i = 0; i < count; i++) {
+    for (int i = 0; i < explosionCount; i++) {
         const Explosion& e = explosions[i];
         glColor4f(1.0f, 1.0f, 1.0f, e.strength * kExplosionAlphaPerStrength);
         drawSprite(e.x, e.y, kExplosionSize, kExplosionSize, true, e.angle, blastFrame);
@@ -147,8 +140,7 @@ static void drawExplosions()
 static void drawTracers()
 {
     glColor4f(1.0f, 1.0f, 1.0f, 1.0f);
-    int count = tracerCount < kMaxTracers ? tracerCount : kMaxTracers;
-    for (int i = 0; i < count; i++) {
+    for (int i = 0; i < tracerCount; i++) {
         const Tracer& t = tracers[i];
         float dx = t.startX - t.endX;
         float dy = t.startY - t.endY;
@@ -162,8 +154,7 @@ static void drawTracers()
 // Explosives in flight.
 static void drawProjectiles()
 {
-    int count = projectileCount < kMaxProjectiles ? projectileCount : kMaxProjectiles;
-    for (int i = 0; i < count; i++) {
+    for (int i = 0; i < projectileCount; i++) {
         const Projectile& p = projectiles[i];
         drawSprite(p.x, p.y, kProjectileSize, kProjectileSize, true, p.angle, projectileFrame);
     }
@@ -172,11 +163,8 @@ static void drawProjectiles()
 // Players, zombies and civilians in list order.
 static void drawActors()
 {
-    int count = actorCount < kMaxActors ? actorCount : kMaxActors;
-    for (int i = 0; i < count; i++) {
+    for (int i = 0; i < actorCount; i++) {
         const Actor& a = actors[i];
-        if (a.type < 0 || a.type >= kActorFrames)
-            continue;
         drawSprite(a.x, a.y, kActorSize, kActorSize, true, a.angle, actorFrames[a.type]);
     }
 }
@@ -186,9 +174,7 @@ static void drawObstacles(int x0, int x1, int y0, int y1)
 {
     for (int x = x0; x < x1; x++) {
         for (int y = y0; y < y1; y++) {
-            int count = obstacleCount[x][y] < kMaxObstaclesPerCell ? obstacleCount[x][y]
-                                                                   : kMaxObstaclesPerCell;
-            for (int i = 0; i < count; i++) {
+            for (int i = 0; i < obstacleCount[x][y]; i++) {
                 const Obstacle& o = obstacles[x][y][i];
                 if (o.kind == kObstacleCar)
                     drawSprite(o.x, o.y, kCarLength, kCarWidth, true, o.angle, longObstacleFrame);
@@ -205,9 +191,7 @@ static void drawWallBoxes(int x0, int x1, int y0, int y1, float grow, const Spri
 {
     for (int x = x0; x < x1; x++) {
         for (int y = y0; y < y1; y++) {
-            int count = wallBoxCount[x][y] < kMaxWallBoxesPerCell ? wallBoxCount[x][y]
-                                                                  : kMaxWallBoxesPerCell;
-            for (int i = 0; i < count; i++) {
+            for (int i = 0; i < wallBoxCount[x][y]; i++) {
                 const WallBox& b = wallBoxes[x][y][i];
                 drawSprite(b.x - grow, b.y - grow, b.width + 2.0f * grow, b.height + 2.0f * grow,
                            false, 0.0f, colour);
