@@ -4,14 +4,13 @@
 #include <GL/gl.h>
 #include <GL/glu.h>
 #include <SDL/SDL.h>
-#include <lodepng.h>
 
 #include <cstdio>
-#include <vector>
 
 #include "app/display.h"
 #include "app/settings.h"
 #include "render/draw.h"
+#include "tools/windowpng.h"
 
 static const int kPageWidth = 1600;
 static const int kPageHeight = 1000;
@@ -136,20 +135,6 @@ static void beginPage()
     gluOrtho2D(0, kPageWidth, kPageHeight, 0);
 }
 
-// Reads the drawn page back (rows bottom-up) and writes it top-down as a PNG.
-static bool writePage(const char* path)
-{
-    std::vector<unsigned char> bottomUp(kPageWidth * kPageHeight * 4);
-    glPixelStorei(GL_PACK_ALIGNMENT, 4);
-    glReadPixels(0, 0, kPageWidth, kPageHeight, GL_RGBA, GL_UNSIGNED_BYTE, bottomUp.data());
-    std::vector<unsigned char> page(bottomUp.size());
-    size_t row = kPageWidth * 4;
-    for (int y = 0; y < kPageHeight; y++)
-        for (size_t i = 0; i < row; i++)
-            page[y * row + i] = (i % 4 == 3) ? 255 : bottomUp[(kPageHeight - 1 - y) * row + i];
-    return lodepng::encode(path, page, kPageWidth, kPageHeight) == 0;
-}
-
 int main(int argc, char** argv)
 {
     const char* out = argc > 1 ? argv[1] : "contactsheet.png";
@@ -167,7 +152,7 @@ int main(int argc, char** argv)
     drawMenuParts(440);
     drawFont(650);
     drawWholeTextures(845);
-    bool written = writePage(out);
+    bool written = writeWindowPng(out, kPageWidth, kPageHeight);
     SDL_Quit();
     if (!written) {
         fprintf(stderr, "contactsheet: could not write %s\n", out);
