@@ -31,12 +31,7 @@ void initGame()
 // drawing routine relies on (texturing, blending, alpha test, client arrays).
 void runFrame()
 {
-    glEnable(GL_TEXTURE_2D);
-    glEnable(GL_BLEND);
-    glEnable(GL_ALPHA_TEST);
-    glEnableClientState(GL_VERTEX_ARRAY);
-    glEnableClientState(GL_TEXTURE_COORD_ARRAY);
-    glBindTexture(GL_TEXTURE_2D, spriteSheetTexture);
+    beginSpriteDrawing();
     float speedFactor = speedFactorFor(framesPerSecond);
     if (gameState == kStatePlaying) {
         stepGame(speedFactor);
@@ -44,11 +39,7 @@ void runFrame()
     } else {
         runMainMenu();
     }
-    glDisableClientState(GL_VERTEX_ARRAY);
-    glDisableClientState(GL_TEXTURE_COORD_ARRAY);
-    glDisable(GL_TEXTURE_2D);
-    glDisable(GL_BLEND);
-    glDisable(GL_ALPHA_TEST);
+    endSpriteDrawing();
 }
 
 // Discards what pollInput left in the queue, watching for the window closing.

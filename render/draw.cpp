@@ -73,6 +73,28 @@ SpriteFrame glyphFrames[kGlyphFrames] = {};
 float glyphWidth = 32;
 float glyphHeight = 32;
 
+// Switches on what every sprite-drawing routine relies on: texturing, blending
+// and the alpha test, the two client arrays, and the sprite sheet bound.
+void beginSpriteDrawing()
+{
+    glEnable(GL_TEXTURE_2D);
+    glEnable(GL_BLEND);
+    glEnable(GL_ALPHA_TEST);
+    glEnableClientState(GL_VERTEX_ARRAY);
+    glEnableClientState(GL_TEXTURE_COORD_ARRAY);
+    glBindTexture(GL_TEXTURE_2D, spriteSheetTexture);
+}
+
+// Switches the sprite-drawing state off again, arrays first.
+void endSpriteDrawing()
+{
+    glDisableClientState(GL_VERTEX_ARRAY);
+    glDisableClientState(GL_TEXTURE_COORD_ARRAY);
+    glDisable(GL_TEXTURE_2D);
+    glDisable(GL_BLEND);
+    glDisable(GL_ALPHA_TEST);
+}
+
 // Writes the rectangle (x0, y0)-(x1, y1) in drawSprite's vertex order:
 // (x0, y1), (x1, y1), (x1, y0), (x0, y0), counter-clockwise under y-down views.
 static void quadCorners(float x0, float y0, float x1, float y1, float out[8])

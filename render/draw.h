@@ -39,6 +39,8 @@ extern SpriteFrame glyphFrames[kGlyphFrames];    // font, entry k is character 3
 extern float glyphWidth;                         // glyph pitch on the sheet, then drawn width: 32, then 26
 extern float glyphHeight;                        // likewise for the height
 
+void beginSpriteDrawing();
+void endSpriteDrawing();
 uint32_t loadTexture(const char* path);
 void loadTextures();
 void buildFrameTables();             // the sheet's frame tables from the layout alone, no GL

@@ -25,12 +25,7 @@ static const unsigned kDefaultSeed = 1767225600u;  // 2026-01-01 00:00:00 UTC
 static bool drawCityPicture(float x, float y, float zoom, const char* path)
 {
     glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
-    glEnable(GL_TEXTURE_2D);
-    glEnable(GL_BLEND);
-    glEnable(GL_ALPHA_TEST);
-    glEnableClientState(GL_VERTEX_ARRAY);
-    glEnableClientState(GL_TEXTURE_COORD_ARRAY);
-    glBindTexture(GL_TEXTURE_2D, spriteSheetTexture);
+    beginSpriteDrawing();
     cameraX = x;
     cameraY = y;
     cameraZoom = zoom;
