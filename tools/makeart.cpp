@@ -53,6 +53,8 @@ const int kEdgeTexelY = 704;
 const int kWallTexelX = 448;          // flat wall fill colour
 const int kWallTexelY = 832;
 const int kFlatBlockHalf = 16;        // solid block around each flat texel
+const double kWallOutline[3] = {0.09, 0.08, 0.08};  // near-black line around every wall
+const double kWallFill[3] = {0.42, 0.29, 0.24};     // dark warm stone, below walkway and floor
 const int kFontLeft = 256;            // sheet font: 8 x 12 cells of 32 pixels
 const int kFontCell = 32;
 const int kFontColumns = 8;
@@ -903,10 +905,10 @@ void drawCrosshair(cairo_t* cr) {
 void drawFlatColours(cairo_t* cr) {
     int h = kFlatBlockHalf;
     cairo_rectangle(cr, kEdgeTexelX - h, kEdgeTexelY - h, 2 * h, 2 * h);
-    cairo_set_source_rgba(cr, 0.09, 0.08, 0.08, 1);
+    cairo_set_source_rgba(cr, kWallOutline[0], kWallOutline[1], kWallOutline[2], 1);
     cairo_fill(cr);
     cairo_rectangle(cr, kWallTexelX - h, kWallTexelY - h, 2 * h, 2 * h);
-    cairo_set_source_rgba(cr, 0.56, 0.55, 0.52, 1);
+    cairo_set_source_rgba(cr, kWallFill[0], kWallFill[1], kWallFill[2], 1);
     cairo_fill(cr);
 }
 
