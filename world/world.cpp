@@ -39,13 +39,6 @@ int32_t killCount = 0;
 int32_t bestKillCount = 0;
 int32_t thinkTick = 0;
 
-// True when the type has a counter; a type read from a damaged saved game may
-// not, and must not reach past the counters.
-static bool countsType(int type)
-{
-    return type >= 0 && type < kActorTypeSlots;
-}
-
 // Empties every list and per-cell list. The map layers, players' values, camera
 // and counters stay: the old level remains until something replaces it.
 void resetWorld()
@@ -82,8 +75,7 @@ void addActor(int type, float x, float y, float vx, float vy, float angle)
     a.angle = angle;
     a.health = 100;
     a.bleedTimer = 0;
-    if (countsType(type))
-        actorTypeCount[type]++;
+    actorTypeCount[type]++;
     actorCount++;
 }
 
@@ -91,8 +83,7 @@ void addActor(int type, float x, float y, float vx, float vy, float angle)
 // targets past i follow their actor down, targets of i itself are dropped.
 void removeActor(int index)
 {
-    if (countsType(actors[index].type))
-        actorTypeCount[actors[index].type]--;
+    actorTypeCount[actors[index].type]--;
     for (int i = index; i + 1 < actorCount; i++)
         actors[i] = actors[i + 1];
     actorCount--;
