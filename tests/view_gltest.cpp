@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <array>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
@@ -18,7 +19,6 @@
 #include "app/settings.h"
 #include "render/draw.h"
 #include "render/view.h"
-#include "world/levelgen.h"
 #include "world/world.h"
 
 namespace {
@@ -28,19 +28,19 @@ const int kHeight = 600;
 const float kFullZoom = 7.5f;
 const float kCamera = 100.0f;
 const int kTolerance = 3;  // per channel, for colours that went through the texture filter
+const int kResumeY = 165;  // cursor heights (window pixels) on entries 0 and 3
+const int kLoadGameY = 228;
 
 struct Pixel {
     int r, g, b;
 };
 
+Pixel edgeColour, wallColour;  // sheet pixels (448, 704) and (448, 832) as loaded
+
 bool near(Pixel a, Pixel b)
 {
     return abs(a.r - b.r) <= kTolerance && abs(a.g - b.g) <= kTolerance && abs(a.b - b.b) <= kTolerance;
 }
-
-bool same(Pixel a, Pixel b) { return a.r == b.r && a.g == b.g && a.b == b.b; }
-
-const Pixel kBackground = {255, 0, 255};  // the clear colour: nothing drawn here
 
 std::ostream& operator<<(std::ostream& out, Pixel p)
 {
@@ -64,27 +64,11 @@ Pixel worldPixel(float x, float y)
                    (int)floorf((y - cameraY) * scale + kHeight / 2));
 }
 
-// Colour of one sheet pixel as loaded.
-Pixel sheetTexel(int x, int y)
+// Draws one pass of the game's frame dispatcher, with its GL state around it,
+// over a magenta clear colour that no picture uses.
+void drawFrame(void (*draw)())
 {
-    static std::vector<unsigned char> sheet;
-    if (sheet.empty()) {
-        sheet.resize(1024 * 1024 * 3);
-        glBindTexture(GL_TEXTURE_2D, spriteSheetTexture);
-        glPixelStorei(GL_PACK_ALIGNMENT, 1);
-        glGetTexImage(GL_TEXTURE_2D, 0, GL_RGB, GL_UNSIGNED_BYTE, sheet.data());
-    }
-    const unsigned char* p = &sheet[(y * 1024 + x) * 3];
-    return {p[0], p[1], p[2]};
-}
-
-Pixel edgeColour() { return sheetTexel(448, 704); }
-Pixel wallColour() { return sheetTexel(448, 832); }
-
-// Draws one pass of the game's frame dispatcher, with its GL state around it.
-template <typename Draw> void drawFrame(Draw draw)
-{
-    glClearColor(kBackground.r / 255.0f, kBackground.g / 255.0f, kBackground.b / 255.0f, 1);
+    glClearColor(1, 0, 1, 1);
     glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
     glEnable(GL_TEXTURE_2D);
     glEnable(GL_BLEND);
@@ -93,19 +77,29 @@ template <typename Draw> void drawFrame(Draw draw)
     glEnableClientState(GL_TEXTURE_COORD_ARRAY);
     glBindTexture(GL_TEXTURE_2D, spriteSheetTexture);
     draw();
-    glDisableClientState(GL_VERTEX_ARRAY);
-    glDisableClientState(GL_TEXTURE_COORD_ARRAY);
-    glDisable(GL_TEXTURE_2D);
-    glDisable(GL_BLEND);
-    glDisable(GL_ALPHA_TEST);
 }
 
 void drawWorld() { drawFrame(renderWorld); }
 void drawMenu() { drawFrame(runMainMenu); }
 
-SpriteFrame loadedTiles[kTileFrames];
-SpriteFrame loadedActors[kActorFrames];
-SpriteFrame loadedDecals[kDecalFrames];
+// Presses the left button in this pass with the cursor at window height y.
+void pressAt(int y)
+{
+    mouseY = y;
+    mouseButtonState[SDL_BUTTON_LEFT] = kInputPressed;
+    drawMenu();
+}
+
+// The visible cell range for a camera, as {x0, x1, y0, y1}.
+std::array<int, 4> cellsSeenFrom(float x, float y, float zoom)
+{
+    std::array<int, 4> r;
+    cameraX = x;
+    cameraY = y;
+    cameraZoom = zoom;
+    visibleCells(r[0], r[1], r[2], r[3]);
+    return r;
+}
 
 class View : public ::testing::Test {
 protected:
@@ -116,161 +110,84 @@ protected:
         setupDisplay();
         loadTextures();
         buildGlyphFrames();
-        std::copy(tileFrames, tileFrames + kTileFrames, loadedTiles);
-        std::copy(actorFrames, actorFrames + kActorFrames, loadedActors);
-        std::copy(decalFrames, decalFrames + kDecalFrames, loadedDecals);
+        std::vector<unsigned char> sheet(1024 * 1024 * 3);
+        glBindTexture(GL_TEXTURE_2D, spriteSheetTexture);
+        glPixelStorei(GL_PACK_ALIGNMENT, 1);
+        glGetTexImage(GL_TEXTURE_2D, 0, GL_RGB, GL_UNSIGNED_BYTE, sheet.data());
+        const unsigned char* edge = &sheet[(704 * 1024 + 448) * 3];
+        const unsigned char* wall = &sheet[(832 * 1024 + 448) * 3];
+        edgeColour = {edge[0], edge[1], edge[2]};
+        wallColour = {wall[0], wall[1], wall[2]};
     }
 
-    // An empty world of open ground, no players, camera at a cell corner at
-    // full zoom; the real pictures back in place.
+    // An empty world, no players, the camera at a cell corner at full zoom,
+    // the title menu and no button down. Floors show the flat wall colour,
+    // blood and zombies the outline colour; the menu keeps its real pictures.
     void SetUp() override
     {
-        std::copy(loadedTiles, loadedTiles + kTileFrames, tileFrames);
-        std::copy(loadedActors, loadedActors + kActorFrames, actorFrames);
-        std::copy(loadedDecals, loadedDecals + kDecalFrames, decalFrames);
-        resetWorld();
-        for (int x = 0; x < kMapSize; x++)
-            for (int y = 0; y < kMapSize; y++) {
-                tileKind[x][y] = kTileOpenGround;
-                tileRotation[x][y] = 0;
-            }
-        playerCount = 0;
-        cameraX = kCamera;
-        cameraY = kCamera;
-        cameraZoom = kFullZoom;
-        gameState = kStateTitleMenu;
-        for (int& b : mouseButtonState)
-            b = kInputUp;
-        mouseY = 0;
-        ASSERT_FALSE(near(edgeColour(), wallColour())) << "outline and wall colours must differ";
-    }
-
-    // Every floor cell shows the flat wall colour; decals and zombies the
-    // flat outline colour.
-    void useFlatPictures()
-    {
+        ASSERT_FALSE(near(edgeColour, wallColour)) << "outline and wall colours must differ";
+        buildFrameTables();
         std::fill(tileFrames, tileFrames + kTileFrames, wallTexel);
         decalFrames[kDecalBlood] = edgeTexel;
         actorFrames[kActorZombie] = edgeTexel;
+        resetWorld();
+        playerCount = 0;
+        cameraX = cameraY = kCamera;
+        cameraZoom = kFullZoom;
+        gameState = kStateTitleMenu;
+        std::fill(mouseButtonState, mouseButtonState + kMouseButtonStates, kInputUp);
+        mouseY = 0;
     }
 };
 
-// ---- Visible cells ----------------------------------------------------------
-
 TEST_F(View, VisibleCellsSpanTheViewPlusTwoCellsClippedToTheMap)
 {
-    int x0, x1, y0, y1;
-    cameraX = 100.3f;
-    cameraY = 50.6f;
-    visibleCells(x0, x1, y0, y1);
-    EXPECT_EQ(93, x0);
-    EXPECT_EQ(107, x1);  // 14 cells
-    EXPECT_EQ(46, y0);
-    EXPECT_EQ(56, y1);   // 10 cells
-
-    cameraZoom = 1;
-    visibleCells(x0, x1, y0, y1);
-    EXPECT_EQ(4, x1 - x0);
-    EXPECT_EQ(4, y1 - y0);
-
-    cameraZoom = kFullZoom;
-    cameraX = 1.2f;
-    cameraY = 254.9f;
-    visibleCells(x0, x1, y0, y1);
-    EXPECT_EQ(0, x0);
-    EXPECT_EQ(8, x1);
-    EXPECT_EQ(250, y0);
-    EXPECT_EQ(256, y1);
-
-    cameraX = -40.0f;
-    cameraY = 1e30f;
-    visibleCells(x0, x1, y0, y1);
-    EXPECT_LE(x1, x0);
-    EXPECT_LE(y1, y0);
+    typedef std::array<int, 4> Cells;
+    EXPECT_EQ((Cells{93, 107, 46, 56}), cellsSeenFrom(100.3f, 50.6f, kFullZoom));  // 14 x 10
+    EXPECT_EQ((Cells{98, 102, 49, 53}), cellsSeenFrom(100.3f, 50.6f, 1.0f));       // 4 x 4
+    EXPECT_EQ((Cells{0, 8, 250, 256}), cellsSeenFrom(1.2f, 254.9f, kFullZoom));
+    Cells far = cellsSeenFrom(-40.0f, 1e30f, kFullZoom);
+    EXPECT_LE(far[1], far[0]);
+    EXPECT_LE(far[3], far[2]);
 }
 
-TEST_F(View, FloorCoversTheWholeWindowWhereverTheCameraStands)
+// A full list of blood marks off screen; the oldest (alpha 0) is moved into
+// view, the newest onto the widened right border, turned by an eighth so that
+// its corner would reach 0.155 cells into the window if it were drawn.
+TEST_F(View, DecalsFadeWithAgeAndOnlyThoseStrictlyInsideTheWidenedViewAreDrawn)
 {
-    useFlatPictures();
-    const float zooms[] = {kFullZoom, 2.0f, 1.0f};
-    const int edgesX[] = {0, kWidth / 2, kWidth - 1};
-    const int edgesY[] = {0, kHeight / 2, kHeight - 1};
-    for (float zoom : zooms)
-        for (int step = 0; step < 4; step++) {
-            cameraZoom = zoom;
-            cameraX = kCamera + 0.25f * step;
-            cameraY = kCamera - 0.25f * step;
-            drawWorld();
-            for (int x : edgesX)
-                for (int y : edgesY)
-                    EXPECT_PRED2(near, wallColour(), pixelAt(x, y))
-                        << "zoom " << zoom << " step " << step << " at " << x << "," << y;
-        }
-}
-
-// ---- Decals -----------------------------------------------------------------
-
-TEST_F(View, DecalOnTheWidenedBorderIsLeftOutJustInsideIsDrawn)
-{
-    useFlatPictures();
     for (int i = 0; i < kMaxDecals; i++)
         addDecal(kDecalBlood, kCamera - 50.0f, kCamera, 0.0f);
-    float hw = cameraZoom * 0.5f * aspectRatio;
-    float border = cameraX + hw + 0.375f;
-    // Turned by an eighth, the square's corner reaches 0.155 cells into view.
+    float border = cameraX + cameraZoom * 0.5f * aspectRatio + 0.375f;
+    decals[0].x = kCamera - 1.0f;
     Decal& newest = decals[kMaxDecals - 1];
     newest = {kDecalBlood, border, kCamera, 0.785398f};
     drawWorld();
-    EXPECT_PRED2(near, wallColour(), pixelAt(kWidth - 3, kHeight / 2));
+    EXPECT_PRED2(near, wallColour, worldPixel(kCamera - 1.0f, kCamera));
+    EXPECT_PRED2(near, wallColour, pixelAt(kWidth - 3, kHeight / 2));
 
     newest.x = nextafterf(border, 0.0f);
     drawWorld();
-    EXPECT_PRED2(near, edgeColour(), pixelAt(kWidth - 3, kHeight / 2));
+    EXPECT_PRED2(near, edgeColour, pixelAt(kWidth - 3, kHeight / 2));  // nearly opaque
 }
 
-TEST_F(View, OldestDecalIsInvisibleAndTheNewestNearlyOpaque)
+// Two touching boxes with a zombie under them and one beside: the fills hide
+// the zombie and the seam between the boxes, the outline runs around both.
+TEST_F(View, WallsCoverActorsAndTouchingBoxesShareOneOutline)
 {
-    useFlatPictures();
-    for (int i = 0; i < kMaxDecals; i++)
-        addDecal(kDecalBlood, kCamera - 50.0f, kCamera, 0.0f);
-    decals[0].x = kCamera - 1.0f;
-    decals[kMaxDecals - 1].x = kCamera + 1.0f;
-    drawWorld();
-    EXPECT_PRED2(near, wallColour(), worldPixel(kCamera - 1.0f, kCamera));
-    EXPECT_PRED2(near, edgeColour(), worldPixel(kCamera + 1.0f, kCamera));
-}
-
-// ---- Walls ------------------------------------------------------------------
-
-TEST_F(View, WallsAreDrawnOverActors)
-{
-    useFlatPictures();
-    wallBoxes[100][100][0] = {100.0f, 100.0f, 1.0f, 1.0f};
-    wallBoxCount[100][100] = 1;
-    addActor(kActorZombie, 100.5f, 100.5f, 0, 0, 0);
-    addActor(kActorZombie, 98.5f, 100.5f, 0, 0, 0);
-    drawWorld();
-    EXPECT_PRED2(near, wallColour(), worldPixel(100.5f, 100.5f));
-    EXPECT_PRED2(near, edgeColour(), worldPixel(98.5f, 100.5f));
-}
-
-TEST_F(View, TouchingWallBoxesShowOneOutlineAroundBoth)
-{
-    useFlatPictures();
     wallBoxes[100][100][0] = {100.0f, 100.0f, 0.5f, 0.25f};
     wallBoxes[100][100][1] = {100.5f, 100.0f, 0.5f, 0.25f};
     wallBoxCount[100][100] = 2;
+    addActor(kActorZombie, 100.5f, 100.125f, 0, 0, 0);
+    addActor(kActorZombie, 98.5f, 100.5f, 0, 0, 0);
     drawWorld();
     float pixel = cameraZoom / kHeight;  // one window pixel, in cells
-    EXPECT_PRED2(near, edgeColour(), worldPixel(100.0f - pixel, 100.125f));
-    EXPECT_PRED2(near, edgeColour(), worldPixel(101.0f + pixel * 0.5f, 100.125f));
-    EXPECT_PRED2(near, wallColour(), worldPixel(100.5f, 100.125f));
-    EXPECT_PRED2(near, wallColour(), worldPixel(100.5f - pixel, 100.125f));
-    EXPECT_PRED2(near, edgeColour(), worldPixel(100.5f, 100.25f + pixel));
-    EXPECT_PRED2(near, wallColour(), worldPixel(100.5f, 100.25f + 4.0f * pixel));  // floor again
+    EXPECT_PRED2(near, wallColour, worldPixel(100.5f, 100.125f));
+    EXPECT_PRED2(near, wallColour, worldPixel(100.5f - pixel, 100.125f));
+    EXPECT_PRED2(near, edgeColour, worldPixel(98.5f, 100.5f));
+    EXPECT_PRED2(near, edgeColour, worldPixel(100.0f - pixel, 100.125f));
+    EXPECT_PRED2(near, edgeColour, worldPixel(101.0f + pixel * 0.5f, 100.125f));
 }
-
-// ---- Main menu --------------------------------------------------------------
 
 TEST_F(View, MenuEntryUnderTheCursorComesFromItsHeightAlone)
 {
@@ -278,69 +195,58 @@ TEST_F(View, MenuEntryUnderTheCursorComesFromItsHeightAlone)
     EXPECT_EQ(3, menuItemAt(225, 600.0f));
     EXPECT_EQ(-1, menuItemAt(140, 600.0f));  // the band just above the first entry
     EXPECT_EQ(0, menuItemAt(150, 600.0f));   // entry 0 starts 200 units above the centre
-    EXPECT_EQ(-1, menuItemAt(191, 768.0f));
-    EXPECT_EQ(0, menuItemAt(192, 768.0f));
+    EXPECT_EQ(0, menuItemAt(192, 768.0f));   // the window's own height counts
 }
 
 TEST_F(View, HighlightRunsAcrossTheWholeWidthOfTheHotEntry)
 {
     gameState = kStateGameMenu;
-    const int entry3 = 228;  // menu y -96, inside "Load game"'s band
-    mouseY = 0;
     drawMenu();
-    Pixel coldLeft = pixelAt(0, entry3), coldRight = pixelAt(kWidth - 1, entry3);
-    Pixel coldBelow = pixelAt(0, entry3 + 30);
-    mouseY = entry3;
+    Pixel coldLeft = pixelAt(0, kLoadGameY), coldRight = pixelAt(kWidth - 1, kLoadGameY);
+    Pixel coldBelow = pixelAt(0, kLoadGameY + 30);
+    mouseY = kLoadGameY;
     drawMenu();
     EXPECT_EQ(3, menuHotItem);
-    EXPECT_FALSE(same(coldLeft, pixelAt(0, entry3)));
-    EXPECT_FALSE(same(coldRight, pixelAt(kWidth - 1, entry3)));
-    EXPECT_PRED2(same, coldBelow, pixelAt(0, entry3 + 30));
+    EXPECT_FALSE(near(coldLeft, pixelAt(0, kLoadGameY)));
+    EXPECT_FALSE(near(coldRight, pixelAt(kWidth - 1, kLoadGameY)));
+    EXPECT_PRED2(near, coldBelow, pixelAt(0, kLoadGameY + 30));
 }
 
-TEST_F(View, PressOutsideEveryEntryOrAHeldButtonChoosesNothing)
+// Only a press in this very pass on an entry counts; "Resume" then goes back
+// to the game as it was.
+TEST_F(View, OnlyAPressOnAnEntryChoosesIt)
 {
     playerCount = 3;
-    mouseButtonState[SDL_BUTTON_LEFT] = kInputPressed;
     const int outside[] = {0, 140, 205, kHeight - 1};  // title, above entry 0, past "Load game"
     for (int y : outside) {
-        mouseY = y;
-        drawMenu();
+        pressAt(y);
         EXPECT_EQ(kStateTitleMenu, gameState) << "cursor at " << y;
     }
     gameState = kStateGameMenu;
-    mouseY = 165;  // on "Resume"
+    killCount = 5;
+    mouseY = kResumeY;
     mouseButtonState[SDL_BUTTON_LEFT] = kInputHeld;
     drawMenu();
     EXPECT_EQ(kStateGameMenu, gameState);
-    EXPECT_EQ(3, playerCount);
-}
 
-TEST_F(View, ResumeGoesBackToTheGameInProgress)
-{
-    gameState = kStateGameMenu;
-    killCount = 5;
-    addActor(kActorZombie, 10.0f, 10.0f, 0, 0, 0);
-    mouseY = 165;
-    mouseButtonState[SDL_BUTTON_LEFT] = kInputPressed;
-    drawMenu();
+    pressAt(kResumeY);
     EXPECT_EQ(kStatePlaying, gameState);
+    EXPECT_EQ(3, playerCount);
     EXPECT_EQ(5, killCount);
-    EXPECT_EQ(1, actorCount);
 }
 
-TEST_F(View, PressOnStartANewGameStartsOneForOnePlayer)
+TEST_F(View, StartANewGameStartsOneForOnePlayer)
 {
     playerCount = 3;
-    mouseY = 165;  // menu y -180, entry 0
-    mouseButtonState[SDL_BUTTON_LEFT] = kInputPressed;
-    drawMenu();
+    pressAt(kResumeY);  // entry 0 in the title menu
     EXPECT_EQ(kStatePlaying, gameState);
     EXPECT_EQ(1, playerCount);
     EXPECT_GT(actorCount, 0);
     EXPECT_EQ(kActorPlayer, actors[0].type);
 }
 
+// Loading empties the world first, so without a saved game the game in
+// progress must survive and the menu stay open.
 TEST_F(View, LoadGameWithoutASavedGameKeepsTheMenuAndTheGameInProgress)
 {
     char home[4096];
@@ -350,9 +256,7 @@ TEST_F(View, LoadGameWithoutASavedGameKeepsTheMenuAndTheGameInProgress)
     ASSERT_EQ(0, chdir(scratch));
     gameState = kStateGameMenu;
     addActor(kActorPlayer, 10.0f, 10.0f, 0, 0, 0);
-    mouseY = 228;  // "Load game"
-    mouseButtonState[SDL_BUTTON_LEFT] = kInputPressed;
-    drawMenu();
+    pressAt(kLoadGameY);
     EXPECT_EQ(kStateGameMenu, gameState);
     EXPECT_EQ(1, actorCount);
 
