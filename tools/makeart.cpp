@@ -55,6 +55,25 @@ const int kWallTexelY = 832;
 const int kFlatBlockHalf = 16;        // solid block around each flat texel
 const double kWallOutline[3] = {0.09, 0.08, 0.08};  // near-black line around every wall
 const double kWallFill[3] = {0.42, 0.29, 0.24};     // dark warm stone, below walkway and floor
+
+const double kAsphaltGrey = 0.23;     // ground textures: base brightness, and how far noise moves it
+const double kAsphaltWear = 0.08;
+const double kAsphaltGrain = 0.06;
+const double kAsphaltStone = 0.05;    // a light stone of the aggregate, on 1 pixel in 70
+const double kAsphaltStoneRarity = 0.986;
+const double kWalkwayGrey = 0.52;
+const double kSlabToneSpread = 0.025;
+const double kWalkwayGrain = 0.05;
+const double kWalkwayMottle = 0.07;
+const double kGrassTuftContrast = 0.14;
+const double kGrassBladeContrast = 0.1;
+const double kGrassDryness = 0.5;     // how far the driest grass goes towards straw
+const double kEarthFrom = 0.14;       // bare earth shows where its mottle rises past this
+const double kEarthTo = 0.24;
+const double kEarthStrength = 0.4;    // and covers the grass at most this much
+const double kFloorToneSpread = 0.04;
+const double kFloorGrain = 0.04;
+const double kFloorMottle = 0.1;
 const int kFontLeft = 256;            // sheet font: 8 x 12 cells of 32 pixels
 const int kFontCell = 32;
 const int kFontColumns = 8;
@@ -106,6 +125,10 @@ struct Colour {
     double r, g, b, a;
 };
 
+const Colour kGrass = {0.24, 0.37, 0.14, 1};     // open ground: lush and dry grass, bare earth
+const Colour kDryGrass = {0.36, 0.39, 0.17, 1};
+const Colour kEarth = {0.37, 0.31, 0.22, 1};
+
 // ---------------------------------------------------------------- globals
 
 FT_Library fontLibrary = nullptr;            // FreeType, open while drawing
@@ -156,13 +179,35 @@ double periodicFractal(double x, double y, int size, int period, int seed) {
             periodicNoise(x, y, size, period * 4, seed + 2)) / 7;
 }
 
-// Periodic fractal noise that looks the same under every quarter turn of a
-// 100-pixel tile: tiles drawn at any rotation still meet their neighbours
-// without a step in brightness.
-double turnSymmetricFractal(int x, int y, int period, int seed) {
-    double px = x + 0.5, py = y + 0.5, n = kSmallSize;
-    return (periodicFractal(px, py, kSmallSize, period, seed) + periodicFractal(n - py, px, kSmallSize, period, seed) +
-            periodicFractal(n - px, n - py, kSmallSize, period, seed) + periodicFractal(py, n - px, kSmallSize, period, seed)) / 4;
+// A lattice value for tile noise. Points on the tile's border read the same
+// along all four edges and from either end of each, so every edge of the tile
+// has one symmetric profile and tiles at any quarter turn meet without a step;
+// inside the border the values are free, so the tile shows no mirror pattern.
+double evenBorderValue(int i, int j, int period, int seed) {
+    if (i == 0 || j == 0) return hashUnit(std::min(i + j, period - i - j), 0, seed);
+    return hashUnit(i, j, seed);
+}
+
+// Smooth value noise over a 100-pixel tile on a period x period lattice whose
+// border is even (above); pixel centres are sampled.
+double evenBorderNoise(int x, int y, int period, int seed) {
+    double fx = (x + 0.5) * period / kSmallSize, fy = (y + 0.5) * period / kSmallSize;
+    int x0 = (int)fx, y0 = (int)fy, x1 = (x0 + 1) % period, y1 = (y0 + 1) % period;
+    double tx = fx - x0, ty = fy - y0;
+    tx = tx * tx * (3 - 2 * tx);
+    ty = ty * ty * (3 - 2 * ty);
+    double a = evenBorderValue(x0, y0, period, seed), b = evenBorderValue(x1, y0, period, seed);
+    double c = evenBorderValue(x0, y1, period, seed), d = evenBorderValue(x1, y1, period, seed);
+    double top = a + (b - a) * tx, bottom = c + (d - c) * tx;
+    return top + (bottom - top) * ty;
+}
+
+// Soft variation of a ground tile around 0, mostly within -0.15..0.15: three
+// octaves of even-border noise, seamless at every rotation of the tile.
+double mottle(int x, int y, int period, int seed) {
+    double n = evenBorderNoise(x, y, period, seed) * 4 + evenBorderNoise(x, y, period * 2, seed + 1) * 2 +
+               evenBorderNoise(x, y, period * 4, seed + 2);
+    return n / 7 - 0.5;
 }
 
 // Next value of the scatter generator, 0..1 (xorshift, seeded per picture).
@@ -415,20 +460,22 @@ double grain(int x, int y, int seed) {
     return hashUnit(x, y, seed) - 0.5;
 }
 
-// Asphalt: dark grey with grain and large worn patches, seamless at 100.
+// Asphalt: dark grey with fine grain, faint wear and a few light stones of
+// the aggregate; seamless at every quarter turn.
 Colour asphaltPixel(int x, int y) {
-    double patch = turnSymmetricFractal(x, y, 4, 11) - 0.5;
-    double v = 0.23 + patch * 0.12 + grain(x, y, 12) * 0.07;
-    if (hashUnit(x, y, 13) > 0.985) v += 0.08;
+    double wear = mottle(x, y, 5, 11) * kAsphaltWear + mottle(x, y, 12, 14) * kAsphaltWear;
+    double v = kAsphaltGrey + wear + grain(x, y, 12) * kAsphaltGrain;
+    if (hashUnit(x, y, 13) > kAsphaltStoneRarity) v += kAsphaltStone;
     return {v, v, v * 1.04, 1};
 }
 
 // Grey paving slabs, 2 x 2 per cell, with grooves on the slab borders (half a
-// groove on each cell edge, so neighbouring cells complete them).
+// groove on each cell edge, so neighbouring cells complete them). The slabs
+// differ only faintly, so a long walkway shows no repeating pattern.
 Colour walkwayPixel(int x, int y) {
     int sx = x / 50, sy = y / 50;
-    double tone = (hashUnit(sx, sy, 21) - 0.5) * 0.05;
-    double v = 0.52 + tone + grain(x, y, 22) * 0.06 + (periodicFractal(x, y, kSmallSize, 5, 23) - 0.5) * 0.06;
+    double tone = (hashUnit(sx, sy, 21) - 0.5) * kSlabToneSpread;
+    double v = kWalkwayGrey + tone + grain(x, y, 22) * kWalkwayGrain + mottle(x, y, 6, 23) * kWalkwayMottle;
     int ex = x % 50, ey = y % 50;
     int edge = std::min(std::min(ex, 49 - ex), std::min(ey, 49 - ey));
     if (edge == 0) v *= 0.55;
@@ -437,21 +484,24 @@ Colour walkwayPixel(int x, int y) {
     return {v, v * 0.99, v * 0.95, 1};
 }
 
-// Open ground: grass with dirt patches, seamless at 100.
+// Open ground: short grass in soft tufts of slightly different greens, with a
+// few small, faint patches of bare earth. Every feature is small and low in
+// contrast, so a lot of many cells shows no grid; seamless at every turn.
 Colour groundPixel(int x, int y) {
-    double dirt = smoothStep(0.5, 0.62, periodicFractal(x, y, kSmallSize, 3, 31));
-    double blade = grain(x, y, 32) * 0.12 + (periodicNoise(x, y, kSmallSize, 25, 33) - 0.5) * 0.1;
-    Colour grass = {0.25 + blade * 0.6, 0.36 + blade, 0.14 + blade * 0.4, 1};
-    Colour soil = {0.36 + blade * 0.5, 0.29 + blade * 0.5, 0.2 + blade * 0.3, 1};
-    return mix(grass, soil, dirt);
+    double tuft = mottle(x, y, 8, 31) * kGrassTuftContrast;
+    double blade = grain(x, y, 32) * kGrassBladeContrast + mottle(x, y, 25, 33) * kGrassTuftContrast;
+    double dryness = clamp01(0.5 + mottle(x, y, 5, 34) * 3);
+    Colour grass = shade(mix(kGrass, kDryGrass, dryness * kGrassDryness), tuft + blade);
+    double earth = smoothStep(kEarthFrom, kEarthTo, mottle(x, y, 10, 35)) * kEarthStrength;
+    return mix(grass, shade(kEarth, blade), earth);
 }
 
 // Building floor: square clay tiles, 4 x 4 per cell, the same under every
 // quarter turn so walls at any rotation join the plain floor around them.
 Colour floorPixel(int x, int y) {
     int sx = x / 25, sy = y / 25;
-    double tone = (hashUnit(sx, sy, 41) - 0.5) * 0.06;
-    double v = grain(x, y, 42) * 0.04 + (turnSymmetricFractal(x, y, 4, 43) - 0.5) * 0.08 + tone;
+    double tone = (hashUnit(sx, sy, 41) - 0.5) * kFloorToneSpread;
+    double v = grain(x, y, 42) * kFloorGrain + mottle(x, y, 4, 43) * kFloorMottle + tone;
     Colour c = {0.56 + v, 0.43 + v, 0.32 + v, 1};
     int ex = x % 25, ey = y % 25;
     if (ex == 0 || ex == 24 || ey == 0 || ey == 24) c = shade(c, -0.4);
