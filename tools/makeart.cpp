@@ -79,6 +79,8 @@ const int kFontCell = 32;
 const int kFontColumns = 8;
 const int kFontGlyphs = 96;           // character codes 32..127
 const int kFontInset = 3;             // the game samples each cell less 3 pixels per side
+const double kFontSize = 23;          // sheet font: typeface size and baseline in its cell
+const double kFontBaseline = 22;
 
 const int kTileVoid = 0;              // tile kinds
 const int kTileCentreLine = 4;
@@ -128,6 +130,21 @@ struct Colour {
 const Colour kGrass = {0.24, 0.37, 0.14, 1};     // open ground: lush and dry grass, bare earth
 const Colour kDryGrass = {0.36, 0.39, 0.17, 1};
 const Colour kEarth = {0.37, 0.31, 0.22, 1};
+
+// How the glyphs of one font are drawn, in pixels.
+struct GlyphStyle {
+    double stretch;   // sideways scale of the typeface's letter shapes
+    double maxWidth;  // widest white body; wider glyphs are squeezed to it
+    double outline;   // width of the dark outline stroke, half of it outside the body
+    double shadow;    // offset of the drop shadow, down and right
+    double bolden;    // width of a white stroke that thickens the body, 0 for none
+};
+
+// The sheet font is drawn at a pen advance of 0.7 of its 26-pixel glyphs
+// (18.2 pixels): its letters are widened and thickened until text at that
+// pitch reads as words. The overlay font keeps the typeface's shapes.
+const GlyphStyle kSheetFontStyle = {1.15, 18.5, 3, 1.2, 0.8};
+const GlyphStyle kDashFontStyle = {1, 9.5, 2, 1, 0};
 
 // ---------------------------------------------------------------- globals
 
@@ -423,33 +440,39 @@ void setTextFont(cairo_t* cr, cairo_font_face_t* face, double size) {
 }
 
 // Makes the path of one character, its ink centred on x with the baseline on
-// y, squeezed sideways when wider than maxWidth.
-void glyphPath(cairo_t* cr, char ch, double x, double y, double maxWidth) {
+// y, widened by the style's stretch and then squeezed sideways when its body
+// would come out wider than the style allows.
+void glyphPath(cairo_t* cr, char ch, double x, double y, const GlyphStyle& style) {
     char text[2] = {ch, 0};
     cairo_text_extents_t ink;
     cairo_text_extents(cr, text, &ink);
-    double squeeze = ink.width > maxWidth ? maxWidth / ink.width : 1;
+    double widest = style.maxWidth - style.bolden;
+    double sideways = std::min(style.stretch, ink.width > 0 ? widest / ink.width : style.stretch);
     cairo_new_path(cr);
     cairo_save(cr);
-    cairo_translate(cr, x - (ink.x_bearing + ink.width / 2) * squeeze, y);
-    cairo_scale(cr, squeeze, 1);
+    cairo_translate(cr, x - (ink.x_bearing + ink.width / 2) * sideways, y);
+    cairo_scale(cr, sideways, 1);
     cairo_move_to(cr, 0, 0);
     cairo_text_path(cr, text);
     cairo_restore(cr);
 }
 
 // Draws a white glyph with a dark outline and a shadow offset down-right.
-void outlinedGlyph(cairo_t* cr, char ch, double x, double y, double maxWidth, double outline, double shadow) {
-    glyphPath(cr, ch, x + shadow, y + shadow, maxWidth);
-    cairo_set_source_rgba(cr, 0, 0, 0, 0.6);
-    cairo_set_line_width(cr, outline);
+void outlinedGlyph(cairo_t* cr, char ch, double x, double y, const GlyphStyle& style) {
     cairo_set_line_join(cr, CAIRO_LINE_JOIN_ROUND);
+    glyphPath(cr, ch, x + style.shadow, y + style.shadow, style);
+    cairo_set_source_rgba(cr, 0, 0, 0, 0.6);
+    cairo_set_line_width(cr, style.outline + style.bolden);
     cairo_stroke_preserve(cr);
     cairo_fill(cr);
-    glyphPath(cr, ch, x, y, maxWidth);
+    glyphPath(cr, ch, x, y, style);
     cairo_set_source_rgba(cr, 0.04, 0.03, 0.03, 1);
     cairo_stroke_preserve(cr);
     cairo_set_source_rgba(cr, 1, 1, 1, 1);
+    if (style.bolden > 0) {
+        cairo_set_line_width(cr, style.bolden);
+        cairo_stroke_preserve(cr);
+    }
     cairo_fill(cr);
 }
 
@@ -1059,15 +1082,15 @@ void drawTitle(cairo_t* cr) {
 // ---------------------------------------------------------------- sheet font
 
 // The 96-cell font of the sprite sheet: each printable character white with a
-// dark outline, centred in the 26-pixel area the game samples, about 18 wide.
+// dark outline, centred in the 26-pixel area the game samples, bodies 15 to 18 wide.
 void drawSheetFont(cairo_t* cr) {
-    setTextFont(cr, sansFont, 23);
+    setTextFont(cr, sansFont, kFontSize);
     for (int k = 1; k < kFontGlyphs - 1; k++) {
         int left = kFontLeft + kFontCell * (k % kFontColumns), top = kFontCell * (k / kFontColumns);
         cairo_save(cr);
         cairo_rectangle(cr, left + kFontInset, top + kFontInset, kFontCell - 2 * kFontInset, kFontCell - 2 * kFontInset);
         cairo_clip(cr);
-        outlinedGlyph(cr, (char)(32 + k), left + kFontCell / 2.0, top + 22, 16.5, 3, 1.2);
+        outlinedGlyph(cr, (char)(32 + k), left + kFontCell / 2.0, top + kFontBaseline, kSheetFontStyle);
         cairo_restore(cr);
     }
 }
@@ -1224,7 +1247,7 @@ void drawDashFont(cairo_t* cr) {
         cairo_save(cr);
         cairo_rectangle(cr, left, top, kDashCell, std::min(kDashCell, kPanelTop - top));
         cairo_clip(cr);
-        outlinedGlyph(cr, (char)(32 + k), left + 10, top + 14, 9.5, 2, 1);
+        outlinedGlyph(cr, (char)(32 + k), left + 10, top + 14, kDashFontStyle);
         cairo_restore(cr);
     }
 }
