@@ -1,46 +1,20 @@
 """Drives the real game on a private X server, the way a player would.
 
-Every end-to-end scenario is run as
+A scenario runs as `python3 test_something.py <vellgrave2> <Media-dir>`:
 
-    python3 test_something.py <path-to-vellgrave2> <path-to-Media-dir>
-
-and uses this module like this:
-
-    import driver
-    GAME, MEDIA = driver.paths_from_argv()      # call before unittest.main()
-
-    with driver.Game(GAME, MEDIA, screen=(800, 600), settings="screenw=640\\nscreenh=480\\n") as g:
-        g.wait_window(640, 480)                  # final GL window, focused, pointer inside
-        g.key("Return")                          # held 60 ms, then a 60 ms gap
-        g.keys("w", "w", "Escape")
-        g.hold("w", 0.5)                         # key down for half a second
-        g.move(320, 240)                         # pointer, window pixels
-        g.click(1, 100, 100)                     # mousedown, 50 ms, mouseup
-        g.wheel(up=True)
-        rgb = g.pixel(10, 10)                    # (r, g, b) of the window at x, y
-        w, h, data = g.screenshot()              # whole window as RGB bytes
+    GAME, MEDIA = driver.paths_from_argv()      # before unittest.main()
+    with driver.Game(GAME, MEDIA, screen=(800, 600), settings="screenw=640\n") as g:
+        g.wait_window(640, 600)                  # final GL window, focused, pointer inside
+        g.keys("Return", "w"); g.click(1, 100, 100); rgb = g.pixel(10, 10)
         rc, out, err = g.close()                 # WM_DELETE_WINDOW, then wait
 
-What one Game does:
-- starts Xvfb with -displayfd on a free display, at the chosen screen size and
-  depth 24, with -noreset (several scenarios may run side by side);
-- makes a fresh temporary working directory with a symlink "Media" to the
-  art and, if given, a "settings.ini" holding the given text;
-- runs the game there in a new session (so a hung game can be killed with
-  its whole process group), with DISPLAY set and, if faketime is given (a
-  string like "2026-01-01 00:00:00"), libfaketime preloaded into the game
-  only, the clock starting at that instant and then running at real speed;
-- always tears everything down on leaving the with-block: the game gets
-  SIGKILL on its process group if still running, Xvfb is stopped and the
-  temporary directory removed.
-
-Input follows the rules measured on this machine: keys are held at least
-50 ms with at least 50 ms between presses, mouse buttons are pressed with
-mousedown / sleep / mouseup (never a single click, whose down and up land in
-one pass), and the pointer is moved twice so that a motion event is made.
-
-Only the Python standard library and the command-line tools xdotool,
-xwininfo, ImageMagick's import and convert, and Xvfb are used.
+Each Game has its own Xvfb (-displayfd, depth 24, -noreset) and a fresh working
+directory with a "Media" symlink and the given "settings.ini"; the game runs in
+a new session, with libfaketime preloaded if a start instant is given. Leaving
+the with-block kills the game's process group, stops Xvfb and removes the
+directory. Input timing, as measured here: keys and buttons are held at least
+50 ms with at least 50 ms between presses (a bare click puts down and up in one
+game pass), and the pointer is moved twice so that a motion event is made.
 """
 
 import ctypes
@@ -59,8 +33,7 @@ EXIT_TIMEOUT = 10    # seconds to wait for the game to end after closing
 
 
 def paths_from_argv():
-    """Takes the game binary and Media directory from sys.argv (leaving the
-    rest for unittest) and returns them as absolute paths."""
+    """Takes the game binary and Media directory off sys.argv, as absolute paths."""
     if len(sys.argv) < 3:
         sys.stderr.write("usage: %s <path-to-vellgrave2> <path-to-Media>\n" % sys.argv[0])
         sys.exit(2)
@@ -75,10 +48,7 @@ def faketime_library():
         out = subprocess.run(["dpkg", "-L", "libfaketime"], capture_output=True, text=True).stdout
     except OSError:
         return None
-    for line in out.splitlines():
-        if line.endswith("/libfaketime.so.1"):
-            return line
-    return None
+    return next((line for line in out.splitlines() if line.endswith("/libfaketime.so.1")), None)
 
 
 def start_xvfb(width, height):
@@ -90,14 +60,8 @@ def start_xvfb(width, height):
         pass_fds=(write_end,), stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL,
         start_new_session=True)
     os.close(write_end)
-    number = b""
     with os.fdopen(read_end, "rb") as pipe:
-        while not number.endswith(b"\n"):
-            chunk = pipe.read(1)
-            if not chunk:
-                break
-            number += chunk
-    number = number.strip()
+        number = pipe.readline().strip()  # empty when Xvfb died first
     if not number:
         proc.kill()
         proc.wait()
@@ -121,21 +85,16 @@ _ignore_x_error = _X_ERROR_HANDLER(lambda display, event: 0)
 
 
 def send_delete_window(display, window):
-    """Sends WM_DELETE_WINDOW to the window, as a window manager's close button
-    would. X errors (a window already gone) are ignored rather than ending
-    this process, as libX11's default handler would."""
+    """Sends WM_DELETE_WINDOW, as a close button would. X errors (a window
+    already gone) are ignored instead of ending this process."""
     x = ctypes.CDLL("libX11.so.6")
-    x.XSetErrorHandler.argtypes = [_X_ERROR_HANDLER]
-    x.XSetErrorHandler.restype = ctypes.c_void_p
+    v, ul, i = ctypes.c_void_p, ctypes.c_ulong, ctypes.c_int
+    for name, restype, argtypes in (
+            ("XSetErrorHandler", v, [_X_ERROR_HANDLER]), ("XOpenDisplay", v, [ctypes.c_char_p]),
+            ("XInternAtom", ul, [v, ctypes.c_char_p, i]), ("XSendEvent", i, [v, ul, i, ctypes.c_long, v]),
+            ("XFlush", i, [v]), ("XCloseDisplay", i, [v])):
+        getattr(x, name).restype, getattr(x, name).argtypes = restype, argtypes
     x.XSetErrorHandler(_ignore_x_error)
-    x.XOpenDisplay.restype = ctypes.c_void_p
-    x.XOpenDisplay.argtypes = [ctypes.c_char_p]
-    x.XInternAtom.restype = ctypes.c_ulong
-    x.XInternAtom.argtypes = [ctypes.c_void_p, ctypes.c_char_p, ctypes.c_int]
-    x.XSendEvent.argtypes = [ctypes.c_void_p, ctypes.c_ulong, ctypes.c_int, ctypes.c_long,
-                             ctypes.c_void_p]
-    x.XFlush.argtypes = [ctypes.c_void_p]
-    x.XCloseDisplay.argtypes = [ctypes.c_void_p]
     d = x.XOpenDisplay(display.encode())
     if not d:
         raise RuntimeError("cannot open display " + display)
@@ -151,32 +110,19 @@ def send_delete_window(display, window):
 
 
 class Game:
-    """One run of the game on its own X server; use it as a context manager."""
+    """One run of the game on its own X server; use it as a context manager.
+    settings: text of "settings.ini" (None: no file); faketime: start instant
+    such as "2026-01-01 00:00:00" (None: real clock); env: extra variables for
+    the game; no_display: run with no X server at all, to see it fail."""
 
     def __init__(self, game, media, screen=(800, 600), settings=None, faketime=None,
                  env=None, no_display=False):
-        """game, media: paths of the binary and the art; screen: Xvfb size;
-        settings: text of "settings.ini" (None: no file); faketime: start
-        instant for libfaketime (None: real clock); env: extra variables for
-        the game; no_display: run the game without any X server (DISPLAY
-        unset) to see it fail."""
-        self.game = os.path.abspath(game)
-        self.media = os.path.abspath(media)
-        self.screen = screen
-        self.settings = settings
-        self.faketime = faketime
+        self.game, self.media = os.path.abspath(game), os.path.abspath(media)
+        self.screen, self.settings, self.faketime = screen, settings, faketime
         self.extra_env = dict(env or {})
         self.no_display = no_display
-        self.xvfb = None
-        self.display = None
-        self.proc = None
-        self.workdir = None
-        self.window = None
-        self.result = None
-        self._out = None
-        self._err = None
-
-    # ---- lifetime ---------------------------------------------------------
+        self.xvfb = self.display = self.proc = self.workdir = self.window = None
+        self.result = self._out = self._err = None
 
     def __enter__(self):
         try:
@@ -191,17 +137,14 @@ class Game:
         return False
 
     def start(self):
-        """Starts the server (unless no_display), makes the working directory
-        and starts the game in it."""
+        """Starts the server, makes the working directory and starts the game in it."""
         self.workdir = tempfile.mkdtemp(prefix="vg-e2e-")
-        os.symlink(self.media, os.path.join(self.workdir, "Media"))
+        os.symlink(self.media, self.path("Media"))
         if self.settings is not None:
-            with open(os.path.join(self.workdir, "settings.ini"), "w", newline="") as f:
+            with open(self.path("settings.ini"), "w", newline="") as f:
                 f.write(self.settings)
-        env = dict(os.environ)
-        env.pop("DISPLAY", None)
-        env.pop("SDL_VIDEODRIVER", None)
-        env.pop("XAUTHORITY", None)
+        env = {k: v for k, v in os.environ.items()
+               if k not in ("DISPLAY", "SDL_VIDEODRIVER", "XAUTHORITY")}
         if not self.no_display:
             self.xvfb, self.display = start_xvfb(*self.screen)
             env["DISPLAY"] = self.display
@@ -220,16 +163,15 @@ class Game:
 
     def cleanup(self):
         """Kills the game if it still runs, stops Xvfb, removes the directory."""
-        if self.proc is not None and self.proc.poll() is None:
+        if self.running():
             self._kill_game()
         if self.xvfb is not None:
-            if self.xvfb.poll() is None:
-                self.xvfb.terminate()
-                try:
-                    self.xvfb.wait(5)
-                except subprocess.TimeoutExpired:
-                    self.xvfb.kill()
-                    self.xvfb.wait()
+            self.xvfb.terminate()
+            try:
+                self.xvfb.wait(5)
+            except subprocess.TimeoutExpired:
+                self.xvfb.kill()
+                self.xvfb.wait()
             self.xvfb = None
         for f in (self._out, self._err):
             if f is not None:
@@ -247,25 +189,22 @@ class Game:
         self.proc.wait()
 
     def wait_exit(self, timeout=EXIT_TIMEOUT):
-        """Waits for the game to end; a hung game is killed with its process
-        group. Returns (exit code, stdout text, stderr text); the code is None
-        when the game had to be killed."""
-        if self.result is not None:
-            return self.result
-        try:
-            rc = self.proc.wait(timeout)
-        except subprocess.TimeoutExpired:
-            self._kill_game()
-            rc = None
-        self._out.seek(0)
-        self._err.seek(0)
-        out = self._out.read().decode(errors="replace")
-        err = self._err.read().decode(errors="replace")
-        self.result = (rc, out, err)
+        """Waits for the game to end, killing its process group if it hangs.
+        Returns (exit code or None when killed, stdout text, stderr text)."""
+        if self.result is None:
+            try:
+                rc = self.proc.wait(timeout)
+            except subprocess.TimeoutExpired:
+                self._kill_game()
+                rc = None
+            texts = []
+            for f in (self._out, self._err):
+                f.seek(0)
+                texts.append(f.read().decode(errors="replace"))
+            self.result = (rc, texts[0], texts[1])
         return self.result
 
     def running(self):
-        """True while the game process is alive."""
         return self.proc is not None and self.proc.poll() is None
 
     def path(self, name):
@@ -275,57 +214,47 @@ class Game:
     # ---- X helpers ------------------------------------------------------
 
     def x(self, *args, check=True):
-        """Runs an X client (xdotool, xwininfo, ...) on this display; returns
-        its stdout as text."""
+        """Runs an X client on this display; returns its stdout as text."""
         env = dict(os.environ, DISPLAY=self.display)
         env.pop("LD_PRELOAD", None)
-        r = subprocess.run(list(args), env=env, capture_output=True, timeout=30)
+        r = subprocess.run([str(a) for a in args], env=env, capture_output=True, timeout=30)
         if check and r.returncode != 0:
             raise RuntimeError("%s failed (%d): %s" % (args[0], r.returncode,
                                                        r.stderr.decode(errors="replace")))
         return r.stdout.decode(errors="replace")
 
     def xdotool(self, *args):
-        """Runs one xdotool command chain."""
-        return self.x("xdotool", *[str(a) for a in args])
+        return self.x("xdotool", *args)
 
     def window_geometry(self, window):
-        """(x, y, width, height) of a window from xwininfo: absolute position."""
-        info = self.x("xwininfo", "-id", str(window))
+        """(x, y, width, height) of a window, its absolute position from xwininfo."""
         values = {}
-        for line in info.splitlines():
-            if ":" in line:
-                key, _, value = line.strip().partition(":")
-                values[key.strip()] = value.strip()
-        return (int(values["Absolute upper-left X"]), int(values["Absolute upper-left Y"]),
-                int(values["Width"]), int(values["Height"]))
+        for line in self.x("xwininfo", "-id", window).splitlines():
+            key, _, value = line.strip().partition(":")
+            values[key.strip()] = value.strip()
+        return tuple(int(values[k]) for k in ("Absolute upper-left X", "Absolute upper-left Y",
+                                              "Width", "Height"))
 
     def window_size(self):
-        """(width, height) of the game's window."""
         return self.window_geometry(self.window)[2:]
 
     def find_window(self, width=None, height=None, timeout=WINDOW_TIMEOUT):
-        """Polls for the game's final visible window and returns its id. SDL
-        first makes a window of its own (a desktop-size visible probe, or a
-        small unmapped one) and then replaces it by the GL window under a new,
-        higher id. So a visible window counts at once when a lower-numbered
-        window of the game was seen before, and otherwise once it has stayed
-        the game's only visible window for a second. With width and height,
-        only a window of exactly that size counts. Returns None when the game
-        ends or the time runs out first."""
+        """Polls for the game's final visible window (of exactly width x height
+        if given) and returns its id, or None when the game ends or time runs
+        out. SDL first makes a window of its own (a visible desktop-size probe
+        or a small unmapped one), then replaces it by the GL window under a
+        higher id; so a visible window counts at once when a lower-numbered
+        one was seen, else once it stays the only visible one for a second."""
         deadline = time.monotonic() + timeout
         first_seen = None
-        while time.monotonic() < deadline:
-            if not self.running():
-                return None
+        while time.monotonic() < deadline and self.running():
             every = self._windows(False)
             if every and first_seen is None:
                 first_seen = min(every)
             visible = self._windows(True)
             if visible:
                 window = visible[-1]
-                if first_seen is None:
-                    first_seen = window
+                first_seen = window if first_seen is None else first_seen
                 try:
                     size = self.window_geometry(window)[2:]
                 except (RuntimeError, KeyError, ValueError):
@@ -337,22 +266,18 @@ class Game:
         return None
 
     def _windows(self, only_visible):
-        args = ["xdotool", "search"] + (["--onlyvisible"] if only_visible else []) + \
-            ["--pid", str(self.proc.pid)]
-        return [int(w) for w in self.x(*args, check=False).split()]
+        args = ["xdotool", "search"] + (["--onlyvisible"] if only_visible else [])
+        return [int(w) for w in self.x(*args, "--pid", self.proc.pid, check=False).split()]
 
     def _settled(self, window):
-        """True when the window is still the game's only visible one a second
-        later."""
         time.sleep(1.0)
         return self._windows(True) == [window]
 
     def wait_window(self, width=None, height=None, timeout=WINDOW_TIMEOUT):
-        """Finds the final window (see find_window), focuses it and moves the
-        pointer into it. Raises when there is none."""
+        """Finds the final window, focuses it and puts the pointer in its middle."""
         window = self.find_window(width, height, timeout)
         if window is None:
-            rc, out, err = self.wait_exit(1) if not self.running() else (None, "", "")
+            rc, _, err = self.wait_exit(1) if not self.running() else (None, "", "")
             raise RuntimeError("no game window of size %sx%s (exit %s, stderr %r)"
                                % (width, height, rc, err))
         self.window = window
@@ -361,15 +286,13 @@ class Game:
         self.move(w // 2, h // 2)
         return window
 
-    # ---- input ------------------------------------------------------------
+    # ---- input (xdotool key names such as "Return", "w", "Shift_L") ------
 
     def key(self, name, hold=HOLD, gap=GAP):
-        """Presses and releases one key (xdotool keysym name, e.g. "Return",
-        "Escape", "w", "Shift_L")."""
-        self.xdotool("keydown", name, "sleep", hold, "keyup", name, "sleep", gap)
+        self.keys(name, hold=hold, gap=gap)
 
     def keys(self, *names, hold=HOLD, gap=GAP):
-        """Presses several keys one after the other in one xdotool call."""
+        """Presses and releases the keys one after the other, in one xdotool call."""
         chain = []
         for name in names:
             chain += ["keydown", name, "sleep", hold, "keyup", name, "sleep", gap]
@@ -377,72 +300,60 @@ class Game:
             self.xdotool(*chain)
 
     def key_down(self, name):
-        """Puts a key down and leaves it down."""
         self.xdotool("keydown", name, "sleep", HOLD)
 
     def key_up(self, name):
-        """Lets a key go."""
         self.xdotool("keyup", name, "sleep", GAP)
 
     def hold(self, name, seconds):
-        """Holds a key down for the given time, then releases it."""
-        self.xdotool("keydown", name, "sleep", max(seconds, HOLD), "keyup", name, "sleep", GAP)
+        self.keys(name, hold=max(seconds, HOLD))
 
     def move(self, x, y):
-        """Moves the pointer to window pixel (x, y), by way of a neighbouring
-        pixel so that the game sees motion even if the pointer was there."""
+        """Moves the pointer to window pixel (x, y) by way of a neighbour, so
+        that the game sees motion even if the pointer was there already."""
         nx = x + 1 if x == 0 else x - 1
         ny = y + 1 if y == 0 else y - 1
         self.xdotool("mousemove", "--window", self.window, nx, ny,
                      "mousemove", "--window", self.window, x, y, "sleep", GAP)
 
     def click(self, button=1, x=None, y=None, hold=HOLD, gap=GAP):
-        """Presses and releases a mouse button (1 left, 2 middle, 3 right),
-        first moving to window pixel (x, y) if given."""
+        """Presses and releases a mouse button (1 left, 3 right), first moving
+        to window pixel (x, y) if given."""
         if x is not None:
             self.move(x, y)
         self.xdotool("mousedown", button, "sleep", hold, "mouseup", button, "sleep", gap)
 
     def button_down(self, button=1):
-        """Puts a mouse button down and leaves it down."""
         self.xdotool("mousedown", button, "sleep", HOLD)
 
     def button_up(self, button=1):
-        """Lets a mouse button go."""
         self.xdotool("mouseup", button, "sleep", GAP)
 
     def wheel(self, up=True, steps=1):
-        """Turns the wheel (buttons 4 up, 5 down); the game sees down and up of
-        the wheel button in one pass, as with a real wheel."""
-        chain = []
-        for _ in range(steps):
-            chain += ["click", 4 if up else 5, "sleep", GAP]
-        self.xdotool(*chain)
+        """Turns the wheel (buttons 4 and 5); like a real wheel, down and up of
+        the button reach the game in one pass."""
+        self.xdotool(*(["click", 4 if up else 5, "sleep", GAP] * steps))
 
-    # ---- pictures ---------------------------------------------------------
+    # ---- pictures and ending --------------------------------------------
 
     def screenshot_png(self, path=None):
-        """Writes the game's window as a PNG file (default: shot.png in the
-        working directory, replaced each time) and returns its path."""
+        """Writes the window as a PNG (default: shot.png in the working
+        directory) and returns its path."""
         path = path or self.path("shot.png")
-        self.x("import", "-window", str(self.window), path)
+        self.x("import", "-window", self.window, path)
         return path
 
     def screenshot(self):
-        """The game's window as (width, height, bytes): 8-bit RGB rows, top
-        row first."""
-        png = self.screenshot_png()
-        return read_rgb(png)
+        return read_rgb(self.screenshot_png())
 
     def pixel(self, x, y):
-        """(r, g, b) of window pixel (x, y), 0..255."""
         w, _, data = self.screenshot()
         i = (y * w + x) * 3
         return tuple(data[i:i + 3])
 
     def wait_pixel(self, x, y, test, timeout=10):
-        """Polls until test((r, g, b)) of window pixel (x, y) holds; returns the
-        last colour seen, and raises when it never held."""
+        """Polls until test((r, g, b)) holds for window pixel (x, y); returns
+        that colour or raises."""
         deadline = time.monotonic() + timeout
         while True:
             rgb = self.pixel(x, y)
@@ -452,19 +363,15 @@ class Game:
                 raise RuntimeError("pixel %d,%d stayed %r" % (x, y, rgb))
             time.sleep(0.05)
 
-    # ---- ending -----------------------------------------------------------
-
     def close(self, timeout=EXIT_TIMEOUT):
-        """Closes the window as a window manager's close button does and
-        returns (exit code, stdout, stderr); a game that does not end in time
-        is killed and its code reported as None."""
+        """Closes the window as a close button does; returns wait_exit()."""
         if self.running() and self.window is not None:
             send_delete_window(self.display, self.window)
         return self.wait_exit(timeout)
 
 
 def read_rgb(png):
-    """Reads a picture file as (width, height, bytes of 8-bit RGB, top row first)."""
+    """Reads a picture as (width, height, 8-bit RGB bytes, top row first)."""
     size = subprocess.run(["identify", "-format", "%w %h", png], capture_output=True,
                           text=True, check=True).stdout.split()
     data = subprocess.run(["convert", png, "-depth", "8", "rgb:-"], capture_output=True,
