@@ -54,7 +54,7 @@ const int kWallTexelX = 448;          // flat wall fill colour
 const int kWallTexelY = 832;
 const int kFlatBlockHalf = 16;        // solid block around each flat texel
 const double kWallOutline[3] = {0.09, 0.08, 0.08};  // near-black line around every wall
-const double kWallFill[3] = {0.42, 0.29, 0.24};     // dark warm stone, below walkway and floor
+const double kWallFill[3] = {0.42, 0.29, 0.24};     // dark warm stone, darker than walkway and floor
 
 const double kAsphaltGrey = 0.23;     // ground textures: base brightness, and how far noise moves it
 const double kAsphaltWear = 0.08;
