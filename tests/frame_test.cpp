@@ -2,8 +2,6 @@
 // tick counts, so no test ever sleeps.
 #include <gtest/gtest.h>
 
-#include <cmath>
-
 #include "app/app.h"
 
 namespace {
@@ -18,47 +16,37 @@ struct Frame : ::testing::Test {
     }
 };
 
-TEST_F(Frame, FirstPassRunsAtTheHighestFactor)
-{
-    EXPECT_EQ(speedFactorFor(framesPerSecond), 2.0f);
-}
-
 TEST_F(Frame, SpeedFactorIsSixtyOverTheFrameRateWithinLimits)
 {
-    EXPECT_EQ(speedFactorFor(60.0f), 1.0f);
-    EXPECT_EQ(speedFactorFor(30.0f), 2.0f);
-    EXPECT_EQ(speedFactorFor(20.0f), 2.0f);
-    EXPECT_EQ(speedFactorFor(1.0f), 2.0f);
-    EXPECT_EQ(speedFactorFor(120.0f), 0.5f);
-    EXPECT_EQ(speedFactorFor(300.0f), 0.2f);
-    EXPECT_EQ(speedFactorFor(10000.0f), 0.2f);
+    const float fps[] = {0, 1, 20, 30, 60, 62.5f, 120, 200, 300, 10000};   // 0: the first pass, not yet measured
+    const float factor[] = {2, 2, 2, 2, 1, 0.96f, 0.5f, 0.3f, 0.2f, 0.2f};
+    for (int i = 0; i < 10; i++)
+        EXPECT_FLOAT_EQ(speedFactorFor(fps[i]), factor[i]) << fps[i] << " frames per second";
 }
 
-TEST_F(Frame, FirstMeasurementSpansTheWholeStartUp)
-{
-    EXPECT_EQ(advanceFrameClock(700), 0);
-    EXPECT_EQ(frameMilliseconds, 700);
-    EXPECT_EQ(lastFrameTicks, 700u);
-    EXPECT_EQ(speedFactorFor(framesPerSecond), 2.0f);
-}
+// One pass: the counted end before it, the clock at its end, and what it gives.
+struct Pass {
+    uint32_t lastTicks, nowTicks;
+    int sleep, milliseconds;
+    uint32_t countedEnd;
+};
 
-TEST_F(Frame, AShortPassSleepsUpTo16Milliseconds)
+TEST_F(Frame, EachPassCountsAtLeast16MillisecondsAndSleepsTheRest)
 {
-    lastFrameTicks = 1000;
-    EXPECT_EQ(advanceFrameClock(1005), 11);
-    EXPECT_EQ(frameMilliseconds, 16);
-    EXPECT_EQ(lastFrameTicks, 1016u);
-    EXPECT_EQ(framesPerSecond, 62.5f);
-    EXPECT_FLOAT_EQ(speedFactorFor(framesPerSecond), 0.96f);
-}
-
-TEST_F(Frame, ASlowPassIsRecordedAsItIsAndTheFactorClamps)
-{
-    lastFrameTicks = 1000;
-    EXPECT_EQ(advanceFrameClock(1050), 0);
-    EXPECT_EQ(frameMilliseconds, 50);
-    EXPECT_EQ(framesPerSecond, 20.0f);
-    EXPECT_EQ(speedFactorFor(framesPerSecond), 2.0f);
+    const Pass passes[] = {
+        {0, 700, 0, 700, 700},                   // the first measurement spans the whole start-up
+        {1000, 1005, 11, 16, 1016},              // a short pass sleeps up to 16 ms
+        {1000, 1050, 0, 50, 1050},               // a slow pass is counted as it is
+        {1016, 1015, 17, 16, 1032},              // a clock just behind the counted end still paces
+        {0xFFFFFFF0u, 0x00000004u, 0, 20, 4},    // the tick counter wrapping around
+    };
+    for (const Pass& p : passes) {
+        lastFrameTicks = p.lastTicks;
+        EXPECT_EQ(advanceFrameClock(p.nowTicks), p.sleep) << "at " << p.nowTicks;
+        EXPECT_EQ(frameMilliseconds, p.milliseconds) << "at " << p.nowTicks;
+        EXPECT_EQ(lastFrameTicks, p.countedEnd) << "at " << p.nowTicks;
+        EXPECT_EQ(framesPerSecond, 1000.0f / p.milliseconds) << "at " << p.nowTicks;
+    }
 }
 
 TEST_F(Frame, SteadyRunningNeverGoesBelowTheCappedFactor)
@@ -80,22 +68,6 @@ TEST_F(Frame, OversleepIsChargedToTheNextFrame)
     // counted end, so it sleeps 2 ms more instead of 6.
     EXPECT_EQ(advanceFrameClock(1030), 2);
     EXPECT_EQ(lastFrameTicks, 1032u);
-}
-
-TEST_F(Frame, AClockReadingJustBehindTheCountedEndStillPaces)
-{
-    lastFrameTicks = 1016;
-    EXPECT_EQ(advanceFrameClock(1015), 17);
-    EXPECT_EQ(frameMilliseconds, 16);
-    EXPECT_EQ(lastFrameTicks, 1032u);
-}
-
-TEST_F(Frame, TheTickCounterWrappingAroundDoesNotBreakPacing)
-{
-    lastFrameTicks = 0xFFFFFFF0u;
-    EXPECT_EQ(advanceFrameClock(0x00000004u), 0);
-    EXPECT_EQ(frameMilliseconds, 20);
-    EXPECT_EQ(lastFrameTicks, 4u);
 }
 
 }  // namespace
