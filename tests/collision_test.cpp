@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <limits>
+#include <utility>
 
 #include "sim/collision.h"
 #include "world/world.h"
@@ -32,16 +33,19 @@ struct Collision : ::testing::Test {
     }
 };
 
-TEST_F(Collision, PointOnBoxEdgeIsBlocked)
+// Where an actor's circle at (x, y) ends after being pushed out of the solids.
+std::pair<float, float> pushed(float x, float y, float r = 0.23f)
+{
+    pushOutOfSolids(x, y, r);
+    return {x, y};
+}
+
+TEST_F(Collision, EdgesBlockAPointButACircleMustReachPastThem)
 {
     putWallBox(40, 40, 40.25f, 40.0f, 0.5f, 1.0f);
     EXPECT_TRUE(isBlocked(40.25f, 40.5f, 0, false));   // on the left edge
     EXPECT_TRUE(isBlocked(40.75f, 41.0f, 0, false));   // on the far corner
     EXPECT_FALSE(isBlocked(40.2f, 40.5f, 0, false));
-}
-
-TEST_F(Collision, CircleTouchingAtExactlyRadiusIsNotBlocked)
-{
     EXPECT_FALSE(circleHitsBox(9.75f, 10.5f, 0.25f, 10.0f, 1.0f, 10.0f, 1.0f));
     EXPECT_TRUE(circleHitsBox(9.76f, 10.5f, 0.25f, 10.0f, 1.0f, 10.0f, 1.0f));
     // At a corner: the centre is exactly 1.25 from (0, 0).
@@ -59,31 +63,19 @@ TEST_F(Collision, CentreInsideSolidIsHitButNeverPushed)
     tileKind[10][10] = 0;
     EXPECT_TRUE(isBlocked(10.5f, 10.5f, 0.23f, true));
     const float inside[][2] = {{10.1f, 10.5f}, {10.0f, 10.5f}, {11.0f, 11.0f}};
-    for (const auto& p : inside) {
-        float x = p[0], y = p[1];
-        pushOutOfSolids(x, y, 0.23f);
-        EXPECT_EQ(x, p[0]);
-        EXPECT_EQ(y, p[1]);
-    }
+    for (const auto& p : inside)
+        EXPECT_EQ(pushed(p[0], p[1]), std::make_pair(p[0], p[1]));
 }
 
 TEST_F(Collision, SideOverlapEndsExactlyRadiusAway)
 {
     tileKind[10][10] = 0;
-    float x = 9.9f, y = 10.5f;
-    pushOutOfSolids(x, y, 0.23f);
-    EXPECT_EQ(x, 10.0f - 0.23f);
-    EXPECT_EQ(y, 10.5f);
-    x = 10.5f, y = 11.1f;
-    pushOutOfSolids(x, y, 0.23f);
-    EXPECT_EQ(x, 10.5f);
-    EXPECT_EQ(y, 11.0f + 0.23f);
-
+    EXPECT_EQ(pushed(9.9f, 10.5f), std::make_pair(10.0f - 0.23f, 10.5f));
+    EXPECT_EQ(pushed(10.5f, 11.1f), std::make_pair(10.5f, 11.0f + 0.23f));
     putWallBox(30, 30, 30.01f, 30.0f, 0.12f, 1.0f);
-    x = 30.2f, y = 30.5f;
-    pushOutOfSolids(x, y, 0.23f);
-    EXPECT_EQ(x, 30.01f + 0.12f + 0.23f);
-    EXPECT_FALSE(isBlocked(x, y, 0.23f, false));
+    std::pair<float, float> p = pushed(30.2f, 30.5f);
+    EXPECT_EQ(p.first, 30.01f + 0.12f + 0.23f);
+    EXPECT_FALSE(isBlocked(p.first, p.second, 0.23f, false));
 }
 
 TEST_F(Collision, CornerContactIsPushedAlongTheDiagonal)
@@ -94,12 +86,13 @@ TEST_F(Collision, CornerContactIsPushedAlongTheDiagonal)
     pushFromNearestPoint(x, y, 0.5f, 0.0f, 1.0f, 0.0f, 1.0f);
     EXPECT_NEAR(distance(x, y, 1.0f, 1.0f), 0.5f, 1e-6f);
     EXPECT_FLOAT_EQ(x, y);
-
+    x = y = 1.2f;   // within the bounding square but out of the corner's reach
+    pushFromNearestPoint(x, y, 0.25f, 0.0f, 1.0f, 0.0f, 1.0f);
+    EXPECT_EQ(x + y, 2.4f);
     tileKind[20][20] = 0;
-    x = 21.1f, y = 19.9f;
-    pushOutOfSolids(x, y, 0.23f);
-    EXPECT_NEAR(distance(x, y, 21.0f, 20.0f), 0.23f, 1e-5f);
-    EXPECT_NEAR(x - 21.0f, 20.0f - y, 1e-5f);
+    std::pair<float, float> p = pushed(21.1f, 19.9f);
+    EXPECT_NEAR(distance(p.first, p.second, 21.0f, 20.0f), 0.23f, 1e-5f);
+    EXPECT_NEAR(p.first - 21.0f, 20.0f - p.second, 1e-5f);
 }
 
 TEST_F(Collision, OnlyCellsInsideTheMapAreExamined)
@@ -107,46 +100,35 @@ TEST_F(Collision, OnlyCellsInsideTheMapAreExamined)
     putWallBox(0, 5, 0.0f, 5.0f, 0.2f, 1.0f);
     EXPECT_TRUE(isBlocked(-0.1f, 5.5f, 0.15f, false));   // cell 0 seen from cell -1
     tileKind[255][10] = 0;
-    float x = 256.1f, y = 10.5f;
-    pushOutOfSolids(x, y, 0.23f);
-    EXPECT_EQ(x, 256.0f + 0.23f);
-
+    EXPECT_EQ(pushed(256.1f, 10.5f).first, 256.0f + 0.23f);
     const float nan = std::numeric_limits<float>::quiet_NaN();
     const float far[][2] = {{-1.5f, -1.5f}, {-1000, 5}, {5, 1e30f}, {1e30f, -1e30f}, {nan, 5}};
     for (const auto& p : far) {
         EXPECT_FALSE(isBlocked(p[0], p[1], 0.9f, true));
-        float px = p[0], py = p[1];
-        pushOutOfSolids(px, py, 0.23f);
+        pushed(p[0], p[1]);
     }
 }
 
-TEST_F(Collision, TurnedCarBlocksAlongItsLength)
+// A car's long side lies along its angle; the cell holding an obstacle is the
+// one that sees it, even where it reaches into the next cell.
+TEST_F(Collision, ObstaclesBlockAsTurnedBoxesFromTheirHolderCell)
 {
     putObstacle(20, 20, kObstacleCar, 20.5f, 20.5f, 1.5707964f);
     EXPECT_TRUE(isBlocked(20.5f, 21.3f, 0, false));
     EXPECT_TRUE(isBlocked(20.5f, 19.7f, 0, false));
     EXPECT_FALSE(isBlocked(21.3f, 20.5f, 0, false));
-    float x = 21.0f, y = 20.5f;   // overlapping its long side
-    pushOutOfSolids(x, y, 0.23f);
-    EXPECT_NEAR(x, 20.9f + 0.23f, 1e-5f);
-    EXPECT_NEAR(y, 20.5f, 1e-5f);
-
-    obstacles[20][20][0].angle = 0;
-    EXPECT_TRUE(isBlocked(21.3f, 20.5f, 0, false));
-    EXPECT_FALSE(isBlocked(20.5f, 21.3f, 0, false));
-}
-
-TEST_F(Collision, ObstaclesBlockFromTheirHolderCellOnlyWhenSolidKinds)
-{
-    // A parked car held by (20, 20) stands 0.8 into the cell above.
-    putObstacle(20, 20, kObstacleCar, 20.5f, 19.7f, 0);
-    EXPECT_TRUE(isBlocked(21.3f, 19.5f, 0.1f, false));
+    std::pair<float, float> p = pushed(21.0f, 20.5f);   // overlapping its long side
+    EXPECT_NEAR(p.first, 20.9f + 0.23f, 1e-5f);
+    EXPECT_NEAR(p.second, 20.5f, 1e-5f);
+    putObstacle(30, 30, kObstacleCar, 30.5f, 29.7f, 0);
+    EXPECT_TRUE(isBlocked(31.3f, 29.5f, 0.1f, false));
+    EXPECT_NEAR(pushed(30.5f, 30.2f).second, 30.1f + 0.23f, 1e-5f);
     // A prop turned by 45 degrees reaches 0.57 along the axes, not its old corner.
     putObstacle(50, 50, 2, 50.5f, 50.5f, 0.78539819f);
     EXPECT_TRUE(isBlocked(51.05f, 50.5f, 0, false));
     EXPECT_FALSE(isBlocked(50.89f, 50.89f, 0, false));
     putObstacle(60, 60, 5, 60.5f, 60.5f, 0);
-    EXPECT_FALSE(isBlocked(60.5f, 60.5f, 0.23f, true));
+    EXPECT_FALSE(isBlocked(60.5f, 60.5f, 0.23f, true)) << "kinds past the car are not solid";
 }
 
 TEST_F(Collision, SolidTilesCountOnlyWhenAsked)
