@@ -72,7 +72,7 @@ TEST(Zombies, TouchingActorsArePushedApartUnlessTheyCoincide)
     EXPECT_TRUE(actors[2].vx < 0 && actors[2].vy < 0 && actors[3].vx > 0 && actors[3].vy > 0);
     EXPECT_NEAR(actors[2].vx, 2 * actors[2].vy, 1e-4f);
     runActorStage(1);
-    EXPECT_EQ(decalCount, 1) << "no blood again before the bleed pause has run out";
+    EXPECT_EQ(decalCount, 2) << "the player waits out its bleed pause, the civilian bleeds from now on";
 }
 
 TEST(Zombies, MovementScalesWithTheSpeedFactorAndWallsTakeTheSpeed)
