@@ -16,25 +16,19 @@ const int kSteps = 3000;
 const int kCheckedCells = 17;  // cells either side of the camera checked every step
 const float kCellSlack = 1e-4f;
 
-bool finite(float v)
-{
-    return std::isfinite(v);
-}
+// A NaN or infinity in any of the four makes their sum one too.
+bool finite(float a, float b, float c, float d) { return std::isfinite(a + b + c + d); }
 
 // Wall boxes of one cell: a sane count, inside the cell, thick enough.
 void checkCell(int cx, int cy)
 {
-    ASSERT_GE(wallBoxCount[cx][cy], 0);
-    ASSERT_LE(wallBoxCount[cx][cy], kMaxWallBoxesPerCell);
+    ASSERT_TRUE(wallBoxCount[cx][cy] >= 0 && wallBoxCount[cx][cy] <= kMaxWallBoxesPerCell);
     for (int k = 0; k < wallBoxCount[cx][cy]; k++) {
         const WallBox& b = wallBoxes[cx][cy][k];
-        ASSERT_TRUE(finite(b.x) && finite(b.y) && finite(b.width) && finite(b.height));
-        ASSERT_GT(b.width, kThinnestWallBox) << cx << "," << cy;
-        ASSERT_GT(b.height, kThinnestWallBox) << cx << "," << cy;
-        ASSERT_GE(b.x, cx - kCellSlack);
-        ASSERT_GE(b.y, cy - kCellSlack);
-        ASSERT_LE(b.x + b.width, cx + 1 + kCellSlack);
-        ASSERT_LE(b.y + b.height, cy + 1 + kCellSlack);
+        ASSERT_TRUE(finite(b.x, b.y, b.width, b.height));
+        ASSERT_TRUE(b.width > kThinnestWallBox && b.height > kThinnestWallBox) << cx << "," << cy;
+        ASSERT_TRUE(b.x >= cx - kCellSlack && b.y >= cy - kCellSlack && b.x + b.width <= cx + 1 + kCellSlack &&
+                    b.y + b.height <= cy + 1 + kCellSlack) << cx << "," << cy;
     }
 }
 
@@ -46,35 +40,31 @@ void checkCellsAround(float x, float y, int reach)
             checkCell(cx, cy);
 }
 
+// Counts within capacity, type counters that match the actors, players first,
+// targets that name live actors, and no infinite or NaN value anywhere.
 void checkLists()
 {
-    ASSERT_TRUE(actorCount >= 0 && actorCount <= kMaxActors);
-    ASSERT_TRUE(tracerCount >= 0 && tracerCount <= kMaxTracers);
-    ASSERT_TRUE(decalCount >= 0 && decalCount <= kMaxDecals);
-    ASSERT_TRUE(projectileCount >= 0 && projectileCount <= kMaxProjectiles);
-    ASSERT_TRUE(explosionCount >= 0 && explosionCount <= kMaxExplosions);
+    const int counts[5] = {actorCount, tracerCount, decalCount, projectileCount, explosionCount};
+    const int capacities[5] = {kMaxActors, kMaxTracers, kMaxDecals, kMaxProjectiles, kMaxExplosions};
+    for (int k = 0; k < 5; k++)
+        ASSERT_TRUE(counts[k] >= 0 && counts[k] <= capacities[k]) << "list " << k;
     int counted[kActorTypeSlots] = {};
     for (int i = 0; i < actorCount; i++) {
         const Actor& a = actors[i];
         ASSERT_TRUE(a.type >= 0 && a.type < kActorTypeSlots);
         counted[a.type]++;
         ASSERT_EQ(a.type == kActorPlayer, i < playerCount) << "actor " << i;
-        if (a.hasTarget == 1) {
-            ASSERT_TRUE(a.target >= 0 && a.target < actorCount) << "actor " << i;
-        }
-        ASSERT_TRUE(finite(a.x) && finite(a.y) && finite(a.vx) && finite(a.vy));
-        ASSERT_TRUE(finite(a.angle) && finite(a.health) && finite(a.bleedTimer));
+        ASSERT_TRUE(a.hasTarget != 1 || (a.target >= 0 && a.target < actorCount)) << "actor " << i;
+        ASSERT_TRUE(finite(a.x, a.y, a.vx, a.vy) && finite(a.angle, a.health, a.bleedTimer, 0));
     }
     for (int t = 0; t < kActorTypeSlots; t++)
         ASSERT_EQ(actorTypeCount[t], counted[t]) << "type " << t;
-    for (int k = 0; k < projectileCount; k++) {
-        const Projectile& p = projectiles[k];
-        ASSERT_TRUE(finite(p.x) && finite(p.y) && finite(p.vx) && finite(p.vy) && finite(p.fuse));
-    }
-    for (int e = 0; e < explosionCount; e++)
-        ASSERT_TRUE(finite(explosions[e].x) && finite(explosions[e].y) && finite(explosions[e].strength));
-    for (int d = 0; d < decalCount; d++)
-        ASSERT_TRUE(finite(decals[d].x) && finite(decals[d].y) && finite(decals[d].angle));
+    for (const Projectile* p = projectiles; p < projectiles + projectileCount; p++)
+        ASSERT_TRUE(finite(p->x, p->y, p->vx, p->vy) && std::isfinite(p->fuse));
+    for (const Explosion* e = explosions; e < explosions + explosionCount; e++)
+        ASSERT_TRUE(finite(e->x, e->y, e->strength, 0));
+    for (const Decal* d = decals; d < decals + decalCount; d++)
+        ASSERT_TRUE(finite(d->x, d->y, d->angle, 0));
 }
 
 // The player's part of a step: wander, shoot at random and now and then throw.
@@ -100,8 +90,7 @@ TEST(SimulationSoak, ThousandsOfRandomStepsKeepTheWorldConsistent)
     playerCount = 1;
     startNewGame();
     ASSERT_EQ(actorCount, 1);
-    int mostActors = 0;
-    int mostExplosions = 0;
+    int mostActors = 0, mostExplosions = 0;
     for (int step = 0; step < kSteps; step++) {
         float f = 0.2f + (rand() % 19) * 0.1f;
         tracerCount = 0;
@@ -111,8 +100,7 @@ TEST(SimulationSoak, ThousandsOfRandomStepsKeepTheWorldConsistent)
         spawnActors(f);
         advanceThinkTick();
         runActorStage(f);
-        cameraX = actors[0].x;
-        cameraY = actors[0].y;
+        cameraX = actors[0].x, cameraY = actors[0].y;
         actors[0].health = 100;
         checkLists();
         checkCellsAround(cameraX, cameraY, kCheckedCells);
