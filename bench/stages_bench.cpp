@@ -120,57 +120,37 @@ void prepareBusyWorld()
     prepared = true;
 }
 
-void BM_ActorStage(benchmark::State& state)
-{
-    prepareBusyWorld();
-    for (auto _ : state) {
-        state.PauseTiming();
-        restoreSnapshot();
-        state.ResumeTiming();
-        runActorStage(1);
-    }
-}
+// Stages chosen by a bit mask, run in step order on a fresh copy of the busy world.
+const int kProjectiles = 1, kExplosions = 2, kActors = 4;
 
-void BM_ProjectileStage(benchmark::State& state)
+void BM_Stages(benchmark::State& state)
 {
     prepareBusyWorld();
+    const int stages = (int)state.range(0);
     for (auto _ : state) {
         state.PauseTiming();
         restoreSnapshot();
         state.ResumeTiming();
-        runProjectileStage(1);
-    }
-}
-
-void BM_ExplosionStage(benchmark::State& state)
-{
-    prepareBusyWorld();
-    for (auto _ : state) {
-        state.PauseTiming();
-        restoreSnapshot();
-        state.ResumeTiming();
-        runExplosionStage(1);
-    }
-}
-
-void BM_AllThreeStages(benchmark::State& state)
-{
-    prepareBusyWorld();
-    for (auto _ : state) {
-        state.PauseTiming();
-        restoreSnapshot();
-        state.ResumeTiming();
-        runProjectileStage(1);
-        runExplosionStage(1);
-        runActorStage(1);
+        if (stages & kProjectiles)
+            runProjectileStage(1);
+        if (stages & kExplosions)
+            runExplosionStage(1);
+        if (stages & kActors)
+            runActorStage(1);
     }
 }
 
 }  // namespace
 
-BENCHMARK(BM_ActorStage)->Unit(benchmark::kMicrosecond)->Repetitions(9)->ReportAggregatesOnly(true);
-BENCHMARK(BM_ProjectileStage)->Unit(benchmark::kMicrosecond)->Repetitions(9)->ReportAggregatesOnly(true);
-BENCHMARK(BM_ExplosionStage)->Unit(benchmark::kMicrosecond)->Repetitions(9)->ReportAggregatesOnly(true);
-BENCHMARK(BM_AllThreeStages)->Unit(benchmark::kMicrosecond)->Repetitions(9)->ReportAggregatesOnly(true);
+// 4: actor stage, 1: projectile stage, 2: explosion stage, 7: all three.
+BENCHMARK(BM_Stages)
+    ->ArgName("stages")
+    ->Arg(kActors)
+    ->Arg(kProjectiles)
+    ->Arg(kExplosions)
+    ->Arg(kProjectiles | kExplosions | kActors)
+    ->Unit(benchmark::kMicrosecond)
+    ->Repetitions(9)
+    ->ReportAggregatesOnly(true);
 
 BENCHMARK_MAIN();

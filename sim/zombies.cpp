@@ -88,6 +88,14 @@ void advanceThinkTick()
         thinkTick = 0;
 }
 
+// Turns the actor to the angle and speeds it up along it at the given rate.
+static void accelerateFacing(Actor& a, float angle, float rate, float f)
+{
+    a.angle = angle;
+    a.vx += cosf(angle) * rate * f;
+    a.vy += sinf(angle) * rate * f;
+}
+
 // Zombies re-plan on their think slot or when they have no target: the nearest
 // player within sight, unless a civilian is strictly closer. Then they lurch
 // towards whatever they chase.
@@ -102,9 +110,7 @@ static void steerZombie(int i, float f)
     if (a.hasTarget != 1)
         return;
     const Actor& t = actors[a.target];
-    a.angle = atan2f(t.y - a.y, t.x - a.x);
-    a.vx += cosf(a.angle) * kZombieAcceleration * f;
-    a.vy += sinf(a.angle) * kZombieAcceleration * f;
+    accelerateFacing(a, atan2f(t.y - a.y, t.x - a.x), kZombieAcceleration, f);
 }
 
 // Civilians look for a zombie close by on their slot (or when calm) and run
@@ -119,9 +125,7 @@ static void steerCivilian(int i, float f)
     if (a.hasTarget != 1)
         return;
     const Actor& t = actors[a.target];
-    a.angle = atan2f(a.y - t.y, a.x - t.x);
-    a.vx += cosf(a.angle) * kCivilianAcceleration * f;
-    a.vy += sinf(a.angle) * kCivilianAcceleration * f;
+    accelerateFacing(a, atan2f(a.y - t.y, a.x - t.x), kCivilianAcceleration, f);
 }
 
 // Handles a non-player at or below 0 health. A zombie leaves its corpse and
