@@ -6,7 +6,7 @@
 #include <utility>
 
 #include "sim/collision.h"
-#include "world/world.h"
+#include "tests/testworld.h"
 
 namespace {
 
@@ -22,11 +22,6 @@ struct Collision : ::testing::Test {
             }
     }
     void TearDown() override { SetUp(); }
-
-    void putWallBox(int cx, int cy, float x, float y, float w, float h)
-    {
-        wallBoxes[cx][cy][wallBoxCount[cx][cy]++] = WallBox{x, y, w, h};
-    }
     void putObstacle(int cx, int cy, int kind, float x, float y, float angle)
     {
         obstacles[cx][cy][obstacleCount[cx][cy]++] = Obstacle{kind, x, y, 0, 0, angle, 100};

@@ -3,33 +3,13 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
-#include <cstdlib>
 #include <tuple>
 
 #include "sim/shots.h"
 #include "sim/zombies.h"
-#include "world/world.h"
+#include "tests/testworld.h"
 
 namespace {
-
-// An empty open patch around the camera at (128, 128), void elsewhere.
-void openWorld()
-{
-    resetWorld();
-    for (int x = 0; x < kMapSize; x++)
-        for (int y = 0; y < kMapSize; y++)
-            tileKind[x][y] = x >= 100 && x < 160 && y >= 100 && y < 160 ? 7 : 0;
-    playerCount = 1;
-    cameraX = 128;
-    cameraY = 128;
-    healthRegenDelay[0] = 0;
-    srand(3);
-}
-
-void putWallBox(int cx, int cy, float x, float y, float width, float height)
-{
-    wallBoxes[cx][cy][wallBoxCount[cx][cy]++] = WallBox{x, y, width, height};
-}
 
 void addProjectile(float x, float y, float vx, float fuse)
 {
@@ -51,12 +31,9 @@ std::tuple<float, float, float, float> box(int cx, int cy, int k)
 TEST(Shots, EveryActorAtTheHitSampleIsHitAndTheTraceEndsThere)
 {
     for (int playerInLine = 0; playerInLine < 2; playerInLine++) {
-        openWorld();
+        openWorldWith({{kActorPlayer, 128, 128}, {playerInLine ? kActorPlayer : kActorZombie, 130, 128.05f},
+                       {kActorZombie, 130, 127.95f}, {kActorZombie, 131, 128}});
         playerCount = 2;
-        addActor(kActorPlayer, 128, 128, 0, 0, 0);
-        addActor(playerInLine ? kActorPlayer : kActorZombie, 130, 128.05f, 0, 0, 0);
-        addActor(kActorZombie, 130, 127.95f, 0, 0, 0);
-        addActor(kActorZombie, 131, 128, 0, 0, 0);
         fireTracer(0, 128, 128, 0.1f, 8, 20, 0);
         ASSERT_EQ(tracerCount, 1);
         float hurt = playerInLine ? 95.0f : 80.0f;
@@ -70,9 +47,7 @@ TEST(Shots, EveryActorAtTheHitSampleIsHitAndTheTraceEndsThere)
 
 TEST(Shots, TraceStopsAtAFlyingProjectileWhichExplodesNextStep)
 {
-    openWorld();
-    addActor(kActorPlayer, 128, 128, 0, 0, 0);
-    addActor(kActorZombie, 131, 128.2f, 0, 0, 0);
+    openWorldWith({{kActorPlayer, 128, 128}, {kActorZombie, 131, 128.2f}});
     addProjectile(130, 128.2f, 0, 100);   // 0.2 off the line of fire
     fireTracer(0, 128, 128, 0.1f, 8, 20, 0);
     EXPECT_EQ(std::make_tuple(projectiles[0].fuse, actors[1].health), std::make_tuple(0.0f, 100.0f));
@@ -86,11 +61,8 @@ TEST(Shots, TraceStopsAtAFlyingProjectileWhichExplodesNextStep)
 
 TEST(Shots, TraceStartingInsideAWallHitsOnlyWhatIsAtItsFirstSample)
 {
-    openWorld();
+    openWorldWith({{kActorPlayer, 127.8f, 128.5f}, {kActorZombie, 128.2f, 128.5f}, {kActorZombie, 129.5f, 128.5f}});
     putWallBox(128, 128, 128.0f, 128.0f, 0.5f, 1.0f);
-    addActor(kActorPlayer, 127.8f, 128.5f, 0, 0, 0);
-    addActor(kActorZombie, 128.2f, 128.5f, 0, 0, 0);
-    addActor(kActorZombie, 129.5f, 128.5f, 0, 0, 0);
     fireTracer(0, 127.8f, 128.5f, 0.3f, 8, 20, 0);
     EXPECT_EQ(std::make_tuple(actors[1].health, actors[2].health), std::make_tuple(80.0f, 100.0f));
     EXPECT_EQ(tracers[0].endX, tracers[0].startX);
@@ -102,8 +74,7 @@ TEST(Shots, TraceStartingInsideAWallHitsOnlyWhatIsAtItsFirstSample)
 
 TEST(Shots, ProjectileStrikesItsFirstObstacleAndExplodesTheStepAfter)
 {
-    openWorld();
-    addActor(kActorPlayer, 128, 128, 0, 0, 0);
+    openWorldWith({{kActorPlayer, 128, 128}});
     putWallBox(130, 128, 130.0f, 128.0f, 0.2f, 0.6f);
     addProjectile(128.2f, 128.3f, 0.11f, 100);
     for (int steps = 0; projectiles[0].fuse > 0 && steps < 100; steps++)
@@ -119,12 +90,8 @@ TEST(Shots, ProjectileStrikesItsFirstObstacleAndExplodesTheStepAfter)
 
 TEST(Shots, ExplosionHurtsByClosenessAndPlayersFeelATenth)
 {
-    openWorld();
-    addActor(kActorPlayer, 128, 128, 0, 0, 0);
-    addActor(kActorZombie, 128, 128, 0, 0, 0);
-    addActor(kActorZombie, 129.5f, 128, 0, 0, 0);
-    addActor(kActorCivilian, 129.1f, 129.1f, 0, 0, 0);
-    addActor(kActorCivilian, 128, 128.5f, 0, 0, 0);
+    openWorldWith({{kActorPlayer, 128, 128}, {kActorZombie, 128, 128}, {kActorZombie, 129.5f, 128},
+                   {kActorCivilian, 129.1f, 129.1f}, {kActorCivilian, 128, 128.5f}});
     explosions[explosionCount++] = Explosion{128, 128, 0, kExplosionStrength};
     runExplosionStage(1);
     EXPECT_FLOAT_EQ(actors[0].health, 100 - 3.75f);

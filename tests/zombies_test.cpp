@@ -4,33 +4,13 @@
 
 #include <algorithm>
 #include <cmath>
-#include <cstdlib>
 #include <tuple>
 
 #include "sim/shots.h"
 #include "sim/zombies.h"
-#include "world/world.h"
+#include "tests/testworld.h"
 
 namespace {
-
-// An empty world: a walkable patch around the camera (and one at the map's
-// corner for exact float offsets), void everywhere else.
-void openWorld()
-{
-    resetWorld();
-    for (int x = 0; x < kMapSize; x++)
-        for (int y = 0; y < kMapSize; y++) {
-            bool patch = x >= 100 && x < 160 && y >= 100 && y < 160;
-            tileKind[x][y] = patch || (x < 8 && y < 8) ? 7 : 0;
-        }
-    playerCount = 1;
-    cameraX = 128;
-    cameraY = 128;
-    killCount = 0;
-    thinkTick = 0;
-    healthRegenDelay[0] = 0;
-    srand(7);
-}
 
 void addMany(int type, int n)
 {
@@ -44,10 +24,8 @@ TEST(Zombies, ContactNeedsCentresStrictlyCloserThanTheContactDistance)
 {
     const float gaps[2] = {0.46f, 0.4599f};
     for (int k = 0; k < 2; k++) {
-        openWorld();
+        openWorldWith({{kActorPlayer, 0.46f, 4}, {kActorZombie, 0.46f + gaps[k], 4}});
         cameraX = cameraY = 4;
-        addActor(kActorPlayer, 0.46f, 4, 0, 0, 0);
-        addActor(kActorZombie, 0.46f + gaps[k], 4, 0, 0, 0);
         runActorStage(1);
         EXPECT_EQ(actors[0].health, k == 0 ? 100.0f : 99.5f) << "gap " << gaps[k];
         EXPECT_EQ(healthRegenDelay[0], k == 0 ? 0.0f : kPlayerHurtPause);
@@ -59,13 +37,8 @@ TEST(Zombies, ContactNeedsCentresStrictlyCloserThanTheContactDistance)
 // A fresh actor (bleed timer 0) bitten before its own first move does not bleed.
 TEST(Zombies, TouchingActorsArePushedApartUnlessTheyCoincide)
 {
-    openWorld();
-    addActor(kActorPlayer, 128, 128, 0, 0, 0);
-    addActor(kActorZombie, 128, 128, 0, 0, 0);
-    addActor(kActorCivilian, 120, 120, 0, 0, 0);
-    addActor(kActorCivilian, 120.2f, 120.1f, 0, 0, 0);
-    addActor(kActorZombie, 136, 136, 0, 0, 0);
-    addActor(kActorCivilian, 136, 136, 0, 0, 0);
+    openWorldWith({{kActorPlayer, 128, 128}, {kActorZombie, 128, 128}, {kActorCivilian, 120, 120},
+                   {kActorCivilian, 120.2f, 120.1f}, {kActorZombie, 136, 136}, {kActorCivilian, 136, 136}});
     runActorStage(1);
     EXPECT_EQ(std::make_tuple(actors[0].health, actors[0].vx, actors[0].vy), std::make_tuple(99.5f, 0.0f, 0.0f));
     EXPECT_FALSE(std::isnan(actors[1].vx) || std::isnan(actors[1].vy));
@@ -94,10 +67,8 @@ TEST(Zombies, MovementScalesWithTheSpeedFactorAndWallsTakeTheSpeed)
 TEST(Zombies, BittenCivilianRisesInItsOwnTurnAndBitesAtOnce)
 {
     for (int zombieFirst = 0; zombieFirst < 2; zombieFirst++) {
-        openWorld();
-        addActor(kActorPlayer, 128, 128, 0, 0, 0);
-        addActor(zombieFirst ? kActorZombie : kActorCivilian, 128.3f, 128, 0, 0, 0);
-        addActor(zombieFirst ? kActorCivilian : kActorZombie, 128.15f, 128.2f, 0, 0, 0);
+        openWorldWith({{kActorPlayer, 128, 128}, {zombieFirst ? kActorZombie : kActorCivilian, 128.3f, 128},
+                       {zombieFirst ? kActorCivilian : kActorZombie, 128.15f, 128.2f}});
         int civilian = zombieFirst ? 2 : 1;
         actors[civilian].health = 0.5f;
         runActorStage(1);
@@ -149,12 +120,8 @@ TEST(Zombies, SpawningKeepsToItsLimitsAndTheRing)
 
 TEST(Zombies, DeadZombiesScoreUnlessTheyAreBeyondTheDespawnLine)
 {
-    openWorld();
-    addActor(kActorPlayer, 128, 128, 0, 0, 0);
-    addActor(kActorZombie, 128, 125, 0, 0, 0);
-    addActor(kActorZombie, 126, 128, 0, 0, 0);
-    addActor(kActorZombie, 128, 142.5f, 0, 0, 0);
-    addActor(kActorCivilian, 100.5f, 128, 0, 0, 0);
+    openWorldWith({{kActorPlayer, 128, 128}, {kActorZombie, 128, 125}, {kActorZombie, 126, 128},
+                   {kActorZombie, 128, 142.5f}, {kActorCivilian, 100.5f, 128}});
     for (int i = 1; i < 4; i++)
         actors[i].health = 0;
     runActorStage(1);
@@ -166,10 +133,7 @@ TEST(Zombies, DeadZombiesScoreUnlessTheyAreBeyondTheDespawnLine)
 
 TEST(Zombies, ZombiesReplanOnlyOnTheirSlotOrWithoutATarget)
 {
-    openWorld();
-    addActor(kActorPlayer, 128, 128, 0, 0, 0);
-    addActor(kActorZombie, 130, 128, 0, 0, 0);
-    addActor(kActorCivilian, 131, 128, 0, 0, 0);
+    openWorldWith({{kActorPlayer, 128, 128}, {kActorZombie, 130, 128}, {kActorCivilian, 131, 128}});
     actors[1].hasTarget = 1, actors[1].target = 0, actors[1].thinkSlot = 5;
     runActorStage(1);
     EXPECT_EQ(actors[1].target, 0);
@@ -180,22 +144,16 @@ TEST(Zombies, ZombiesReplanOnlyOnTheirSlotOrWithoutATarget)
     runActorStage(1);
     EXPECT_EQ(std::make_tuple(actors[1].hasTarget, actors[1].target), std::make_tuple(1, 2));
 
-    openWorld();   // the nearer of two players, though a civilian is nearer than the farther one
+    // the nearer of two players, though a civilian is nearer than the farther one
+    openWorldWith({{kActorPlayer, 126, 128}, {kActorPlayer, 130, 128}, {kActorZombie, 128, 128}, {kActorCivilian, 128, 131}});
     playerCount = 2;
-    addActor(kActorPlayer, 126, 128, 0, 0, 0);
-    addActor(kActorPlayer, 130, 128, 0, 0, 0);
-    addActor(kActorZombie, 128, 128, 0, 0, 0);
-    addActor(kActorCivilian, 128, 131, 0, 0, 0);
     runActorStage(1);
     EXPECT_EQ(actors[2].target, 0);
 }
 
 TEST(Zombies, ZombieHitByAShotChasesPlayerZeroForever)
 {
-    openWorld();
-    addActor(kActorPlayer, 107, 128, 0, 0, 0);
-    addActor(kActorZombie, 130, 128, 0, 0, 0);
-    addActor(kActorCivilian, 130.6f, 128, 0, 0, 0);
+    openWorldWith({{kActorPlayer, 107, 128}, {kActorZombie, 130, 128}, {kActorCivilian, 130.6f, 128}});
     fireTracer(0, 128, 128, 0.1f, 8, 20, 0);
     ASSERT_EQ(actors[1].health, 80.0f);
     for (int step = 0; step < 30; step++) {
