@@ -1,6 +1,5 @@
 // The drawing primitives and texture loading, on a real OpenGL window. Pictures
 // are small textures made here, so nothing depends on the game's art.
-#include <GL/gl.h>
 #include <GL/glu.h>
 #include <gtest/gtest.h>
 #include <lodepng.h>
@@ -10,29 +9,16 @@
 #include <string>
 #include <vector>
 
-#include "app/display.h"
-#include "app/settings.h"
-#include "render/draw.h"
+#include "tests/glwindow.h"
 
 static const int kWindowWidth = 160;
 static const int kWindowHeight = 120;
-
-struct Rgba {
-    unsigned char r, g, b, a;
-};
 
 // Opens the game's window once, then gives every test a cleared frame with a
 // y-down pixel projection and the state the frame dispatcher sets up.
 class Draw : public ::testing::Test {
 protected:
-    static void SetUpTestSuite()
-    {
-        screenWidth = kWindowWidth;
-        screenHeight = kWindowHeight;
-        setupDisplay();
-        buildFrameTables();
-        buildGlyphFrames();
-    }
+    static void SetUpTestSuite() { openGameWindow(kWindowWidth, kWindowHeight); }
 
     void SetUp() override
     {
@@ -49,15 +35,7 @@ protected:
         glClear(GL_COLOR_BUFFER_BIT);
     }
 
-    // The pixel at (x, y), counted from the window's top-left corner.
-    static Rgba pixel(int x, int y)
-    {
-        Rgba p;
-        glReadPixels(x, kWindowHeight - 1 - y, 1, 1, GL_RGBA, GL_UNSIGNED_BYTE, &p);
-        return p;
-    }
-
-    static bool lit(int x, int y) { return pixel(x, y).r > 127; }
+    static bool lit(int x, int y) { return pixelAt(x, y).r > 127; }
 
     static int litInRow(int y)
     {
@@ -110,12 +88,12 @@ TEST_F(Draw, PositiveAngleTurnsClockwiseOnScreen)
     GLuint texture = makeTexture(2, 1, {0, 0, 255, 255, 255, 0, 0, 255});
     glEnable(GL_TEXTURE_2D);
     drawSprite(60, 60, 40, 40, true, 0.0f, wholeTexture);
-    EXPECT_EQ(pixel(70, 60).r, 255);
-    EXPECT_EQ(pixel(50, 60).b, 255);
+    EXPECT_EQ(pixelAt(70, 60).r, 255);
+    EXPECT_EQ(pixelAt(50, 60).b, 255);
     glClear(GL_COLOR_BUFFER_BIT);
     drawSprite(60, 60, 40, 40, true, 1.5707963f, wholeTexture);
-    EXPECT_EQ(pixel(60, 70).r, 255);
-    EXPECT_EQ(pixel(60, 50).b, 255);
+    EXPECT_EQ(pixelAt(60, 70).r, 255);
+    EXPECT_EQ(pixelAt(60, 50).b, 255);
     glDeleteTextures(1, &texture);
 }
 
@@ -166,11 +144,11 @@ TEST_F(Draw, PatternedFillsContinueAcrossNeighboursAndBarsFillFromTheLeft)
     fillBrightRect(40, 10, 104, 50);
     glReadPixels(0, 0, kWindowWidth, kWindowHeight, GL_RGBA, GL_UNSIGNED_BYTE, whole.data());
     EXPECT_TRUE(halves == whole);
-    EXPECT_NE(pixel(41, 11).g, pixel(49, 11).g);  // the pattern really varies
+    EXPECT_NE(pixelAt(41, 11).g, pixelAt(49, 11).g);  // the pattern really varies
     glClear(GL_COLOR_BUFFER_BIT);
     drawBar(40, 60, 104, 100, 2, 0.25f);  // bright up to x = 56; frame and dark part white here
-    EXPECT_EQ(0, pixel(55, 80).b);
-    EXPECT_EQ(255, pixel(57, 80).b);
+    EXPECT_EQ(0, pixelAt(55, 80).b);
+    EXPECT_EQ(255, pixelAt(57, 80).b);
     glDeleteTextures(1, &tileBrightTexture);
     tileBrightTexture = 0;
 }
@@ -190,15 +168,12 @@ TEST_F(Draw, TextPenAdvancesBySevenTenthsOfAGlyphPastCharactersThatHaveOne)
     EXPECT_EQ(litInRow(115), 0);
 }
 
-TEST_F(Draw, MissingPictureGivesNoTexture)
+// Colours must arrive in the right channels: RGB has 3 bytes a texel (odd
+// width, so rows are padded) and grey pictures are converted to RGBA. A
+// missing picture gives no texture.
+TEST_F(Draw, RgbAndGreyPicturesKeepTheirColoursAndAMissingOneGivesNone)
 {
     EXPECT_EQ(loadTexture("Media/no-such-picture.png"), 0u);
-}
-
-// Colours must arrive in the right channels: RGB has 3 bytes a texel (odd
-// width, so rows are padded) and grey pictures are converted to RGBA.
-TEST_F(Draw, RgbAndGreyPicturesKeepTheirColours)
-{
     std::vector<unsigned char> rgb = {200, 100, 50, 10, 20, 30, 0, 255, 0, 1, 2, 3, 5, 6, 7, 9, 10, 11};
     std::vector<unsigned char> grey = {0, 90, 180, 255, 60, 30};
     std::string paths[2] = {writePng("draw_gltest_rgb.png", rgb, 3, 2, LCT_RGB),

@@ -1,7 +1,6 @@
 // The world view and the main menu, drawn for real into a window and read back.
 // Pictures are replaced by the sheet's two flat colours where a test needs to
 // know what a pixel should show, so the checks do not depend on the art.
-#include <GL/gl.h>
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -14,11 +13,9 @@
 #include <unistd.h>
 
 #include "app/app.h"
-#include "app/display.h"
 #include "app/input.h"
-#include "app/settings.h"
-#include "render/draw.h"
 #include "render/view.h"
+#include "tests/glwindow.h"
 #include "world/world.h"
 
 namespace {
@@ -31,29 +28,11 @@ const int kTolerance = 3;  // per channel, for colours that went through the tex
 const int kResumeY = 165;  // cursor heights (window pixels) on entries 0 and 3
 const int kLoadGameY = 228;
 
-struct Pixel {
-    int r, g, b;
-};
-
 Pixel edgeColour, wallColour;  // sheet pixels (448, 704) and (448, 832) as loaded
 
 bool near(Pixel a, Pixel b)
 {
     return abs(a.r - b.r) <= kTolerance && abs(a.g - b.g) <= kTolerance && abs(a.b - b.b) <= kTolerance;
-}
-
-std::ostream& operator<<(std::ostream& out, Pixel p)
-{
-    return out << "(" << p.r << "," << p.g << "," << p.b << ")";
-}
-
-// Pixel at window x, y (y from the top) of the frame just drawn.
-Pixel pixelAt(int x, int y)
-{
-    unsigned char rgb[3];
-    glPixelStorei(GL_PACK_ALIGNMENT, 1);
-    glReadPixels(x, kHeight - 1 - y, 1, 1, GL_RGB, GL_UNSIGNED_BYTE, rgb);
-    return {rgb[0], rgb[1], rgb[2]};
 }
 
 // Window pixel showing the world point (x, y) under the current camera.
@@ -100,11 +79,8 @@ class View : public ::testing::Test {
 protected:
     static void SetUpTestSuite()
     {
-        screenWidth = kWidth;
-        screenHeight = kHeight;
-        setupDisplay();
+        openGameWindow(kWidth, kHeight);
         loadTextures();
-        buildGlyphFrames();
         std::vector<unsigned char> sheet(1024 * 1024 * 3);
         glBindTexture(GL_TEXTURE_2D, spriteSheetTexture);
         glPixelStorei(GL_PACK_ALIGNMENT, 1);
