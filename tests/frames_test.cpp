@@ -13,7 +13,7 @@ static void expectUpright(const SpriteFrame& frame, float left, float top, float
         EXPECT_FLOAT_EQ(frame.uv[i], expected[i]) << "coordinate " << i;
 }
 
-TEST(FrameTables, PicturesSitInTheir128PixelCellsWithTheirMargins)
+TEST(FrameTables, PicturesSitInTheir128PixelCellsWithTheirMarginsAndFlatColoursOnOnePixel)
 {
     buildFrameTables();
     expectUpright(tileFrames[0], 14, 14, 100, 100);
@@ -28,6 +28,9 @@ TEST(FrameTables, PicturesSitInTheir128PixelCellsWithTheirMargins)
     expectUpright(blastFrame, 513, 385, 126, 126);
     expectUpright(tracerFrame, 641, 385, 126, 126);
     expectUpright(crosshairFrame, 257, 897, 126, 126);
+    expectUpright(wholeTexture, 0, 0, 1024, 1024);
+    expectUpright(edgeTexel, 448, 704, 0, 0);   // flat colours: one sheet pixel at every corner
+    expectUpright(wallTexel, 448, 832, 0, 0);
 }
 
 TEST(FrameTables, TitleIsReadTurnedDownItsStrip)
@@ -36,18 +39,6 @@ TEST(FrameTables, TitleIsReadTurnedDownItsStrip)
     float pixels[8] = {257, 385, 257, 895, 383, 895, 383, 385};
     for (int i = 0; i < 8; i++)
         EXPECT_FLOAT_EQ(titleFrame.uv[i], pixels[i] / 1024) << "coordinate " << i;
-}
-
-TEST(FrameTables, FlatColoursSampleOneSheetPixelAtEveryCorner)
-{
-    buildFrameTables();
-    for (int i = 0; i < 8; i += 2) {
-        EXPECT_FLOAT_EQ(edgeTexel.uv[i], 448.0f / 1024);
-        EXPECT_FLOAT_EQ(edgeTexel.uv[i + 1], 704.0f / 1024);
-        EXPECT_FLOAT_EQ(wallTexel.uv[i], 448.0f / 1024);
-        EXPECT_FLOAT_EQ(wallTexel.uv[i + 1], 832.0f / 1024);
-    }
-    expectUpright(wholeTexture, 0, 0, 1024, 1024);
 }
 
 // The font is cut once, as at start-up: the pitch comes from the 32-pixel

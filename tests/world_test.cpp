@@ -28,20 +28,16 @@ TEST_F(World, AddActorStartsAFreshActorWithOneThinkSlotDrawEach)
     for (int i = 0; i < 20; i++)
         expectedSlot[i] = rand() % 10;
     srand(77);
-    actors[0].hasTarget = 1;
-    actors[0].target = 4;
-    actors[0].bleedTimer = 5;
+    actors[0].hasTarget = 1, actors[0].target = 4, actors[0].bleedTimer = 5;
     addActor(kActorCivilian, 1.5f, 2.5f, 0.1f, -0.2f, 3.0f);
     addZombies(19);
     const Actor& a = actors[0];
     EXPECT_EQ(std::make_tuple(a.type, a.hasTarget, a.target), std::make_tuple(kActorCivilian, 0, 0));
-    EXPECT_EQ(std::make_tuple(a.x, a.y, a.vx, a.vy, a.angle), std::make_tuple(1.5f, 2.5f, 0.1f, -0.2f, 3.0f));
-    EXPECT_EQ(a.health, 100.0f);
-    EXPECT_EQ(a.bleedTimer, 0.0f);
+    EXPECT_EQ(std::make_tuple(a.x, a.y, a.vx, a.vy, a.angle, a.health, a.bleedTimer),
+              std::make_tuple(1.5f, 2.5f, 0.1f, -0.2f, 3.0f, 100.0f, 0.0f));
     for (int i = 0; i < 20; i++)
         EXPECT_EQ(actors[i].thinkSlot, expectedSlot[i]) << "actor " << i;
-    EXPECT_EQ(actorTypeCount[kActorCivilian], 1);
-    EXPECT_EQ(actorTypeCount[kActorZombie], 19);
+    EXPECT_EQ(std::make_tuple(actorTypeCount[kActorCivilian], actorTypeCount[kActorZombie]), std::make_tuple(1, 19));
 }
 
 TEST_F(World, AFullActorListTakesNothingAndDrawsNoRandomNumber)
@@ -52,9 +48,8 @@ TEST_F(World, AFullActorListTakesNothingAndDrawsNoRandomNumber)
     srand(5);
     addActor(kActorCivilian, 9, 9, 0, 0, 0);
     EXPECT_EQ(rand(), next);
-    EXPECT_EQ(actorCount, kMaxActors);
-    EXPECT_EQ(actorTypeCount[kActorZombie], kMaxActors);
-    EXPECT_EQ(actorTypeCount[kActorCivilian], 0);
+    EXPECT_EQ(std::make_tuple(actorCount, actorTypeCount[kActorZombie], actorTypeCount[kActorCivilian]),
+              std::make_tuple(kMaxActors, kMaxActors, 0));
     EXPECT_EQ(actors[kMaxActors - 1].x, (float)(kMaxActors - 1));
 }
 
@@ -68,9 +63,8 @@ TEST_F(World, RemovingActorsShiftsTheRestDownAndCountsTheirTypes)
     ASSERT_EQ(actorCount, 5);
     for (int i = 0; i < 5; i++)
         EXPECT_EQ(actors[i].x, expectedX[i]) << "actor " << i;
-    EXPECT_EQ(actorTypeCount[kActorPlayer], 1);
-    EXPECT_EQ(actorTypeCount[kActorZombie], 3);
-    EXPECT_EQ(actorTypeCount[kActorCivilian], 1);
+    EXPECT_EQ(std::make_tuple(actorTypeCount[kActorPlayer], actorTypeCount[kActorZombie], actorTypeCount[kActorCivilian]),
+              std::make_tuple(1, 3, 1));
     while (actorCount > 0)
         removeActor(actorCount - 1);
     for (int t = 0; t < kActorTypeSlots; t++)
@@ -110,24 +104,19 @@ TEST_F(World, DecalsAppendUntilFullThenForgetTheOldest)
 
 TEST_F(World, ResetEmptiesEveryListButKeepsTheMapAndTheGame)
 {
-    tileKind[3][4] = 12;
-    tileRotation[3][4] = 2;
-    wallBoxCount[255][0] = 7;
-    obstacleCount[0][255] = 2;
+    tileKind[3][4] = 12, tileRotation[3][4] = 2;
+    wallBoxCount[255][0] = 7, obstacleCount[0][255] = 2;
     tracerCount = projectileCount = explosionCount = 3;
     addDecal(kDecalBlood, 0, 0, 0);
     addZombies(3);
     addActor(kActorCivilian, 0, 0, 0, 0, 0);
-    killCount = 9;
-    thinkTick = 7;
-    cameraZoom = 3;
+    killCount = 9, thinkTick = 7, cameraZoom = 3;
     resetWorld();
     EXPECT_EQ(actorCount + tracerCount + decalCount + projectileCount + explosionCount, 0);
     EXPECT_EQ(actorTypeCount[kActorZombie] + actorTypeCount[kActorCivilian], 0);
     EXPECT_EQ(wallBoxCount[255][0] + obstacleCount[0][255], 0);
     EXPECT_EQ(std::make_tuple(tileKind[3][4], tileRotation[3][4]), std::make_tuple(12, 2));
-    EXPECT_EQ(std::make_tuple(killCount, thinkTick), std::make_tuple(9, 7));
-    EXPECT_EQ(cameraZoom, 3.0f);
+    EXPECT_EQ(std::make_tuple(killCount, thinkTick, cameraZoom), std::make_tuple(9, 7, 3.0f));
 }
 
 }  // namespace
