@@ -40,18 +40,11 @@ const Picture& media(int file) {
     return p;
 }
 
-int channel(const Picture& p, int x, int y, int c) {
-    return p.rgba[((size_t)y * p.width + x) * 4 + c];
-}
-
-int alpha(const Picture& p, int x, int y) {
-    return channel(p, x, y, 3);
-}
+int channel(const Picture& p, int x, int y, int c) { return p.rgba[((size_t)y * p.width + x) * 4 + c]; }
+int alpha(const Picture& p, int x, int y) { return channel(p, x, y, 3); }
 
 // Sum of the colour channels, 0..765.
-int brightness(const Picture& p, int x, int y) {
-    return channel(p, x, y, 0) + channel(p, x, y, 1) + channel(p, x, y, 2);
-}
+int brightness(const Picture& p, int x, int y) { return channel(p, x, y, 0) + channel(p, x, y, 1) + channel(p, x, y, 2); }
 
 // Number of pixels in the rectangle with alpha above 'least'.
 int inked(const Picture& p, Rect r, int least = 0) {

@@ -8,12 +8,7 @@ namespace {
 
 // Puts the pacing globals back to their start-of-program values.
 struct Frame : ::testing::Test {
-    void SetUp() override
-    {
-        framesPerSecond = 0;
-        lastFrameTicks = 0;
-        frameMilliseconds = 0;
-    }
+    void SetUp() override { framesPerSecond = 0, lastFrameTicks = 0, frameMilliseconds = 0; }
 };
 
 TEST_F(Frame, SpeedFactorIsSixtyOverTheFrameRateWithinLimits)

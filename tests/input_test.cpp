@@ -43,11 +43,8 @@ void push(Uint8 type, int index)
     ASSERT_EQ(SDL_PushEvent(&e), 0);
 }
 
-int waiting(Uint32 mask)
-{
-    SDL_Event e;
-    return SDL_PeepEvents(&e, 1, SDL_PEEKEVENT, mask);
-}
+// Whether an event of the mask is still waiting in the queue (1) or not (0).
+int waiting(Uint32 mask) { SDL_Event e; return SDL_PeepEvents(&e, 1, SDL_PEEKEVENT, mask); }
 
 TEST_F(Input, EachKeyReadsWentDownThenHeldUntilReleased)
 {
@@ -121,11 +118,8 @@ TEST_F(Input, TheLastKeyAndButtonCountAndLaterOnesAreTakenOutAndIgnored)
 
 TEST_F(Input, OtherEventsStayInTheQueueForTheMainLoop)
 {
-    SDL_Event other = {};
-    other.type = SDL_MOUSEMOTION;
-    ASSERT_EQ(SDL_PushEvent(&other), 0);
-    other.type = SDL_QUIT;
-    ASSERT_EQ(SDL_PushEvent(&other), 0);
+    push(SDL_MOUSEMOTION, 0);
+    push(SDL_QUIT, 0);
     push(SDL_KEYDOWN, SDLK_ESCAPE);
     pollInput();
     EXPECT_EQ(keyState[SDLK_ESCAPE], kInputPressed);

@@ -41,8 +41,7 @@ struct Settings : ::testing::Test {
         readSettings();
     }
 
-    char oldDir[4096] = {};
-    char newDir[64] = {};
+    char oldDir[4096] = {}, newDir[64] = {};
 };
 
 TEST_F(Settings, ReadsAllSevenKeysAndAMissingFileGivesZeroForEverything)

@@ -11,10 +11,8 @@
 
 namespace {
 
-void addProjectile(float x, float y, float vx, float fuse)
-{
-    projectiles[projectileCount++] = Projectile{0, x, y, vx, 0, 0, fuse};
-}
+// A bomb in flight along +x with the given fuse (0: struck, it blows up in the next projectile stage).
+void addProjectile(float x, float y, float vx, float fuse) { projectiles[projectileCount++] = Projectile{0, x, y, vx, 0, 0, fuse}; }
 
 // Box k of the cell, rounded to a ten-thousandth so cut pieces compare cleanly.
 std::tuple<float, float, float, float> box(int cx, int cy, int k)

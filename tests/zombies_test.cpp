@@ -98,8 +98,8 @@ TEST(Zombies, SpawningKeepsToItsLimitsAndTheRing)
         addMany(kActorZombie, c.zombies);
         addMany(kActorCivilian, c.civilians);
         spawnActors(1);
-        EXPECT_EQ(actorTypeCount[kActorZombie], c.zombiesAfter) << c.zombies << "/" << c.civilians;
-        EXPECT_EQ(actorTypeCount[kActorCivilian], c.civiliansAfter) << c.zombies << "/" << c.civilians;
+        EXPECT_EQ(std::make_tuple(actorTypeCount[kActorZombie], actorTypeCount[kActorCivilian]),
+                  std::make_tuple(c.zombiesAfter, c.civiliansAfter)) << c.zombies << "/" << c.civilians;
     }
     openWorld();
     addMany(kActorZombie, kMaxZombies);
