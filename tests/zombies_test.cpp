@@ -22,13 +22,13 @@ void addMany(int type, int n)
 
 TEST(Zombies, ContactNeedsCentresStrictlyCloserThanTheContactDistance)
 {
-    const float gaps[2] = {0.46f, 0.4599f};
-    for (int k = 0; k < 2; k++) {
-        openWorldWith({{kActorPlayer, 0.46f, 4}, {kActorZombie, 0.46f + gaps[k], 4}});
+    const float gaps[3][2] = {{0.46f, 0}, {0.4599f, 0}, {0.4f, 0.4f}};   // the last in the square, past the circle
+    for (int k = 0; k < 3; k++) {
+        openWorldWith({{kActorPlayer, 0.46f, 4}, {kActorZombie, 0.46f + gaps[k][0], 4 + gaps[k][1]}});
         cameraX = cameraY = 4;
         runActorStage(1);
-        EXPECT_EQ(actors[0].health, k == 0 ? 100.0f : 99.5f) << "gap " << gaps[k];
-        EXPECT_EQ(healthRegenDelay[0], k == 0 ? 0.0f : kPlayerHurtPause);
+        EXPECT_EQ(actors[0].health, k == 1 ? 99.5f : 100.0f) << "case " << k;
+        EXPECT_EQ(healthRegenDelay[0], k == 1 ? kPlayerHurtPause : 0.0f);
     }
 }
 
