@@ -1,25 +1,20 @@
-// The actor, projectile and explosion stages with the world at its busiest: a
-// generated city, 500 zombies and civilians packed around the player, 50
-// projectiles in flight, 50 explosions and 500 decals. Each iteration starts
-// from the same prepared snapshot, restored outside the timing.
+// The actor, projectile and explosion stages, and the whole game step, with the
+// world at its busiest: a generated city, 500 zombies and civilians packed
+// around the player, 50 projectiles in flight, 50 explosions and 500 decals,
+// the player sprinting and firing. Each iteration starts from the same
+// prepared snapshot, restored outside the timing.
 #include <benchmark/benchmark.h>
 
-#include <cmath>
-#include <cstdlib>
 #include <cstring>
 
-#include "sim/collision.h"
-#include "sim/shots.h"
-#include "sim/zombies.h"
-#include "world/levelgen.h"
-#include "world/world.h"
+#include "sim/step.h"
+#include "tests/busyworld.h"
 
 namespace {
 
-const int kPackRadius = 10;       // actors stand within this many cells of the player
 const int kSavedColumns = 40;     // map columns around the player restored each iteration
 
-// Everything the three stages change.
+// Everything a step changes.
 struct Snapshot {
     Actor actors[kMaxActors];
     int32_t actorCount;
@@ -32,6 +27,11 @@ struct Snapshot {
     int32_t decalCount;
     int32_t killCount;
     float healthRegenDelay[kMaxPlayers];
+    float fireCooldown[kMaxPlayers];
+    float energy[kMaxPlayers];
+    float energyRegenDelay[kMaxPlayers];
+    float cameraX, cameraY, cameraZoom;
+    int32_t thinkTick;
     int32_t firstColumn;
     int32_t wallBoxCount[kSavedColumns][kMapSize];
     WallBox wallBoxes[kSavedColumns][kMapSize][kMaxWallBoxesPerCell];
@@ -39,15 +39,6 @@ struct Snapshot {
 
 Snapshot saved = {};
 bool prepared = false;
-
-// A random free point near the player.
-void freePointNearPlayer(float& x, float& y)
-{
-    do {
-        x = actors[0].x + (rand() % (2000 * kPackRadius)) * 0.001f - kPackRadius;
-        y = actors[0].y + (rand() % (2000 * kPackRadius)) * 0.001f - kPackRadius;
-    } while (isBlocked(x, y, kActorRadius, true));
-}
 
 void takeSnapshot()
 {
@@ -62,6 +53,13 @@ void takeSnapshot()
     saved.decalCount = decalCount;
     saved.killCount = killCount;
     memcpy(saved.healthRegenDelay, healthRegenDelay, sizeof healthRegenDelay);
+    memcpy(saved.fireCooldown, fireCooldown, sizeof fireCooldown);
+    memcpy(saved.energy, energy, sizeof energy);
+    memcpy(saved.energyRegenDelay, energyRegenDelay, sizeof energyRegenDelay);
+    saved.cameraX = cameraX;
+    saved.cameraY = cameraY;
+    saved.cameraZoom = cameraZoom;
+    saved.thinkTick = thinkTick;
     saved.firstColumn = (int)cameraX - kSavedColumns / 2;
     if (saved.firstColumn < 0)
         saved.firstColumn = 0;
@@ -84,44 +82,30 @@ void restoreSnapshot()
     decalCount = saved.decalCount;
     killCount = saved.killCount;
     memcpy(healthRegenDelay, saved.healthRegenDelay, sizeof healthRegenDelay);
+    memcpy(fireCooldown, saved.fireCooldown, sizeof fireCooldown);
+    memcpy(energy, saved.energy, sizeof energy);
+    memcpy(energyRegenDelay, saved.energyRegenDelay, sizeof energyRegenDelay);
+    cameraX = saved.cameraX;
+    cameraY = saved.cameraY;
+    cameraZoom = saved.cameraZoom;
+    thinkTick = saved.thinkTick;
     memcpy(wallBoxCount[saved.firstColumn], saved.wallBoxCount, sizeof saved.wallBoxCount);
     memcpy(wallBoxes[saved.firstColumn], saved.wallBoxes, sizeof saved.wallBoxes);
 }
 
-// Builds the busiest world once: a city, the population packed around the
-// player, projectiles flying outwards, full explosion and decal lists.
+// Builds the busiest world once and keeps it.
 void prepareBusyWorld()
 {
     if (prepared)
         return;
-    srand(12345);
-    playerCount = 1;
-    startNewGame();
-    float x, y;
-    for (int i = 0; i < kMaxPopulation; i++) {
-        freePointNearPlayer(x, y);
-        addActor(i < kMaxZombies ? kActorZombie : kActorCivilian, x, y, 0, 0, 0);
-    }
-    for (int k = 0; k < kMaxProjectiles; k++) {
-        freePointNearPlayer(x, y);
-        float a = (rand() % 360) * kDegreesToRadians;
-        projectiles[projectileCount++] = Projectile{0, x, y, cosf(a) * 0.11f, sinf(a) * 0.11f, a, 100};
-    }
-    for (int e = 0; e < kMaxExplosions; e++) {
-        freePointNearPlayer(x, y);
-        explosions[explosionCount++] = Explosion{x, y, 0, kExplosionStrength};
-    }
-    for (int d = 0; d < kMaxDecals; d++) {
-        freePointNearPlayer(x, y);
-        addDecal(d % 2, x, y, 0);
-    }
-    thinkTick = 3;
+    buildBusyWorld();
     takeSnapshot();
     prepared = true;
 }
 
 // Stages chosen by a bit mask, run in step order on a fresh copy of the busy world.
-const int kProjectiles = 1, kExplosions = 2, kActors = 4;
+// 8 is the whole game step instead, players and spawning included.
+const int kProjectiles = 1, kExplosions = 2, kActors = 4, kWholeStep = 8;
 
 void BM_Stages(benchmark::State& state)
 {
@@ -137,18 +121,21 @@ void BM_Stages(benchmark::State& state)
             runExplosionStage(1);
         if (stages & kActors)
             runActorStage(1);
+        if (stages & kWholeStep)
+            stepGame(1);
     }
 }
 
 }  // namespace
 
-// 4: actor stage, 1: projectile stage, 2: explosion stage, 7: all three.
+// 4: actor stage, 1: projectile stage, 2: explosion stage, 7: all three, 8: the whole step.
 BENCHMARK(BM_Stages)
     ->ArgName("stages")
     ->Arg(kActors)
     ->Arg(kProjectiles)
     ->Arg(kExplosions)
     ->Arg(kProjectiles | kExplosions | kActors)
+    ->Arg(kWholeStep)
     ->Unit(benchmark::kMicrosecond)
     ->Repetitions(9)
     ->ReportAggregatesOnly(true);

@@ -1,9 +1,60 @@
-// The game step. Players, zombies and shots join it as they are built; until
-// then a game in progress stands still and is only drawn.
+// The game step: the players, the shots in flight, the population and the
+// actors, in a fixed order, then the menu key and the end of a game.
 #include "sim/step.h"
 
-// Advances the world by one step of speedFactor step units.
+#include <SDL/SDL_keysym.h>
+
+#include "app/app.h"
+#include "app/input.h"
+#include "sim/player.h"
+#include "sim/shots.h"
+#include "sim/zombies.h"
+#include "world/savefile.h"
+#include "world/world.h"
+
+// The players that exist: never more than the per-player arrays hold or the
+// actor list has, whatever a loaded game claims.
+static int livePlayers()
+{
+    int n = playerCount < kMaxPlayers ? playerCount : kMaxPlayers;
+    return n < actorCount ? n : actorCount;
+}
+
+// Return or Space went down in this pass.
+static bool menuKeyWentDown()
+{
+    return keyState[SDLK_RETURN] == kInputPressed || keyState[SDLK_SPACE] == kInputPressed;
+}
+
+// The menu key opens the main menu over the game; a death ends the game
+// instead, keeping a beaten best score on disk first.
+static void endStep(bool menuKeyPressed, bool gameOver)
+{
+    if (menuKeyPressed)
+        gameState = kStateGameMenu;
+    if (!gameOver)
+        return;
+    if (killCount > bestKillCount) {
+        bestKillCount = killCount;
+        writeBestScore();
+    }
+    gameState = kStateTitleMenu;
+}
+
+// Advances the world by one step of speedFactor step units. Last step's
+// tracers go first, so each shot is drawn once; every later stage sees what
+// the earlier ones did, and all after the players use the camera they left.
 void stepGame(float speedFactor)
 {
-    (void)speedFactor;
+    tracerCount = 0;
+    bool gameOver = false;
+    for (int p = 0; p < livePlayers(); p++)
+        if (runPlayerStage(p, speedFactor))
+            gameOver = true;
+    runProjectileStage(speedFactor);
+    runExplosionStage(speedFactor);
+    spawnActors(speedFactor);
+    advanceThinkTick();
+    runActorStage(speedFactor);
+    endStep(menuKeyWentDown(), gameOver);
 }
