@@ -1,0 +1,246 @@
+"""A player plays: a new game eases out to the city, walking and sprinting move
+the view, the gun draws its beams, an explosive opens a wall, Return opens the
+menu and "Resume" goes back, and a game played to the end returns to the title
+menu with the best score kept. The clock is fixed, so the city is always the
+same: the player starts in a lawn between two buildings, a street below."""
+
+import os
+import shutil
+import struct
+import subprocess
+import sys
+import time
+import unittest
+
+sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
+import driver  # noqa: E402
+
+GAME, MEDIA = None, None
+
+WIDTH, HEIGHT = 800, 600
+SETTINGS = "screenw=%d\nscreenh=%d\n" % (WIDTH, HEIGHT)
+NEW_YEAR = "2026-01-01 00:00:00"
+CENTRE = (WIDTH // 2, HEIGHT // 2)
+FIRST_ENTRY_Y = (200 + 15) * HEIGHT // 800   # middle of menu entry 0's band
+ENTRY_HEIGHT = 30 * HEIGHT // 800
+PLAY_CROSSHAIR = (85, 110)   # white span of the aim mark at play zoom (7.5 cells tall), pixels
+WALL = (107, 74, 61)         # the flat fill of the walls
+SHOTS = os.path.abspath("e2e-play")
+
+
+def near(rgb, colour, tolerance=15):
+    return all(abs(a - b) <= tolerance for a, b in zip(rgb, colour))
+
+
+def crosshair_span(png, row, x):
+    """Width of the near-white run through the aim mark on a row: the marks'
+    horizontal ticks end it on both sides."""
+    w, _, data = driver.read_rgb(png)
+    xs = [i for i in range(max(0, x - 400), min(w, x + 400))
+          if min(data[(row * w + i) * 3:(row * w + i) * 3 + 3]) > 230]
+    return max(xs) - min(xs) if xs else 0
+
+
+def small_grey(png, scale):
+    """The picture shrunk by `scale` in grey levels: (width, height, bytes)."""
+    w, h, _ = driver.read_rgb(png)
+    data = subprocess.run(["convert", png, "-filter", "box", "-resize", "%d%%" % (100 // scale),
+                           "-colorspace", "gray", "-depth", "8", "gray:-"],
+                          capture_output=True, check=True).stdout
+    return w // scale, h // scale, data
+
+
+def view_shift(before, after, scale=4):
+    """How far the view moved between two pictures, in pixels, and how well
+    they match there: (dx, dy, mean grey difference at that offset)."""
+    w, h, a = small_grey(before, scale)
+    _, _, b = small_grey(after, scale)
+    best = None
+    for dy in range(-3, 4):
+        for dx in range(-10, 111):
+            x0, x1 = max(0, -dx), min(w, w - dx)
+            y0, y1 = max(0, -dy), min(h, h - dy)
+            total = n = 0
+            for y in range(y0, y1, 3):
+                ra, rb = (y + dy) * w + dx, y * w
+                for x in range(x0, x1, 3):
+                    total += abs(a[ra + x] - b[rb + x])
+                    n += 1
+            if best is None or total / n < best[0]:
+                best = (total / n, dx * scale, dy * scale)
+    return best[1], best[2], best[0]
+
+
+def tracer_pixels(png):
+    """Pixels of the yellow-white core of a gun beam (the aim mark is pure
+    white, the street's lines a deep yellow)."""
+    _, _, data = driver.read_rgb(png)
+    return sum(1 for i in range(0, len(data), 3)
+               if data[i] > 235 and data[i + 1] > 235 and 20 < data[i] - data[i + 2] < 90)
+
+
+def wall_columns(png, x0, x1, y0, y1):
+    """Wall-coloured pixels in each column of a box."""
+    w, _, data = driver.read_rgb(png)
+    return [sum(1 for y in range(y0, y1) if near(data[(y * w + x) * 3:(y * w + x) * 3 + 3], WALL))
+            for x in range(x0, x1)]
+
+
+def differing_share(a, b):
+    """Share of pixels that differ by more than a few levels."""
+    out = subprocess.run(["compare", "-fuzz", "3%", "-metric", "AE", a, b, "null:"],
+                         capture_output=True, text=True)
+    return float(out.stderr.split()[0]) / (WIDTH * HEIGHT)
+
+
+def menu_entry_lit(png, entry):
+    """Light pixels of the label in a menu entry's band (left half of the window)."""
+    w, _, data = driver.read_rgb(png)
+    top = FIRST_ENTRY_Y - ENTRY_HEIGHT // 2 + entry * ENTRY_HEIGHT
+    return sum(1 for y in range(top + 2, top + ENTRY_HEIGHT - 2) for x in range(0, w // 2)
+               if min(data[(y * w + x) * 3:(y * w + x) * 3 + 3]) > 180)
+
+
+class Play(unittest.TestCase):
+    @classmethod
+    def setUpClass(cls):
+        shutil.rmtree(SHOTS, ignore_errors=True)
+        os.makedirs(SHOTS)
+
+    def shot(self, game, name):
+        return game.screenshot_png(os.path.join(SHOTS, name + ".png"))
+
+    def play(self):
+        """The game at the title menu, on the fixed clock."""
+        return driver.Game(GAME, MEDIA, screen=(WIDTH, HEIGHT), settings=SETTINGS, faketime=NEW_YEAR)
+
+    def start(self, game):
+        """Chooses "Start a new game" like a player; the pointer stays on the entry."""
+        game.wait_window(WIDTH, HEIGHT)
+        game.click(1, WIDTH // 2, FIRST_ENTRY_Y, gap=0)
+
+    def close(self, game):
+        rc, out, err = game.close()
+        self.assertEqual((rc, out, err), (0, "", ""))
+
+    def test_a_new_game_eases_out_to_the_city_at_play_zoom(self):
+        with self.play() as g:
+            self.start(g)
+            early = self.shot(g, "start-early")
+            g.move(*CENTRE)
+            time.sleep(1.5)
+            late = self.shot(g, "start-late")
+            self.close(g)
+        early_span = crosshair_span(early, FIRST_ENTRY_Y, WIDTH // 2)
+        late_span = crosshair_span(late, CENTRE[1], CENTRE[0])
+        self.assertTrue(PLAY_CROSSHAIR[0] <= late_span <= PLAY_CROSSHAIR[1], late_span)
+        self.assertGreater(early_span, late_span * 1.1, "the view was already out at the start")
+        _, _, data = driver.read_rgb(late)
+        self.assertGreater(len({bytes(data[i:i + 3]) for i in range(0, len(data), 3)}), 50)
+        self.assertGreater(sum(1 for i in range(0, len(data), 3) if near(data[i:i + 3], WALL)), 2000,
+                           "buildings in view")
+
+    def test_walking_right_moves_the_view_right_and_sprinting_faster(self):
+        with self.play() as g:
+            self.start(g)
+            g.move(*CENTRE)
+            g.hold("s", 1.3)     # down to the street, which runs left to right
+            time.sleep(0.4)
+            street = self.shot(g, "walk-0")
+            g.hold("d", 1.0)
+            time.sleep(0.4)
+            walked = self.shot(g, "walk-1")
+            g.key_down("Shift_L")
+            g.hold("d", 1.0)
+            g.key_up("Shift_L")
+            time.sleep(0.4)
+            sprinted = self.shot(g, "walk-2")
+            self.close(g)
+        walk_dx, walk_dy, _ = view_shift(street, walked)
+        sprint_dx, sprint_dy, _ = view_shift(walked, sprinted)
+        self.assertGreater(walk_dx, 120, (walk_dx, walk_dy))
+        self.assertGreater(sprint_dx, walk_dx * 1.3, (walk_dx, sprint_dx))
+        self.assertLess(abs(walk_dy) + abs(sprint_dy), 40)
+
+    def test_holding_the_left_button_draws_tracer_beams(self):
+        with self.play() as g:
+            self.start(g)
+            g.move(WIDTH // 2, 100)
+            time.sleep(0.6)
+            quiet = tracer_pixels(self.shot(g, "gun-quiet"))
+            g.button_down(1)
+            beams = 0
+            for n in range(40):
+                beams = tracer_pixels(self.shot(g, "gun-firing"))
+                if beams > 300:
+                    break
+            g.button_up(1)
+            self.close(g)
+        self.assertLess(quiet, 50)
+        self.assertGreater(beams, 300, "no beam in 40 pictures")
+
+    def test_an_explosive_thrown_at_a_wall_opens_it(self):
+        with self.play() as g:
+            self.start(g)
+            g.move(114, CENTRE[1])   # towards the building on the left
+            time.sleep(0.6)          # the view settles, shifted towards the aim
+            before = self.shot(g, "throw-before")
+            g.click(3)
+            time.sleep(0.7)
+            after = self.shot(g, "throw-after")
+            self.close(g)
+        box = (130, 320, CENTRE[1] - 60, CENTRE[1] + 60)
+        was, now = wall_columns(before, *box), wall_columns(after, *box)
+        wall = max(range(len(was)), key=lambda x: was[x])
+        self.assertGreater(was[wall], 100, "a wall across the throw")
+        self.assertLess(now[wall], was[wall] // 2, "the wall still stands")
+
+    def test_return_opens_the_menu_with_resume_first_and_resume_goes_back(self):
+        with self.play() as g:
+            self.start(g)
+            g.move(*CENTRE)
+            time.sleep(0.8)
+            playing = self.shot(g, "menu-playing")
+            g.key("Return")
+            menu = self.shot(g, "menu-open")
+            g.click(1, WIDTH // 2, FIRST_ENTRY_Y)
+            g.move(*CENTRE)
+            time.sleep(0.6)          # the view comes back from the aim at the entry
+            resumed = self.shot(g, "menu-resumed")
+            self.close(g)
+        self.assertGreater(differing_share(playing, menu), 0.5)
+        # Over a game the menu has four entries; "Resume" comes first.
+        self.assertTrue(all(menu_entry_lit(menu, e) > 30 for e in range(4)))
+        self.assertLess(menu_entry_lit(menu, 4), 5)
+        dx, dy, mismatch = view_shift(playing, resumed)
+        self.assertTrue(abs(dx) <= 8 and abs(dy) <= 8 and mismatch < 8, "not the same game: %r"
+                        % ((dx, dy, mismatch),))
+
+    def test_a_game_played_to_the_end_returns_to_the_title_menu_and_keeps_the_score(self):
+        with self.play() as g:
+            g.wait_window(WIDTH, HEIGHT)
+            title = self.shot(g, "end-title")
+            g.click(1, WIDTH // 2, FIRST_ENTRY_Y)
+            g.button_down(1)
+            deadline = time.monotonic() + 50
+            ended = False
+            while not ended and time.monotonic() < deadline:
+                # stand still and fire all round
+                for x, y in ((600, 300), (400, 500), (200, 300), (400, 100)):
+                    g.move(x, y)
+                g.move(*CENTRE)
+                ended = differing_share(title, self.shot(g, "end-last")) < 0.01
+            g.button_up(1)
+            self.assertTrue(ended, "still playing after 50 seconds")
+            stats = g.path("stats.dat")
+            self.assertTrue(os.path.exists(stats))
+            with open(stats, "rb") as f:
+                best = f.read()
+            self.close(g)
+        self.assertEqual(len(best), 4)
+        self.assertGreater(struct.unpack("<i", best)[0], 0)
+
+
+if __name__ == "__main__":
+    GAME, MEDIA = driver.paths_from_argv()
+    unittest.main()
