@@ -377,3 +377,35 @@ def read_rgb(png):
     data = subprocess.run(["convert", png, "-depth", "8", "rgb:-"], capture_output=True,
                           check=True).stdout
     return int(size[0]), int(size[1]), data
+
+
+def grey_thumbnail(png, scale):
+    """The picture shrunk by `scale` in grey levels: (width, height, bytes)."""
+    w, h, _ = read_rgb(png)
+    data = subprocess.run(["convert", png, "-filter", "box", "-resize", "%d%%" % (100 // scale),
+                           "-colorspace", "gray", "-depth", "8", "gray:-"],
+                          capture_output=True, check=True).stdout
+    return w // scale, h // scale, data
+
+
+def view_shift(before, after, scale=4, dxs=range(-10, 111), dys=range(-3, 4)):
+    """How far the view moved between two pictures of the world, in pixels,
+    and how well they match there: (dx, dy, mean grey difference). Searches
+    the offsets dxs, dys (in thumbnail pixels) at which the later picture best
+    matches the earlier one; a small mismatch at (0, 0) is the same view."""
+    w, h, a = grey_thumbnail(before, scale)
+    _, _, b = grey_thumbnail(after, scale)
+    best = None
+    for dy in dys:
+        for dx in dxs:
+            x0, x1 = max(0, -dx), min(w, w - dx)
+            y0, y1 = max(0, -dy), min(h, h - dy)
+            total = n = 0
+            for y in range(y0, y1, 3):
+                ra, rb = (y + dy) * w + dx, y * w
+                for x in range(x0, x1, 3):
+                    total += abs(a[ra + x] - b[rb + x])
+                    n += 1
+            if best is None or total / n < best[0]:
+                best = (total / n, dx * scale, dy * scale)
+    return best[1], best[2], best[0]

@@ -41,36 +41,6 @@ def crosshair_span(png, row, x):
     return max(xs) - min(xs) if xs else 0
 
 
-def small_grey(png, scale):
-    """The picture shrunk by `scale` in grey levels: (width, height, bytes)."""
-    w, h, _ = driver.read_rgb(png)
-    data = subprocess.run(["convert", png, "-filter", "box", "-resize", "%d%%" % (100 // scale),
-                           "-colorspace", "gray", "-depth", "8", "gray:-"],
-                          capture_output=True, check=True).stdout
-    return w // scale, h // scale, data
-
-
-def view_shift(before, after, scale=4):
-    """How far the view moved between two pictures, in pixels, and how well
-    they match there: (dx, dy, mean grey difference at that offset)."""
-    w, h, a = small_grey(before, scale)
-    _, _, b = small_grey(after, scale)
-    best = None
-    for dy in range(-3, 4):
-        for dx in range(-10, 111):
-            x0, x1 = max(0, -dx), min(w, w - dx)
-            y0, y1 = max(0, -dy), min(h, h - dy)
-            total = n = 0
-            for y in range(y0, y1, 3):
-                ra, rb = (y + dy) * w + dx, y * w
-                for x in range(x0, x1, 3):
-                    total += abs(a[ra + x] - b[rb + x])
-                    n += 1
-            if best is None or total / n < best[0]:
-                best = (total / n, dx * scale, dy * scale)
-    return best[1], best[2], best[0]
-
-
 def tracer_pixels(png):
     """Pixels of the yellow-white core of a gun beam (the aim mark is pure
     white, the street's lines a deep yellow)."""
@@ -156,8 +126,8 @@ class Play(unittest.TestCase):
             time.sleep(0.4)
             sprinted = self.shot(g, "walk-2")
             self.close(g)
-        walk_dx, walk_dy, _ = view_shift(street, walked)
-        sprint_dx, sprint_dy, _ = view_shift(walked, sprinted)
+        walk_dx, walk_dy, _ = driver.view_shift(street, walked)
+        sprint_dx, sprint_dy, _ = driver.view_shift(walked, sprinted)
         self.assertGreater(walk_dx, 120, (walk_dx, walk_dy))
         self.assertGreater(sprint_dx, walk_dx * 1.3, (walk_dx, sprint_dx))
         self.assertLess(abs(walk_dy) + abs(sprint_dy), 40)
@@ -212,7 +182,7 @@ class Play(unittest.TestCase):
         # Over a game the menu has four entries; "Resume" comes first.
         self.assertTrue(all(menu_entry_lit(menu, e) > 30 for e in range(4)))
         self.assertLess(menu_entry_lit(menu, 4), 5)
-        dx, dy, mismatch = view_shift(playing, resumed)
+        dx, dy, mismatch = driver.view_shift(playing, resumed)
         self.assertTrue(abs(dx) <= 8 and abs(dy) <= 8 and mismatch < 8, "not the same game: %r"
                         % ((dx, dy, mismatch),))
 
