@@ -301,6 +301,17 @@ TEST_F(Player, ADeathEndsTheGameOverTheMenuKeyAndKeepsOnlyABeatenBest)
     EXPECT_EQ(bytes[0], 9);
 }
 
+// A game whose player count runs past the per-player arrays or the actors
+// there are (a damaged saved game) steps only the players that exist.
+TEST_F(Player, APlayerCountPastThePlayersThereAreStepsOnlyThoseThatExist)
+{
+    playerCount = 9;
+    energy[1] = 50;
+    stepGame(1);
+    EXPECT_EQ(energy[1], 50.0f);
+    EXPECT_EQ(gameState, kStatePlaying);
+}
+
 // Sprinting, firing and throwing among 500 actors, 50 explosions, full decal
 // and projectile lists: no step asks the heap for anything.
 TEST(Step, NoHeapCallsAtTheBusiest)
