@@ -409,3 +409,23 @@ def view_shift(before, after, scale=4, dxs=range(-10, 111), dys=range(-3, 4)):
             if best is None or total / n < best[0]:
                 best = (total / n, dx * scale, dy * scale)
     return best[1], best[2], best[0]
+
+
+def differing_pixels(a, b, fuzz=None):
+    """Pixels that differ between two PNG files (ImageMagick's absolute error),
+    by more than `fuzz` (such as "3%") if given."""
+    out = subprocess.run(["compare"] + (["-fuzz", fuzz] if fuzz else []) + ["-metric", "AE", a, b, "null:"],
+                         capture_output=True, text=True)
+    return int(float(out.stderr.split()[0]))
+
+
+def settled_screenshot(game, path, tries=40):
+    """Screenshots until two in a row are identical and keeps the last one."""
+    previous = game.screenshot_png(path + ".prev.png")
+    for _ in range(tries):
+        time.sleep(0.1)
+        game.screenshot_png(path)
+        if differing_pixels(previous, path) == 0:
+            return path
+        os.replace(path, previous)
+    raise AssertionError("the picture never stopped changing")

@@ -5,7 +5,6 @@ the view has settled and compared by what stands still, allowing for a few
 actors and a sub-pixel difference in where the camera came to rest."""
 
 import os
-import subprocess
 import sys
 import time
 import unittest
@@ -20,7 +19,6 @@ SETTINGS = "screenw=%d\nscreenh=%d\n" % (WIDTH, HEIGHT)
 NEW_YEAR = "2026-01-01 00:00:00"
 OTHER_DAYS = ("2026-03-14 12:00:00", "2026-07-30 06:30:00")
 START_ENTRY_Y = (200 + 15) * HEIGHT // 800  # middle of the first entry's band
-SETTLE_TRIES = 40  # screenshots taken while waiting for the picture to stop changing
 EASE_SECONDS = 2.0  # the view has eased out, and few zombies have reached it yet
 SAME_VIEW = 8.0     # mean grey difference of thumbnails below which two views match
 
@@ -36,25 +34,6 @@ def spread(data):
     return (sum((v - mean) ** 2 for v in data) / n) ** 0.5
 
 
-def differing_pixels(a, b):
-    """Pixels that differ between two PNG files (ImageMagick's absolute error)."""
-    out = subprocess.run(["compare", "-metric", "AE", a, b, "null:"],
-                         capture_output=True, text=True)
-    return int(float(out.stderr.split()[0]))
-
-
-def settled_screenshot(game, path):
-    """Screenshots until two in a row are identical and keeps the last one."""
-    previous = game.screenshot_png(path + ".prev.png")
-    for _ in range(SETTLE_TRIES):
-        time.sleep(0.1)
-        game.screenshot_png(path)
-        if differing_pixels(previous, path) == 0:
-            return path
-        os.replace(path, previous)
-    raise AssertionError("the picture never stopped changing")
-
-
 def new_city_shot(clock, path, menu_path=None):
     """Runs the game with the clock starting at `clock`, chooses "Start a new
     game" where a player would, puts the pointer back in the middle and keeps
@@ -63,7 +42,7 @@ def new_city_shot(clock, path, menu_path=None):
                      faketime=clock) as game:
         game.wait_window(WIDTH, HEIGHT)
         if menu_path:
-            settled_screenshot(game, menu_path)
+            driver.settled_screenshot(game, menu_path)
         game.click(1, WIDTH // 2, START_ENTRY_Y)
         game.move(WIDTH // 2, HEIGHT // 2)
         time.sleep(EASE_SECONDS)
@@ -86,7 +65,7 @@ class NewCity(unittest.TestCase):
         self.assertEqual((WIDTH, HEIGHT), (w, h))
         self.assertGreater(distinct_colours(data), 50)
         self.assertGreater(spread(data[::7]), 10.0)
-        self.assertGreater(differing_pixels(self.menu, self.first), WIDTH * HEIGHT // 4)
+        self.assertGreater(driver.differing_pixels(self.menu, self.first), WIDTH * HEIGHT // 4)
 
     def test_the_same_clock_builds_the_same_city(self):
         again = new_city_shot(NEW_YEAR, os.path.join(self.dir, "city2.png"))
