@@ -204,6 +204,14 @@ class Game:
             self.result = (rc, texts[0], texts[1])
         return self.result
 
+    def freeze(self):
+        """Stops the game's process where it stands (SIGSTOP); X keeps its
+        window's last picture and queues its input."""
+        os.kill(self.proc.pid, signal.SIGSTOP)
+
+    def thaw(self):
+        os.kill(self.proc.pid, signal.SIGCONT)
+
     def running(self):
         return self.proc is not None and self.proc.poll() is None
 

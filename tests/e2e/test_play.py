@@ -93,15 +93,20 @@ class Play(unittest.TestCase):
             g.wait_window(WIDTH, HEIGHT)
             g.move(WIDTH // 2, FIRST_ENTRY_Y)
             menu = driver.settled_screenshot(g, os.path.join(SHOTS, "start-menu.png"))
-            g.xdotool("mousedown", 1)      # the game starts in the pass that sees it
+            # Let the game run in slices of a pass or two from the click on,
+            # until its first picture of the city; a loaded machine cannot
+            # make the picture come late.
+            g.freeze()
+            g.xdotool("mousedown", 1)
             early = None
-            for burst in range(3):     # pictures in quick bursts; the first one of the game counts
-                shots = [self.shot(g, "start-early%d" % n) for n in range(4 * burst, 4 * burst + 4)]
-                early = next((s for s in shots if driver.differing_pixels(menu, s) > WIDTH * HEIGHT // 2),
-                             None)
-                if early:
+            for _ in range(100):
+                g.thaw()
+                time.sleep(0.01)
+                g.freeze()
+                early = self.shot(g, "start-early")
+                if driver.differing_pixels(menu, early) > WIDTH * HEIGHT // 2:
                     break
-            self.assertIsNotNone(early, "the game did not start")
+            g.thaw()
             g.button_up(1)
             g.move(*CENTRE)
             time.sleep(1.5)
@@ -110,7 +115,7 @@ class Play(unittest.TestCase):
         early_span = crosshair_span(early, FIRST_ENTRY_Y, WIDTH // 2)
         late_span = crosshair_span(late, CENTRE[1], CENTRE[0])
         self.assertTrue(PLAY_CROSSHAIR[0] <= late_span <= PLAY_CROSSHAIR[1], late_span)
-        self.assertGreater(early_span, late_span * 1.1, "the view was already out at the start")
+        self.assertGreater(early_span, late_span * 1.3, "the view was already out at the start")
         _, _, data = driver.read_rgb(late)
         self.assertGreater(len({bytes(data[i:i + 3]) for i in range(0, len(data), 3)}), 50)
         self.assertGreater(sum(1 for i in range(0, len(data), 3) if near(data[i:i + 3], WALL)), 2000,
