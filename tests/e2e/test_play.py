@@ -79,10 +79,13 @@ class Play(unittest.TestCase):
         """The game at the title menu, on the fixed clock."""
         return driver.Game(GAME, MEDIA, screen=(WIDTH, HEIGHT), settings=SETTINGS, faketime=NEW_YEAR)
 
-    def start(self, game):
-        """Chooses "Start a new game" like a player; the pointer stays on the entry."""
+    def start(self, game, aim, settle):
+        """Chooses "Start a new game" like a player, then points at a window
+        pixel and waits for the view to settle there."""
         game.wait_window(WIDTH, HEIGHT)
         game.click(1, WIDTH // 2, FIRST_ENTRY_Y, gap=0)
+        game.move(*aim)
+        time.sleep(settle)
 
     def close(self, game):
         rc, out, err = game.close()
@@ -124,9 +127,7 @@ class Play(unittest.TestCase):
     def test_walking_right_moves_the_view_right_and_sprinting_faster(self):
         # The lawn leaves room for a walk right, back left, and a sprint right.
         with self.play() as g:
-            self.start(g)
-            g.move(*CENTRE)
-            time.sleep(0.5)
+            self.start(g, CENTRE, 0.5)
             start = self.shot(g, "walk-0")
             g.hold("d", 0.7)
             time.sleep(0.4)
@@ -148,9 +149,7 @@ class Play(unittest.TestCase):
 
     def test_holding_the_left_button_draws_tracer_beams(self):
         with self.play() as g:
-            self.start(g)
-            g.move(WIDTH // 2, 100)
-            time.sleep(0.6)
+            self.start(g, (WIDTH // 2, 100), 0.6)
             quiet = tracer_pixels(self.shot(g, "gun-quiet"))
             g.button_down(1)
             beams = 0
@@ -165,9 +164,7 @@ class Play(unittest.TestCase):
 
     def test_an_explosive_thrown_at_a_wall_opens_it(self):
         with self.play() as g:
-            self.start(g)
-            g.move(114, CENTRE[1])   # towards the building on the left
-            time.sleep(0.6)          # the view settles, shifted towards the aim
+            self.start(g, (114, CENTRE[1]), 0.6)   # towards the building on the left
             before = self.shot(g, "throw-before")
             g.click(3)
             time.sleep(0.7)
@@ -181,9 +178,7 @@ class Play(unittest.TestCase):
 
     def test_return_opens_the_menu_with_resume_first_and_resume_goes_back(self):
         with self.play() as g:
-            self.start(g)
-            g.move(*CENTRE)
-            time.sleep(0.8)
+            self.start(g, CENTRE, 0.8)
             playing = self.shot(g, "menu-playing")
             g.key("Return")
             menu = self.shot(g, "menu-open")
