@@ -76,9 +76,12 @@ bool writeNewScreenshot(const std::vector<unsigned char>& png, char* name, size_
 }
 
 // Saves a bottom-up RGBA capture as the next screenshot, using rgb (3 bytes a
-// pixel) for the upright rows. Nothing is written when encoding fails.
+// pixel) for the upright rows. Nothing is written when encoding fails, nor
+// for a picture without pixels, which the encoder would turn into a broken file.
 bool saveCaptureAsPng(const uint8_t* capture, int width, int height, uint8_t* rgb)
 {
+    if (width <= 0 || height <= 0)
+        return false;
     uprightCapture(capture, width, height, rgb);
     std::vector<unsigned char> png;
     if (encodeScreenshot(rgb, width, height, png) != 0 || png.empty())
