@@ -5,6 +5,7 @@ exit."""
 
 import os
 import shutil
+import signal
 import struct
 import sys
 import time
@@ -61,6 +62,20 @@ def wait_for_file(path, timeout=10):
     return False
 
 
+def panel_centres(shot, x):
+    """Centre rows of the pause buttons crossing column x, from the light
+    border lines above and below each panel's text."""
+    w, h, data = shot
+    lines, previous = [], -2
+    for y in range(h):
+        r, g, b = data[(y * w + x) * 3:(y * w + x) * 3 + 3]
+        if 170 <= min(r, g, b) and max(r, g, b) <= 225 and max(r, g, b) - min(r, g, b) < 25:
+            if y != previous + 1:
+                lines.append(y)
+            previous = y
+    return [(top + bottom) // 2 for top, bottom in zip(lines[0::2], lines[1::2])]
+
+
 def open_game(**kwargs):
     game = driver.Game(GAME, MEDIA, screen=(800, 600), settings=SETTINGS, **kwargs)
     game.__enter__()
@@ -100,6 +115,29 @@ class TitleMenu(unittest.TestCase):
         time.sleep(SLIDE_SECONDS)
         self.assertEqual(rows(menu, 0, HEIGHT), rows(g.screenshot(), 0, HEIGHT))
         self.assertEqual(g.close()[0], 0)
+
+    def test_exit_ends_the_game_while_the_buttons_still_slide_in(self):
+        """The game is stopped in mid-slide to see where Exit is; the click
+        goes where Exit will be in the next pass or the one after (the column
+        rises 24 rows a pass at this height and a button is hot 21 rows either
+        side of its centre), so it lands while the overlay is still moving."""
+        g = self.game
+        g.key("Escape")
+        exit_y = None
+        for _ in range(40):
+            os.kill(g.proc.pid, signal.SIGSTOP)
+            centres = panel_centres(g.screenshot(), BUTTON_X)
+            if len(centres) >= 2:
+                exit_y = centres[1]
+                break
+            os.kill(g.proc.pid, signal.SIGCONT)
+            time.sleep(0.02)
+        self.assertIsNotNone(exit_y, "the Exit button never showed")
+        self.assertGreater(exit_y, EXIT_Y + 3 * 24, "the overlay was nearly open already")
+        g.xdotool("mousemove", "--window", g.window, BUTTON_X, exit_y - 36, "mousedown", 1)
+        os.kill(g.proc.pid, signal.SIGCONT)
+        g.xdotool("sleep", driver.HOLD, "mouseup", 1)
+        self.assertEqual(g.wait_exit(), (0, "", ""))
 
     def shots(self):
         path = os.path.abspath("e2e-pause")
