@@ -144,17 +144,18 @@ uint32_t loadDashboardSheet(const char* path)
 }
 
 // Overlay start-up, after the display: the sheet and its pieces, a closed
-// pause menu, the capture buffers (null if memory is short: the pause then
-// shows no frozen picture and takes no screenshots) and the footer lines.
+// pause menu, the capture buffers and the footer lines. The buffers are sized
+// in whole pixels, exactly what a read-back of the window writes; if memory is
+// short they stay null and the pause shows no frozen picture and saves nothing.
 void initOverlay()
 {
     dashboardTexture = loadDashboardSheet(kDashboardPath);
     buildSheetQuads();
     pauseFade = 0;
     pauseMenuOpen = false;
-    size_t captureBytes = (size_t)(screenWidth * 4.0f * screenHeight);
-    frameCapture = (uint8_t*)malloc(captureBytes);
-    screenshotPixels = (uint8_t*)malloc(captureBytes / 4 * 3);
+    size_t pixels = (size_t)(int)screenWidth * (size_t)(int)screenHeight;
+    frameCapture = (uint8_t*)malloc(pixels * 4);
+    screenshotPixels = (uint8_t*)malloc(pixels * 3);
     footerText1[0] = '\0';
     snprintf(footerText2, sizeof footerText2, "%s", kFooterText2);
 }
