@@ -9,12 +9,10 @@
 
 #include <cstdio>
 
-#include "app/display.h"
 #include "app/input.h"
-#include "app/settings.h"
 #include "overlay/overlay.h"
-#include "render/draw.h"
 #include "render/view.h"
+#include "tests/glwindow.h"
 #include "world/levelgen.h"
 #include "world/world.h"
 
@@ -24,12 +22,9 @@ namespace {
 // menu captures it when Escape goes down.
 void setUpPausedCity()
 {
-    screenWidth = 1920;
-    screenHeight = 1080;
-    setupDisplay();
-    initOverlay();
+    openGameWindow(1920, 1080);
     loadTextures();
-    buildGlyphFrames();
+    initOverlay();
     srand(1);
     playerCount = 1;
     startNewGame();
