@@ -1,6 +1,6 @@
 // The overlay drawn for real into the game's window: pieces from the dashboard
-// sheet, their window rectangles, the frozen picture of the pause menu, the
-// screenshot of it, and the buttons while the overlay slides.
+// sheet, their window rectangles, the frozen picture of the pause menu and the
+// screenshot of it.
 #include <gtest/gtest.h>
 #include <lodepng.h>
 #include <stdlib.h>
@@ -10,7 +10,6 @@
 #include <cstdio>
 #include <vector>
 
-#include "app/app.h"
 #include "app/input.h"
 #include "overlay/overlay.h"
 #include "tests/glwindow.h"
@@ -167,24 +166,6 @@ TEST_F(Overlay, ScreenshotIsTheCapturedFrameUpright)
     EXPECT_EQ(pixels[0], 255);
     EXPECT_EQ(pixels[9 * kWidth * 3], 255);
     EXPECT_EQ(pixels[10 * kWidth * 3], 0);
-}
-
-// Halfway in, the Exit button answers where it is then, not where it will rest.
-TEST_F(Overlay, ButtonsAnswerWhereTheyAreWhileSliding)
-{
-    pauseMenuOpen = true;
-    pauseFade = 50;
-    PauseLayout half = pauseLayout(50, kWidth, kHeight);
-    PauseLayout open = pauseLayout(100, kWidth, kHeight);
-    mouseButtonState[kLeftButton] = kInputPressed;
-    mouseX = open.buttonsX;
-    mouseY = open.buttonsY + kPauseButtonSpacing;
-    runPauseMenu();
-    EXPECT_FALSE(quitRequested);
-    mouseY = half.buttonsY + kPauseButtonSpacing;
-    runPauseMenu();
-    EXPECT_TRUE(quitRequested);
-    quitRequested = false;
 }
 
 }  // namespace
