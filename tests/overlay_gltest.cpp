@@ -1,0 +1,171 @@
+// The overlay drawn for real into the game's window: pieces from the dashboard
+// sheet, their window rectangles, the frozen picture of the pause menu and the
+// screenshot of it.
+#include <gtest/gtest.h>
+#include <lodepng.h>
+#include <stdlib.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <vector>
+
+#include "app/input.h"
+#include "overlay/overlay.h"
+#include "tests/glwindow.h"
+
+namespace {
+
+const int kWidth = 640;
+const int kHeight = 480;
+
+// Columns and rows of the lit pixels of the frame just drawn.
+struct LitBox {
+    int left = kWidth, top = kHeight, right = -1, bottom = -1;
+};
+
+LitBox litBox()
+{
+    std::vector<unsigned char> rgba(kWidth * kHeight * 4);
+    glReadPixels(0, 0, kWidth, kHeight, GL_RGBA, GL_UNSIGNED_BYTE, rgba.data());
+    LitBox box;
+    for (int y = 0; y < kHeight; y++)
+        for (int x = 0; x < kWidth; x++)
+            if (rgba[((kHeight - 1 - y) * kWidth + x) * 4] > 127) {
+                box.left = std::min(box.left, x);
+                box.right = std::max(box.right, x);
+                box.top = std::min(box.top, y);
+                box.bottom = std::max(box.bottom, y);
+            }
+    return box;
+}
+
+void clearTo(float r, float g, float b)
+{
+    glClearColor(r, g, b, 1);
+    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+}
+
+struct Overlay : ::testing::Test {
+    static void SetUpTestSuite()
+    {
+        openGameWindow(kWidth, kHeight);
+        initOverlay();
+    }
+
+    void SetUp() override
+    {
+        pauseMenuOpen = false;
+        pauseFade = 0;
+        showFrameRate = false;
+        keyState[kKeyEscape] = kInputUp;
+        mouseButtonState[kLeftButton] = kInputUp;
+        clearTo(0, 0, 0);
+    }
+
+    // One pass of the main loop's overlay part, Escape going down in it or not.
+    static void overlayPass(bool escape)
+    {
+        keyState[kKeyEscape] = escape ? kInputPressed : kInputHeld;
+        overlayFrame();
+    }
+};
+
+// The pointer comes from the loaded picture; a sheet made without the picture
+// is transparent, and with no sheet at all nothing is drawn either.
+TEST_F(Overlay, PiecesComeFromTheDashboardPictureAndVanishWithoutIt)
+{
+    ASSERT_NE(dashboardTexture, 0u);
+    drawPointer(100, 100);
+    EXPECT_GT(pixelAt(103, 112).r, 200);  // inside the white arrow below its tip
+    EXPECT_EQ(pixelAt(95, 95).r, 0);      // above and left of the tip
+    uint32_t loaded = dashboardTexture;
+    dashboardTexture = loadDashboardSheet("Media/no-such-picture.png");
+    EXPECT_NE(dashboardTexture, 0u);
+    clearTo(0, 0, 0);
+    drawPointer(100, 100);
+    drawPanel(25, 25, 40, 0);
+    EXPECT_EQ(litBox().right, -1);
+    glDeleteTextures(1, &dashboardTexture);
+    dashboardTexture = 0;
+    drawOverlayText(10, 10, "Exit");
+    EXPECT_EQ(litBox().right, -1);
+    dashboardTexture = loaded;
+}
+
+// With an opaque white sheet every piece shows its whole window rectangle.
+TEST_F(Overlay, PanelsAndTextCoverTheirWindowRectangles)
+{
+    std::vector<unsigned char> white(1024 * 256 * 4, 255);
+    uint32_t loaded = dashboardTexture;
+    glGenTextures(1, &dashboardTexture);
+    glBindTexture(GL_TEXTURE_2D, dashboardTexture);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_NEAREST);
+    glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA, 1024, 256, 0, GL_RGBA, GL_UNSIGNED_BYTE, white.data());
+    drawPanel(25, 25, 10, 0);
+    LitBox panel = litBox();
+    EXPECT_EQ(panel.left, 5);
+    EXPECT_EQ(panel.right, 344);
+    EXPECT_EQ(panel.top, 4);
+    EXPECT_EQ(panel.bottom, 53);
+    clearTo(0, 0, 0);
+    drawOverlayText(380, 100, "Exit");  // "Exit" centred on column 400
+    LitBox text = litBox();
+    EXPECT_EQ(text.left, 375);
+    EXPECT_EQ(text.right, 424);
+    EXPECT_EQ(text.top, 100);
+    EXPECT_EQ(text.bottom, 119);
+    glDeleteTextures(1, &dashboardTexture);
+    dashboardTexture = loaded;
+}
+
+// The frame of the pass in which Escape went down stays on the window while
+// the overlay shows, whatever is drawn underneath, also when Escape re-opens
+// the menu while it closes. Column 5 lies beside the buttons and between the bars.
+TEST_F(Overlay, PauseShowsTheFrameOfTheOpeningPassUntilFullyClosed)
+{
+    clearTo(1, 0, 0);
+    overlayPass(true);
+    EXPECT_EQ(frameCapture[0], 255);
+    EXPECT_EQ(frameCapture[2], 0);
+    clearTo(0, 0, 1);
+    overlayPass(false);
+    EXPECT_EQ(pixelAt(5, 240).r, 255);
+    clearTo(0, 0, 1);
+    overlayPass(true);  // closing
+    EXPECT_EQ(pixelAt(5, 240).r, 255);
+    clearTo(0, 1, 0);
+    overlayPass(true);  // open again, with no new capture
+    EXPECT_EQ(pixelAt(5, 240).r, 255);
+    EXPECT_EQ(frameCapture[1], 0);
+    EXPECT_EQ(pauseFade, 10.0f);
+}
+
+// The screenshot shows the captured frame with its top row at the top.
+TEST_F(Overlay, ScreenshotIsTheCapturedFrameUpright)
+{
+    glEnable(GL_SCISSOR_TEST);
+    glScissor(0, kHeight - 10, kWidth, 10);  // window rows 0..9
+    clearTo(1, 0, 0);
+    glDisable(GL_SCISSOR_TEST);
+    overlayPass(true);
+    char oldDir[4096], newDir[] = "/tmp/vg-overlay-gl-XXXXXX";
+    ASSERT_NE(getcwd(oldDir, sizeof oldDir), nullptr);
+    ASSERT_NE(mkdtemp(newDir), nullptr);
+    ASSERT_EQ(chdir(newDir), 0);
+    saveScreenshot();
+    std::vector<unsigned char> pixels;
+    unsigned w = 0, h = 0;
+    unsigned error = lodepng::decode(pixels, w, h, "screenshot1.png", LCT_RGB);
+    remove("screenshot1.png");
+    ASSERT_EQ(chdir(oldDir), 0);
+    rmdir(newDir);
+    ASSERT_EQ(error, 0u);
+    EXPECT_EQ(w, (unsigned)kWidth);
+    EXPECT_EQ(h, (unsigned)kHeight);
+    EXPECT_EQ(pixels[0], 255);
+    EXPECT_EQ(pixels[9 * kWidth * 3], 255);
+    EXPECT_EQ(pixels[10 * kWidth * 3], 0);
+}
+
+}  // namespace

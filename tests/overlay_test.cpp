@@ -1,0 +1,299 @@
+// The overlay's arithmetic without a window: clock and version texts, where
+// panels, bars and buttons lie, the pause state from pass to pass, and the
+// screenshot files.
+#include <gtest/gtest.h>
+#include <lodepng.h>
+#include <signal.h>
+#include <stdlib.h>
+#include <sys/resource.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "overlay/overlay.h"
+
+namespace {
+
+struct tm localTime(int hour, int minute, int second)
+{
+    struct tm t = {};
+    t.tm_hour = hour;
+    t.tm_min = minute;
+    t.tm_sec = second;
+    return t;
+}
+
+std::string timeOf(int hour, int minute, int second)
+{
+    char text[kOverlayTextLength];
+    formatTimeText(text, sizeof text, localTime(hour, minute, second));
+    return text;
+}
+
+std::string versionOf(float version)
+{
+    char text[kOverlayTextLength];
+    formatVersionText(text, sizeof text, version);
+    return text;
+}
+
+TEST(OverlayText, DateGivesWeekdayMonthOrdinalDayAndYear)
+{
+    struct {
+        int day;
+        const char* text;
+    } const days[] = {{1, "Tuesday December 1st 2026"},   {2, "Tuesday December 2nd 2026"},
+                      {3, "Tuesday December 3rd 2026"},   {11, "Tuesday December 11th 2026"},
+                      {12, "Tuesday December 12th 2026"}, {13, "Tuesday December 13th 2026"},
+                      {21, "Tuesday December 21st 2026"}, {22, "Tuesday December 22nd 2026"},
+                      {23, "Tuesday December 23rd 2026"}, {31, "Tuesday December 31st 2026"}};
+    for (const auto& d : days) {
+        struct tm t = {};
+        t.tm_wday = 2;
+        t.tm_mon = 11;
+        t.tm_mday = d.day;
+        t.tm_year = 126;
+        char text[kOverlayTextLength];
+        formatDateText(text, sizeof text, t);
+        EXPECT_STREQ(text, d.text);
+    }
+}
+
+TEST(OverlayText, TimeRunsOnATwelveHourClockWithNoLeadingZeroOnTheHour)
+{
+    EXPECT_EQ(timeOf(0, 5, 9), "12:05:09 AM");
+    EXPECT_EQ(timeOf(11, 59, 59), "11:59:59 AM");
+    EXPECT_EQ(timeOf(12, 0, 0), "12:00:00 PM");
+    EXPECT_EQ(timeOf(13, 7, 0), "1:07:00 PM");
+}
+
+TEST(OverlayText, VersionLosesTrailingZerosButKeepsOneDecimal)
+{
+    EXPECT_EQ(versionOf(0.8f), "v0.8");
+    EXPECT_EQ(versionOf(1.0f), "v1.0");
+    EXPECT_EQ(versionOf(1.25f), "v1.25");
+}
+
+// A panel given at (25, 25) with height 10: no full row of pieces, one row
+// squeezed to 10 pixels; with its border it covers columns 5..344, rows 4..53.
+TEST(OverlayLayout, ShortPanelIsOneSqueezedRowInsideItsBorder)
+{
+    PanelFrame f = panelFrame(25, 25, 10);
+    EXPECT_EQ(f.top, 24);
+    EXPECT_EQ(f.top + f.height - 1, 33);
+    EXPECT_EQ(f.fullRows, 0);
+    EXPECT_EQ(f.restHeight, 10);
+    EXPECT_EQ(f.top - kPanelBorder, 4);
+    EXPECT_EQ(f.top + f.height + kPanelBorder - 1, 53);
+    EXPECT_EQ(f.left - kPanelBorder, 5);
+    EXPECT_EQ(f.left + kPanelInnerWidth + kPanelBorder - 1, 344);
+    PanelFrame tall = panelFrame(25, 25, 40);
+    EXPECT_EQ(tall.fullRows, 2);
+    EXPECT_EQ(tall.restHeight, 0);
+}
+
+TEST(OverlayLayout, BarsSlideInFromJustOutsideTheWindow)
+{
+    EXPECT_EQ(pauseLayout(0, 640, 480).slide, 68);
+    EXPECT_EQ(pauseLayout(5, 640, 480).slide, 64);
+    EXPECT_EQ(pauseLayout(50, 640, 480).slide, 34);
+    EXPECT_EQ(pauseLayout(100, 640, 480).slide, 0);
+}
+
+TEST(OverlayLayout, FullyOpenOn640By480)
+{
+    PauseLayout l = pauseLayout(100, 640, 480);
+    EXPECT_EQ(l.topBarY, 0);
+    EXPECT_EQ(l.bottomBarY, 420);
+    EXPECT_EQ(l.titleY, 18);
+    EXPECT_EQ(l.versionY, 38);
+    EXPECT_EQ(l.clockRight, 620);
+    EXPECT_EQ(l.footer1Y, 422);
+    EXPECT_EQ(l.footer2Y, 442);
+    EXPECT_EQ(l.buttonsX, 320);
+    EXPECT_EQ(l.buttonsY, 115);
+    EXPECT_EQ(l.buttonsY + 3 * kPauseButtonSpacing, 265);
+    EXPECT_EQ(pauseLayout(0, 640, 480).buttonsY, 595);  // the column starts below the window
+}
+
+// The Exit button resting at (320, 165): hot strictly inside 156..483 and 144..186.
+TEST(OverlayLayout, ButtonHotAreaExcludesItsBorder)
+{
+    EXPECT_TRUE(insideButton(320, 165, 15, true, 157, 165));
+    EXPECT_TRUE(insideButton(320, 165, 15, true, 482, 165));
+    EXPECT_TRUE(insideButton(320, 165, 15, true, 320, 145));
+    EXPECT_TRUE(insideButton(320, 165, 15, true, 320, 185));
+    EXPECT_FALSE(insideButton(320, 165, 15, true, 156, 165));
+    EXPECT_FALSE(insideButton(320, 165, 15, true, 483, 165));
+    EXPECT_FALSE(insideButton(320, 165, 15, true, 320, 144));
+    EXPECT_FALSE(insideButton(320, 165, 15, true, 320, 186));
+}
+
+// Each pass: Escape (if pressed) toggles, then the fade moves by 5.
+struct PauseState : ::testing::Test {
+    void SetUp() override
+    {
+        pauseMenuOpen = false;
+        pauseFade = 0;
+    }
+
+    // One pass; true when it captured the frame.
+    static bool pass(bool escape)
+    {
+        bool captured = escape && togglePause();
+        advancePauseFade(1.0f);
+        return captured;
+    }
+};
+
+TEST_F(PauseState, EscapeInTwoPassesInARowOpensToFiveAndClosesAgain)
+{
+    EXPECT_TRUE(pass(true));
+    EXPECT_EQ(pauseFade, 5.0f);
+    EXPECT_FALSE(pass(true));
+    EXPECT_EQ(pauseFade, 0.0f);
+    EXPECT_FALSE(pauseMenuOpen);
+}
+
+TEST_F(PauseState, OpeningTakesTwentyPassesAndStopsAtFullyOpen)
+{
+    for (int i = 0; i < 21; i++)
+        pass(i == 0);
+    EXPECT_EQ(pauseFade, 100.0f);
+}
+
+// While the overlay slides out, Resume changes nothing and Escape opens it
+// again without capturing: the picture stays the first opening's.
+TEST_F(PauseState, WhileClosingResumeDoesNothingAndEscapeReopensWithoutACapture)
+{
+    pass(true);
+    for (int i = 0; i < 9; i++)
+        pass(false);
+    EXPECT_FALSE(pass(true));
+    EXPECT_EQ(pauseFade, 45.0f);
+    pressPauseButton(0);
+    pass(false);
+    EXPECT_FALSE(pauseMenuOpen);
+    EXPECT_EQ(pauseFade, 40.0f);
+    EXPECT_FALSE(pass(true));
+    EXPECT_TRUE(pauseMenuOpen);
+    EXPECT_EQ(pauseFade, 45.0f);
+}
+
+// Every screenshot test runs in a fresh directory of its own.
+struct Screenshots : ::testing::Test {
+    static const int kWidth = 3, kHeight = 2;
+
+    void SetUp() override
+    {
+        ASSERT_NE(getcwd(oldDir, sizeof oldDir), nullptr);
+        snprintf(newDir, sizeof newDir, "/tmp/vg-overlay-XXXXXX");
+        ASSERT_NE(mkdtemp(newDir), nullptr);
+        ASSERT_EQ(chdir(newDir), 0);
+        for (int i = 0; i < kWidth * kHeight * 4; i++)
+            capture[i] = (uint8_t)(i * 11 + 7);
+    }
+
+    void TearDown() override
+    {
+        char name[32];
+        for (int n = 1; n <= 4; n++) {
+            snprintf(name, sizeof name, "screenshot%d.png", n);
+            remove(name);
+        }
+        ASSERT_EQ(chdir(oldDir), 0);
+        rmdir(newDir);
+    }
+
+    static void writeFile(const char* name, const char* text, mode_t mode)
+    {
+        FILE* f = fopen(name, "wb");
+        ASSERT_NE(f, nullptr);
+        fputs(text, f);
+        fclose(f);
+        chmod(name, mode);
+    }
+
+    static std::string contents(const char* name)
+    {
+        std::vector<unsigned char> bytes;
+        lodepng::load_file(bytes, name);
+        return std::string(bytes.begin(), bytes.end());
+    }
+
+    static bool exists(const char* name) { return access(name, F_OK) == 0; }
+
+    bool save() { return saveCaptureAsPng(capture, kWidth, kHeight, rgb); }
+
+    char oldDir[4096] = {}, newDir[64] = {};
+    uint8_t capture[kWidth * kHeight * 4] = {};
+    uint8_t rgb[kWidth * kHeight * 3] = {};
+};
+
+TEST_F(Screenshots, TakeTheFirstFreeNumberAndNeverTouchAnExistingFile)
+{
+    writeFile("screenshot2.png", "two", 0644);
+    EXPECT_TRUE(save());
+    EXPECT_TRUE(exists("screenshot1.png"));
+    EXPECT_TRUE(save());
+    EXPECT_TRUE(exists("screenshot3.png"));
+    EXPECT_EQ(contents("screenshot2.png"), "two");
+    remove("screenshot1.png");
+    writeFile("screenshot1.png", "unreadable", 0);
+    EXPECT_TRUE(save());
+    EXPECT_TRUE(exists("screenshot4.png"));
+    chmod("screenshot1.png", 0644);
+    EXPECT_EQ(contents("screenshot1.png"), "unreadable");
+}
+
+// The file decodes to the capture turned upright and made opaque, as 8-bit
+// RGB with our comment first and the encoder's name after it.
+TEST_F(Screenshots, FileHoldsTheUprightCaptureAsRgbWithTheComment)
+{
+    ASSERT_TRUE(save());
+    std::vector<unsigned char> file, pixels;
+    ASSERT_EQ(lodepng::load_file(file, "screenshot1.png"), 0u);
+    lodepng::State state;
+    state.info_raw.colortype = LCT_RGBA;
+    unsigned w = 0, h = 0;
+    ASSERT_EQ(lodepng::decode(pixels, w, h, state, file), 0u);
+    EXPECT_EQ(w, (unsigned)kWidth);
+    EXPECT_EQ(h, (unsigned)kHeight);
+    EXPECT_EQ(state.info_png.color.colortype, LCT_RGB);
+    EXPECT_EQ(state.info_png.color.bitdepth, 8u);
+    ASSERT_EQ(state.info_png.text_num, 2u);
+    EXPECT_STREQ(state.info_png.text_keys[0], "Comment");
+    EXPECT_STREQ(state.info_png.text_strings[0], "Created with LodePNG");
+    EXPECT_STREQ(state.info_png.text_keys[1], "LodePNG");
+    for (int r = 0; r < kHeight; r++)
+        for (int c = 0; c < kWidth * 4; c++) {
+            int captured = capture[(kHeight - 1 - r) * kWidth * 4 + c];
+            int expected = c % 4 == 3 ? 255 : captured;
+            EXPECT_EQ(pixels[r * kWidth * 4 + c], expected) << "row " << r << " byte " << c;
+        }
+}
+
+// A file that cannot be written whole is removed (here the file-size limit
+// cuts the write short); a picture without pixels writes nothing.
+TEST_F(Screenshots, FailedWritesAndEncodingsLeaveNoFile)
+{
+    struct rlimit saved = {}, tiny = {};
+    getrlimit(RLIMIT_FSIZE, &saved);
+    tiny = saved;
+    tiny.rlim_cur = 16;
+    void (*oldHandler)(int) = signal(SIGXFSZ, SIG_IGN);
+    setrlimit(RLIMIT_FSIZE, &tiny);
+    bool saved16 = save();
+    setrlimit(RLIMIT_FSIZE, &saved);
+    signal(SIGXFSZ, oldHandler);
+    EXPECT_FALSE(saved16);
+    EXPECT_FALSE(exists("screenshot1.png"));
+    EXPECT_FALSE(saveCaptureAsPng(capture, 0, 0, rgb));
+    EXPECT_FALSE(exists("screenshot1.png"));
+}
+
+}  // namespace
