@@ -34,16 +34,13 @@ void uprightCapture(const uint8_t* capture, int width, int height, uint8_t* rgb)
 }
 
 // Encodes opaque RGB rows as an 8-bit RGB PNG with our comment, then the
-// encoder's own name, as plain text chunks. Every row is Paeth-filtered and
-// repeats are taken greedily: half the encoder's default time for a file about
-// 2 % larger, so a full-HD screenshot stays a short pause. Returns the
-// encoder's error, 0 when png holds the file.
+// encoder's own name, as plain text chunks; the encoder keeps its own filter
+// and matching choices, with a short look-back window. Returns the encoder's
+// error, 0 when png holds the file.
 unsigned encodeScreenshot(const uint8_t* rgb, int width, int height, std::vector<unsigned char>& png)
 {
     lodepng::State state;
     state.encoder.zlibsettings.windowsize = kDeflateWindow;
-    state.encoder.zlibsettings.lazymatching = 0;
-    state.encoder.filter_strategy = LFS_FOUR;
     state.encoder.auto_convert = 0;
     state.encoder.text_compression = 0;
     state.encoder.add_id = 1;
