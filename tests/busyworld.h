@@ -6,10 +6,13 @@
 
 // Fills the actors (players first, then zombies and civilians, some chasing),
 // tracers, decals, projectiles and explosions to capacity, and gives the
-// players, camera and counters values of their own. The map is left as it is.
+// players, camera and counters values of their own. The map, its wall boxes
+// and obstacles are left as they are.
 inline void fillBusyLists(int players)
 {
-    resetWorld();
+    actorCount = decalCount = 0;
+    for (int32_t& count : actorTypeCount)
+        count = 0;
     playerCount = players;
     for (int i = 0; i < kMaxActors; i++) {
         int type = i < players ? kActorPlayer : i % 2 ? kActorZombie : kActorCivilian;
