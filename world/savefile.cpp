@@ -93,100 +93,101 @@ static void putTextLayer(SaveWriter& w, const int32_t layer[kMapSize][kMapSize])
     }
 }
 
-// Every cell's wall boxes, column by column, in their order within the cell.
-static void putWallBoxes(SaveWriter& w)
+static void putRecord(SaveWriter& w, const WallBox& b)
+{
+    putFloat(w, b.x);
+    putFloat(w, b.y);
+    putFloat(w, b.width);
+    putFloat(w, b.height);
+}
+
+static void putRecord(SaveWriter& w, const Obstacle& o)
+{
+    putInt(w, o.kind);
+    putFloat(w, o.x);
+    putFloat(w, o.y);
+    putFloat(w, o.a);
+    putFloat(w, o.b);
+    putFloat(w, o.angle);
+    putFloat(w, o.health);
+}
+
+// Every field but the bleed pause.
+static void putRecord(SaveWriter& w, const Actor& a)
+{
+    putInt(w, a.type);
+    putInt(w, a.hasTarget);
+    putInt(w, a.target);
+    putInt(w, a.thinkSlot);
+    putFloat(w, a.x);
+    putFloat(w, a.y);
+    putFloat(w, a.vx);
+    putFloat(w, a.vy);
+    putFloat(w, a.angle);
+    putFloat(w, a.health);
+}
+
+static void putRecord(SaveWriter& w, const Tracer& t)
+{
+    putFloat(w, t.angle);
+    putFloat(w, t.startX);
+    putFloat(w, t.startY);
+    putFloat(w, t.endX);
+    putFloat(w, t.endY);
+}
+
+static void putRecord(SaveWriter& w, const Decal& d)
+{
+    putInt(w, d.kind);
+    putFloat(w, d.x);
+    putFloat(w, d.y);
+    putFloat(w, d.angle);
+}
+
+static void putRecord(SaveWriter& w, const Projectile& p)
+{
+    putInt(w, p.owner);
+    putFloat(w, p.x);
+    putFloat(w, p.y);
+    putFloat(w, p.vx);
+    putFloat(w, p.vy);
+    putFloat(w, p.angle);
+    putFloat(w, p.fuse);
+}
+
+static void putRecord(SaveWriter& w, const Explosion& e)
+{
+    putFloat(w, e.x);
+    putFloat(w, e.y);
+    putFloat(w, e.angle);
+    putFloat(w, e.strength);
+}
+
+// The live entries of a list, in order.
+template <typename Record>
+static void putEntries(SaveWriter& w, const Record* list, int32_t count, int32_t capacity)
+{
+    for (int i = 0; i < within(count, capacity); i++)
+        putRecord(w, list[i]);
+}
+
+// A list after its count, then a section mark.
+template <typename Record>
+static void putList(SaveWriter& w, const Record* list, int32_t count, int32_t capacity)
+{
+    putInt(w, count);
+    putEntries(w, list, count, capacity);
+    putByte(w, kLineFeed);
+}
+
+// Every cell's entries of a per-cell list, column by column, then a section mark.
+template <typename Record, int kCapacity>
+static void putCellLists(SaveWriter& w, const Record lists[kMapSize][kMapSize][kCapacity],
+                         const int32_t counts[kMapSize][kMapSize])
 {
     for (int x = 0; x < kMapSize; x++)
         for (int y = 0; y < kMapSize; y++)
-            for (int i = 0; i < within(wallBoxCount[x][y], kMaxWallBoxesPerCell); i++) {
-                const WallBox& b = wallBoxes[x][y][i];
-                putFloat(w, b.x);
-                putFloat(w, b.y);
-                putFloat(w, b.width);
-                putFloat(w, b.height);
-            }
-}
-
-// Every cell's props and cars, column by column.
-static void putObstacles(SaveWriter& w)
-{
-    for (int x = 0; x < kMapSize; x++)
-        for (int y = 0; y < kMapSize; y++)
-            for (int i = 0; i < within(obstacleCount[x][y], kMaxObstaclesPerCell); i++) {
-                const Obstacle& o = obstacles[x][y][i];
-                putInt(w, o.kind);
-                putFloat(w, o.x);
-                putFloat(w, o.y);
-                putFloat(w, o.a);
-                putFloat(w, o.b);
-                putFloat(w, o.angle);
-                putFloat(w, o.health);
-            }
-}
-
-// The actor count, the per-type counts and every live actor but its bleed pause.
-static void putActors(SaveWriter& w)
-{
-    putInt(w, actorCount);
-    for (int t = 0; t < kActorTypeSlots; t++)
-        putInt(w, actorTypeCount[t]);
-    for (int i = 0; i < within(actorCount, kMaxActors); i++) {
-        const Actor& a = actors[i];
-        putInt(w, a.type);
-        putInt(w, a.hasTarget);
-        putInt(w, a.target);
-        putInt(w, a.thinkSlot);
-        putFloat(w, a.x);
-        putFloat(w, a.y);
-        putFloat(w, a.vx);
-        putFloat(w, a.vy);
-        putFloat(w, a.angle);
-        putFloat(w, a.health);
-    }
-}
-
-// The effect lists, each after its count, a section mark after each.
-static void putEffects(SaveWriter& w)
-{
-    putInt(w, tracerCount);
-    for (int i = 0; i < within(tracerCount, kMaxTracers); i++) {
-        const Tracer& t = tracers[i];
-        putFloat(w, t.angle);
-        putFloat(w, t.startX);
-        putFloat(w, t.startY);
-        putFloat(w, t.endX);
-        putFloat(w, t.endY);
-    }
-    putByte(w, kLineFeed);
-    putInt(w, decalCount);
-    for (int i = 0; i < within(decalCount, kMaxDecals); i++) {
-        const Decal& d = decals[i];
-        putInt(w, d.kind);
-        putFloat(w, d.x);
-        putFloat(w, d.y);
-        putFloat(w, d.angle);
-    }
-    putByte(w, kLineFeed);
-    putInt(w, projectileCount);
-    for (int i = 0; i < within(projectileCount, kMaxProjectiles); i++) {
-        const Projectile& p = projectiles[i];
-        putInt(w, p.owner);
-        putFloat(w, p.x);
-        putFloat(w, p.y);
-        putFloat(w, p.vx);
-        putFloat(w, p.vy);
-        putFloat(w, p.angle);
-        putFloat(w, p.fuse);
-    }
-    putByte(w, kLineFeed);
-    putInt(w, explosionCount);
-    for (int i = 0; i < within(explosionCount, kMaxExplosions); i++) {
-        const Explosion& e = explosions[i];
-        putFloat(w, e.x);
-        putFloat(w, e.y);
-        putFloat(w, e.angle);
-        putFloat(w, e.strength);
-    }
+            putEntries(w, lists[x][y], counts[x][y], kCapacity);
     putByte(w, kLineFeed);
 }
 
@@ -218,14 +219,18 @@ int32_t encodeSave()
     putTextLayer(w, tileKind);
     putTextLayer(w, tileRotation);
     putTextLayer(w, wallBoxCount);
-    putWallBoxes(w);
-    putByte(w, kLineFeed);
+    putCellLists(w, wallBoxes, wallBoxCount);
     putTextLayer(w, obstacleCount);
-    putObstacles(w);
+    putCellLists(w, obstacles, obstacleCount);
+    putInt(w, actorCount);
+    for (int t = 0; t < kActorTypeSlots; t++)
+        putInt(w, actorTypeCount[t]);
+    putEntries(w, actors, actorCount, kMaxActors);
     putByte(w, kLineFeed);
-    putActors(w);
-    putByte(w, kLineFeed);
-    putEffects(w);
+    putList(w, tracers, tracerCount, kMaxTracers);
+    putList(w, decals, decalCount, kMaxDecals);
+    putList(w, projectiles, projectileCount, kMaxProjectiles);
+    putList(w, explosions, explosionCount, kMaxExplosions);
     putPlayersAndCamera(w);
     return (int32_t)(w.at - saveBytes);
 }
@@ -307,39 +312,93 @@ static const unsigned char* takeTextLayer(SaveReader& r, int32_t layer[kMapSize]
     return start;
 }
 
-// Every cell's wall boxes, as many as the count layer gives the cell.
-static void takeWallBoxes(SaveReader& r, const unsigned char* counts)
+static void takeRecord(SaveReader& r, WallBox& b)
 {
-    for (int x = 0; x < kMapSize && r.ok; x++)
-        for (int y = 0; y < kMapSize; y++)
-            for (int i = 0; i < textValue(counts, x, y); i++) {
-                WallBox b;
-                b.x = takeFloat(r);
-                b.y = takeFloat(r);
-                b.width = takeFloat(r);
-                b.height = takeFloat(r);
-                if (r.apply)
-                    wallBoxes[x][y][i] = b;
-            }
+    b.x = takeFloat(r);
+    b.y = takeFloat(r);
+    b.width = takeFloat(r);
+    b.height = takeFloat(r);
 }
 
-// Every cell's props and cars, as many as the count layer gives the cell.
-static void takeObstacles(SaveReader& r, const unsigned char* counts)
+static void takeRecord(SaveReader& r, Obstacle& o)
+{
+    o.kind = takeIntIn(r, 0, kLastObstacleKind);
+    o.x = takeFloat(r);
+    o.y = takeFloat(r);
+    o.a = takeFloat(r);
+    o.b = takeFloat(r);
+    o.angle = takeFloat(r);
+    o.health = takeFloat(r);
+}
+
+static void takeRecord(SaveReader& r, Tracer& t)
+{
+    t.angle = takeFloat(r);
+    t.startX = takeFloat(r);
+    t.startY = takeFloat(r);
+    t.endX = takeFloat(r);
+    t.endY = takeFloat(r);
+}
+
+static void takeRecord(SaveReader& r, Decal& d)
+{
+    d.kind = takeIntIn(r, 0, kLastDecalKind);
+    d.x = takeFloat(r);
+    d.y = takeFloat(r);
+    d.angle = takeFloat(r);
+}
+
+static void takeRecord(SaveReader& r, Projectile& p)
+{
+    p.owner = takeInt(r);
+    p.x = takeFloat(r);
+    p.y = takeFloat(r);
+    p.vx = takeFloat(r);
+    p.vy = takeFloat(r);
+    p.angle = takeFloat(r);
+    p.fuse = takeFloat(r);
+}
+
+static void takeRecord(SaveReader& r, Explosion& e)
+{
+    e.x = takeFloat(r);
+    e.y = takeFloat(r);
+    e.angle = takeFloat(r);
+    e.strength = takeFloat(r);
+}
+
+// count entries of a list, stored when applying.
+template <typename Record>
+static void takeEntries(SaveReader& r, Record* list, int32_t count)
+{
+    for (int i = 0; i < count; i++) {
+        Record e;
+        takeRecord(r, e);
+        if (r.apply)
+            list[i] = e;
+    }
+}
+
+// A list after its count of at most capacity, then a section mark.
+template <typename Record>
+static void takeList(SaveReader& r, Record* list, int32_t& count, int32_t capacity)
+{
+    int32_t n = takeIntIn(r, 0, capacity);
+    takeEntries(r, list, n);
+    takeMark(r);
+    if (r.apply)
+        count = n;
+}
+
+// Every cell's entries of a per-cell list, as many as the count layer gives
+// the cell, then a section mark.
+template <typename Record, int kCapacity>
+static void takeCellLists(SaveReader& r, Record lists[kMapSize][kMapSize][kCapacity], const unsigned char* counts)
 {
     for (int x = 0; x < kMapSize && r.ok; x++)
         for (int y = 0; y < kMapSize; y++)
-            for (int i = 0; i < textValue(counts, x, y); i++) {
-                Obstacle o;
-                o.kind = takeIntIn(r, 0, kLastObstacleKind);
-                o.x = takeFloat(r);
-                o.y = takeFloat(r);
-                o.a = takeFloat(r);
-                o.b = takeFloat(r);
-                o.angle = takeFloat(r);
-                o.health = takeFloat(r);
-                if (r.apply)
-                    obstacles[x][y][i] = o;
-            }
+            takeEntries(r, lists[x][y], textValue(counts, x, y));
+    takeMark(r);
 }
 
 // One actor of a list of count; its bleed pause starts at 0, as for a new one.
@@ -361,7 +420,8 @@ static Actor takeActor(SaveReader& r, int32_t count)
 }
 
 // The actors with their per-type counts, which must agree with the actors
-// (the target search stops on them). Notes how many players lead the list.
+// (the target search stops on them), then a section mark. Notes how many
+// players lead the list.
 static void takeActors(SaveReader& r)
 {
     int32_t count = takeIntIn(r, 0, kMaxActors);
@@ -381,83 +441,12 @@ static void takeActors(SaveReader& r)
     for (int t = 0; t < kActorTypeSlots; t++)
         if (seen[t] != typeCount[t])
             r.ok = false;
+    takeMark(r);
     if (!r.apply)
         return;
     actorCount = count;
     for (int t = 0; t < kActorTypeSlots; t++)
         actorTypeCount[t] = typeCount[t];
-}
-
-// The gun traces of the last step.
-static void takeTracers(SaveReader& r)
-{
-    int32_t count = takeIntIn(r, 0, kMaxTracers);
-    for (int i = 0; i < count; i++) {
-        Tracer t;
-        t.angle = takeFloat(r);
-        t.startX = takeFloat(r);
-        t.startY = takeFloat(r);
-        t.endX = takeFloat(r);
-        t.endY = takeFloat(r);
-        if (r.apply)
-            tracers[i] = t;
-    }
-    if (r.apply)
-        tracerCount = count;
-}
-
-// The ground marks, oldest first.
-static void takeDecals(SaveReader& r)
-{
-    int32_t count = takeIntIn(r, 0, kMaxDecals);
-    for (int i = 0; i < count; i++) {
-        Decal d;
-        d.kind = takeIntIn(r, 0, kLastDecalKind);
-        d.x = takeFloat(r);
-        d.y = takeFloat(r);
-        d.angle = takeFloat(r);
-        if (r.apply)
-            decals[i] = d;
-    }
-    if (r.apply)
-        decalCount = count;
-}
-
-// The explosives in flight.
-static void takeProjectiles(SaveReader& r)
-{
-    int32_t count = takeIntIn(r, 0, kMaxProjectiles);
-    for (int i = 0; i < count; i++) {
-        Projectile p;
-        p.owner = takeInt(r);
-        p.x = takeFloat(r);
-        p.y = takeFloat(r);
-        p.vx = takeFloat(r);
-        p.vy = takeFloat(r);
-        p.angle = takeFloat(r);
-        p.fuse = takeFloat(r);
-        if (r.apply)
-            projectiles[i] = p;
-    }
-    if (r.apply)
-        projectileCount = count;
-}
-
-// The blasts still acting.
-static void takeExplosions(SaveReader& r)
-{
-    int32_t count = takeIntIn(r, 0, kMaxExplosions);
-    for (int i = 0; i < count; i++) {
-        Explosion e;
-        e.x = takeFloat(r);
-        e.y = takeFloat(r);
-        e.angle = takeFloat(r);
-        e.strength = takeFloat(r);
-        if (r.apply)
-            explosions[i] = e;
-    }
-    if (r.apply)
-        explosionCount = count;
 }
 
 // The players, who must be the first actors of the list, and their values.
@@ -510,22 +499,13 @@ bool decodeSave(int32_t size, bool apply)
     SaveReader r = {saveBytes, saveBytes + size, true, apply, 0};
     takeTextLayer(r, tileKind, kLastTileKind);
     takeTextLayer(r, tileRotation, kLastRotation);
-    const unsigned char* boxCounts = takeTextLayer(r, wallBoxCount, kMaxWallBoxesPerCell);
-    takeWallBoxes(r, boxCounts);
-    takeMark(r);
-    const unsigned char* obstacleCounts = takeTextLayer(r, obstacleCount, kMaxObstaclesPerCell);
-    takeObstacles(r, obstacleCounts);
-    takeMark(r);
+    takeCellLists(r, wallBoxes, takeTextLayer(r, wallBoxCount, kMaxWallBoxesPerCell));
+    takeCellLists(r, obstacles, takeTextLayer(r, obstacleCount, kMaxObstaclesPerCell));
     takeActors(r);
-    takeMark(r);
-    takeTracers(r);
-    takeMark(r);
-    takeDecals(r);
-    takeMark(r);
-    takeProjectiles(r);
-    takeMark(r);
-    takeExplosions(r);
-    takeMark(r);
+    takeList(r, tracers, tracerCount, kMaxTracers);
+    takeList(r, decals, decalCount, kMaxDecals);
+    takeList(r, projectiles, projectileCount, kMaxProjectiles);
+    takeList(r, explosions, explosionCount, kMaxExplosions);
     takePlayers(r);
     takeCamera(r);
     return r.ok && r.at == r.end;
