@@ -472,6 +472,10 @@ TEST_F(DamagedSave, ShortLongMissingAndUnreadableFilesChangeNothing)
     ASSERT_EQ(mkdir("save.dat", 0755), 0);
     EXPECT_FALSE(loadGame());
     EXPECT_TRUE(encoded() == before);
+    ASSERT_EQ(rmdir("save.dat"), 0);
+    ASSERT_EQ(mkfifo("save.dat", 0644), 0);  // nobody writes: must not wait for anyone
+    EXPECT_FALSE(loadGame());
+    EXPECT_TRUE(encoded() == before);
 }
 
 TEST_F(SaveFile, AWorldThatWouldNotLoadBackIsNotSavedOverAGoodSave)

@@ -514,10 +514,11 @@ bool decodeSave(int32_t size, bool apply)
 // ---- Files ------------------------------------------------------------------
 
 // Reads up to capacity bytes of a file; the number read, or -1 when the file
-// cannot be opened or read.
+// cannot be opened or read. A pipe in the file's place reads as empty instead
+// of waiting for a writer.
 static int32_t readWholeFile(const char* path, unsigned char* bytes, int32_t capacity)
 {
-    int fd = open(path, O_RDONLY | O_CLOEXEC);
+    int fd = open(path, O_RDONLY | O_NONBLOCK | O_CLOEXEC);
     if (fd < 0)
         return -1;
     int32_t size = 0;
