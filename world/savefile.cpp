@@ -53,11 +53,13 @@ unsigned char saveBytes[kMaxSaveBytes + 1] = {};
 
 // ---- Writing values ---------------------------------------------------------
 
+// The low byte of v.
 static void putByte(SaveWriter& w, uint32_t v)
 {
     *w.at++ = (unsigned char)v;
 }
 
+// Little-endian, lowest byte first.
 static void putInt(SaveWriter& w, int32_t v)
 {
     uint32_t u = (uint32_t)v;
@@ -67,6 +69,7 @@ static void putInt(SaveWriter& w, int32_t v)
     putByte(w, u >> 24);
 }
 
+// The float's bits as an int32, so every value comes back exactly.
 static void putFloat(SaveWriter& w, float v)
 {
     uint32_t u;
@@ -93,6 +96,7 @@ static void putTextLayer(SaveWriter& w, const int32_t layer[kMapSize][kMapSize])
     }
 }
 
+// A wall box: corner, then size.
 static void putRecord(SaveWriter& w, const WallBox& b)
 {
     putFloat(w, b.x);
@@ -101,6 +105,7 @@ static void putRecord(SaveWriter& w, const WallBox& b)
     putFloat(w, b.height);
 }
 
+// A prop or car: kind, centre, the two unused values, angle, health.
 static void putRecord(SaveWriter& w, const Obstacle& o)
 {
     putInt(w, o.kind);
@@ -127,6 +132,7 @@ static void putRecord(SaveWriter& w, const Actor& a)
     putFloat(w, a.health);
 }
 
+// A gun trace: direction, muzzle point, end point.
 static void putRecord(SaveWriter& w, const Tracer& t)
 {
     putFloat(w, t.angle);
@@ -136,6 +142,7 @@ static void putRecord(SaveWriter& w, const Tracer& t)
     putFloat(w, t.endY);
 }
 
+// A ground mark: kind, centre, angle.
 static void putRecord(SaveWriter& w, const Decal& d)
 {
     putInt(w, d.kind);
@@ -144,6 +151,7 @@ static void putRecord(SaveWriter& w, const Decal& d)
     putFloat(w, d.angle);
 }
 
+// An explosive in flight: thrower, position, velocity, angle, fuse.
 static void putRecord(SaveWriter& w, const Projectile& p)
 {
     putInt(w, p.owner);
@@ -155,6 +163,7 @@ static void putRecord(SaveWriter& w, const Projectile& p)
     putFloat(w, p.fuse);
 }
 
+// A blast: centre, angle, strength.
 static void putRecord(SaveWriter& w, const Explosion& e)
 {
     putFloat(w, e.x);
@@ -246,6 +255,7 @@ static bool has(SaveReader& r, int32_t bytes)
     return r.ok;
 }
 
+// Little-endian, lowest byte first; 0 once the reader has failed.
 static int32_t takeInt(SaveReader& r)
 {
     if (!has(r, 4))
@@ -275,6 +285,7 @@ static int32_t takeIntIn(SaveReader& r, int32_t first, int32_t last)
     return r.ok ? v : first;
 }
 
+// A section mark, which must be a line feed.
 static void takeMark(SaveReader& r)
 {
     if (has(r, 1) && *r.at++ != kLineFeed)
@@ -312,6 +323,7 @@ static const unsigned char* takeTextLayer(SaveReader& r, int32_t layer[kMapSize]
     return start;
 }
 
+// A wall box: corner, then size.
 static void takeRecord(SaveReader& r, WallBox& b)
 {
     b.x = takeFloat(r);
@@ -320,6 +332,7 @@ static void takeRecord(SaveReader& r, WallBox& b)
     b.height = takeFloat(r);
 }
 
+// A prop (kinds 0..3) or car (kind 4).
 static void takeRecord(SaveReader& r, Obstacle& o)
 {
     o.kind = takeIntIn(r, 0, kLastObstacleKind);
@@ -331,6 +344,7 @@ static void takeRecord(SaveReader& r, Obstacle& o)
     o.health = takeFloat(r);
 }
 
+// A gun trace: direction, muzzle point, end point.
 static void takeRecord(SaveReader& r, Tracer& t)
 {
     t.angle = takeFloat(r);
@@ -340,6 +354,7 @@ static void takeRecord(SaveReader& r, Tracer& t)
     t.endY = takeFloat(r);
 }
 
+// A corpse or blood mark.
 static void takeRecord(SaveReader& r, Decal& d)
 {
     d.kind = takeIntIn(r, 0, kLastDecalKind);
@@ -348,6 +363,7 @@ static void takeRecord(SaveReader& r, Decal& d)
     d.angle = takeFloat(r);
 }
 
+// An explosive in flight: thrower, position, velocity, angle, fuse.
 static void takeRecord(SaveReader& r, Projectile& p)
 {
     p.owner = takeInt(r);
@@ -359,6 +375,7 @@ static void takeRecord(SaveReader& r, Projectile& p)
     p.fuse = takeFloat(r);
 }
 
+// A blast: centre, angle, strength.
 static void takeRecord(SaveReader& r, Explosion& e)
 {
     e.x = takeFloat(r);
