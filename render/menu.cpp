@@ -4,7 +4,6 @@
 #include <GL/glu.h>
 #include <SDL/SDL.h>
 #include <cmath>
-#include <cstdio>
 
 #include "app/app.h"
 #include "app/input.h"
@@ -25,7 +24,6 @@ const float kFirstEntryTop = -200.0f;   // top of entry 0's band
 const float kEntryHeight = 30.0f;       // height of one entry's band
 const float kLabelIndent = 50.0f;       // labels start this far from the left edge
 const float kLabelScale = 1.2f;
-const char* const kSavedGamePath = "save.dat";  // the one saved game, in the working directory
 
 // ---- Globals ----------------------------------------------------------------
 
@@ -40,17 +38,6 @@ int32_t menuItemAt(int32_t cursorY, float windowHeight)
 {
     float menuY = (float)cursorY / windowHeight * (2.0f * kMenuHalfHeight) - kMenuHalfHeight;
     return (int32_t)floorf((menuY - kFirstEntryTop) / kEntryHeight);
-}
-
-// True when there is a saved game to read. Loading empties the world before it
-// reads, so without a file it would throw away the game in progress.
-static bool savedGameExists()
-{
-    FILE* file = fopen(kSavedGamePath, "rb");
-    if (!file)
-        return false;
-    fclose(file);
-    return true;
 }
 
 // Menu space: 800 units tall, 800 * aspectRatio wide, centred, y downward.
@@ -81,7 +68,7 @@ bool menuButton(const char* label, bool click)
 
 // The title or in-game menu: background, title, and the entries of this state.
 // Only a press of the left button in this very pass chooses an entry; "Load
-// game" without a saved game keeps the menu open and the world as it is.
+// game" without a sound saved game keeps the menu open and the world as it is.
 void runMainMenu()
 {
     loadMenuView();
@@ -101,8 +88,6 @@ void runMainMenu()
         saveGame();
         gameState = kStatePlaying;
     }
-    if (menuButton("Load game", click) && savedGameExists()) {
-        loadGame();
+    if (menuButton("Load game", click) && loadGame())
         gameState = kStatePlaying;
-    }
 }

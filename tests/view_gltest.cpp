@@ -17,6 +17,7 @@
 #include "app/input.h"
 #include "render/view.h"
 #include "tests/glwindow.h"
+#include "world/savefile.h"
 #include "world/world.h"
 
 namespace {
@@ -208,8 +209,8 @@ TEST_F(View, StartANewGameStartsOneForOnePlayer)
     EXPECT_GT(actorCount, 0);
 }
 
-// Loading empties the world first, so without a saved game the game in
-// progress must survive and the menu stay open.
+// Without a sound saved game the game in progress survives and the menu stays
+// open; a sound one is played at once.
 TEST_F(View, LoadGameWithoutASavedGameKeepsTheMenuAndTheGameInProgress)
 {
     char home[4096];
@@ -223,7 +224,11 @@ TEST_F(View, LoadGameWithoutASavedGameKeepsTheMenuAndTheGameInProgress)
     EXPECT_EQ(kStateGameMenu, gameState);
     EXPECT_EQ(1, actorCount);
 
-    fclose(fopen("save.dat", "wb"));
+    fclose(fopen("save.dat", "wb"));  // an empty file is no saved game either
+    drawMenu();
+    EXPECT_EQ(kStateGameMenu, gameState);
+    playerCount = 1;
+    ASSERT_TRUE(saveGame());
     drawMenu();
     EXPECT_EQ(kStatePlaying, gameState);
     remove("save.dat");
