@@ -5,7 +5,10 @@
 #include <GL/gl.h>
 #include <GL/glu.h>
 #include <SDL/SDL.h>
-#include <SDL/SDL_image.h>
+#include <lodepng.h>
+
+#include <cstdlib>
+#include <cstring>
 
 #include "app/settings.h"
 
@@ -133,20 +136,22 @@ static GLenum pixelFormatOf(const SDL_Surface* surface)
     return redFirst ? GL_RGB : GL_BGR;
 }
 
-// Palette or 16-bit pictures become 32-bit RGBA (red in the lowest byte) so
-// they upload like the others; 3- and 4-byte pictures are returned as they are.
-static SDL_Surface* toUploadable(SDL_Surface* surface)
+// Decodes a PNG file into a new 32-bit surface with red in the lowest byte, or
+// gives null for a missing, truncated or damaged file. The decoder reports
+// nothing of its own, so a broken picture leaves no trace on the terminal.
+SDL_Surface* loadPicture(const char* path)
 {
-    int bytes = surface->format->BytesPerPixel;
-    if (bytes == 3 || bytes == 4)
-        return surface;
-    SDL_Surface* model = SDL_CreateRGBSurface(SDL_SWSURFACE, 1, 1, 32, 0x000000FF, 0x0000FF00,
-                                              0x00FF0000, 0xFF000000);
-    SDL_Surface* converted = model ? SDL_ConvertSurface(surface, model->format, SDL_SWSURFACE) : nullptr;
-    if (model)
-        SDL_FreeSurface(model);
-    SDL_FreeSurface(surface);
-    return converted;
+    unsigned char* rgba = nullptr;
+    unsigned width = 0, height = 0;
+    SDL_Surface* surface = nullptr;
+    if (lodepng_decode32_file(&rgba, &width, &height, path) == 0)
+        surface = SDL_CreateRGBSurface(SDL_SWSURFACE, (int)width, (int)height, 32, 0x000000FF, 0x0000FF00,
+                                       0x00FF0000, 0xFF000000);
+    for (unsigned row = 0; surface && row < height; row++)
+        memcpy((unsigned char*)surface->pixels + row * surface->pitch, rgba + (size_t)row * width * 4,
+               (size_t)width * 4);
+    free(rgba);
+    return surface;
 }
 
 // Uploads the surface into the bound texture: a full mipmap chain when the
@@ -177,10 +182,7 @@ static void uploadSurface(const SDL_Surface* surface)
 // those pictures untextured instead of stopping.
 uint32_t loadTexture(const char* path)
 {
-    SDL_Surface* surface = IMG_Load(path);
-    if (!surface)
-        return 0;
-    surface = toUploadable(surface);
+    SDL_Surface* surface = loadPicture(path);
     if (!surface)
         return 0;
     GLuint name = 0;
