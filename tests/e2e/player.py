@@ -49,6 +49,14 @@ def pause_and_click(game, label):
     time.sleep(PAUSE_SLIDE)
 
 
+def new_game_then_menu(game, rng, seconds):
+    """From the title: a new game, random play for `seconds`, then the main
+    menu over the game in progress."""
+    choose(game, TITLE_ENTRIES, "Start a new game")
+    wander(game, rng, seconds)
+    open_game_menu(game)
+
+
 def wander(game, rng, seconds):
     """Random play for about `seconds`: walking and sprinting, aiming all over
     the window, shooting and throwing explosives."""

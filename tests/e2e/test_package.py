@@ -126,9 +126,7 @@ class Package(unittest.TestCase):
         home = self.home("play-home")
         with self.launch(home) as g:
             g.wait_window(WIDTH, HEIGHT)
-            player.choose(g, player.TITLE_ENTRIES, "Start a new game")
-            player.wander(g, random.Random(3), 1)
-            player.open_game_menu(g)
+            player.new_game_then_menu(g, random.Random(3), 1)
             player.choose(g, player.GAME_MENU_ENTRIES, "Save game")
             player.pause_and_click(g, "Save screenshot")
             kept = self.files_kept(g, home)
