@@ -127,15 +127,6 @@ static SpriteFrame texelFrame(float x, float y)
     return sheetFrame(x, y, 0, 0);
 }
 
-// Picks the GL pixel format of a 3- or 4-byte surface from where red lies.
-static GLenum pixelFormatOf(const SDL_Surface* surface)
-{
-    bool redFirst = surface->format->Rmask == 0xFF;
-    if (surface->format->BytesPerPixel == 4)
-        return redFirst ? GL_RGBA : GL_BGRA;
-    return redFirst ? GL_RGB : GL_BGR;
-}
-
 // Decodes a PNG file into a new 32-bit surface with red in the lowest byte, or
 // gives null for a missing, truncated or damaged file. The decoder reports
 // nothing of its own, so a broken picture leaves no trace on the terminal.
@@ -154,13 +145,14 @@ SDL_Surface* loadPicture(const char* path)
     return surface;
 }
 
-// Uploads the surface into the bound texture: a full mipmap chain when the
-// mipmapping setting is on, else one linearly filtered level. SDL rows are
-// padded to 4 bytes, so the unpack alignment is 4 for the upload.
+// Uploads a picture of loadPicture (RGBA bytes, red first) into the bound
+// texture: a full mipmap chain when the mipmapping setting is on, else one
+// linearly filtered level. Rows are whole 4-byte pixels, so the unpack
+// alignment is 4 for the upload.
 static void uploadSurface(const SDL_Surface* surface)
 {
-    int bytes = surface->format->BytesPerPixel;
-    GLenum format = pixelFormatOf(surface);
+    const int bytes = 4;
+    const GLenum format = GL_RGBA;
     GLint savedAlignment = 4;
     glGetIntegerv(GL_UNPACK_ALIGNMENT, &savedAlignment);
     glPixelStorei(GL_UNPACK_ALIGNMENT, 4);
