@@ -10,7 +10,7 @@ import time
 TITLE_ENTRIES = ("Start a new game", "Load game")
 GAME_MENU_ENTRIES = ("Resume", "Start a new game", "Save game", "Load game")
 PAUSE_BUTTONS = ("Resume game", "Exit", "Save screenshot", "Frame rate")
-PAUSE_SLIDE = 0.6    # seconds for the pause menu to slide fully in or out (20 passes and more)
+PAUSE_SLIDE = 1.2    # seconds allowed for the pause menu to slide in or out (20 passes, slower under load)
 MENU_SETTLE = 0.2    # seconds for a menu choice to take effect
 
 
