@@ -5,7 +5,10 @@
 #include <GL/gl.h>
 #include <GL/glu.h>
 #include <SDL/SDL.h>
-#include <SDL/SDL_image.h>
+#include <lodepng.h>
+
+#include <cstdlib>
+#include <cstring>
 
 #include "app/settings.h"
 
@@ -124,38 +127,32 @@ static SpriteFrame texelFrame(float x, float y)
     return sheetFrame(x, y, 0, 0);
 }
 
-// Picks the GL pixel format of a 3- or 4-byte surface from where red lies.
-static GLenum pixelFormatOf(const SDL_Surface* surface)
+// Decodes a PNG file into a new 32-bit surface with red in the lowest byte, or
+// gives null for a missing, truncated or damaged file. The decoder reports
+// nothing of its own, so a broken picture leaves no trace on the terminal.
+SDL_Surface* loadPicture(const char* path)
 {
-    bool redFirst = surface->format->Rmask == 0xFF;
-    if (surface->format->BytesPerPixel == 4)
-        return redFirst ? GL_RGBA : GL_BGRA;
-    return redFirst ? GL_RGB : GL_BGR;
+    unsigned char* rgba = nullptr;
+    unsigned width = 0, height = 0;
+    SDL_Surface* surface = nullptr;
+    if (lodepng_decode32_file(&rgba, &width, &height, path) == 0)
+        surface = SDL_CreateRGBSurface(SDL_SWSURFACE, (int)width, (int)height, 32, 0x000000FF, 0x0000FF00,
+                                       0x00FF0000, 0xFF000000);
+    for (unsigned row = 0; surface && row < height; row++)
+        memcpy((unsigned char*)surface->pixels + row * surface->pitch, rgba + (size_t)row * width * 4,
+               (size_t)width * 4);
+    free(rgba);
+    return surface;
 }
 
-// Palette or 16-bit pictures become 32-bit RGBA (red in the lowest byte) so
-// they upload like the others; 3- and 4-byte pictures are returned as they are.
-static SDL_Surface* toUploadable(SDL_Surface* surface)
-{
-    int bytes = surface->format->BytesPerPixel;
-    if (bytes == 3 || bytes == 4)
-        return surface;
-    SDL_Surface* model = SDL_CreateRGBSurface(SDL_SWSURFACE, 1, 1, 32, 0x000000FF, 0x0000FF00,
-                                              0x00FF0000, 0xFF000000);
-    SDL_Surface* converted = model ? SDL_ConvertSurface(surface, model->format, SDL_SWSURFACE) : nullptr;
-    if (model)
-        SDL_FreeSurface(model);
-    SDL_FreeSurface(surface);
-    return converted;
-}
-
-// Uploads the surface into the bound texture: a full mipmap chain when the
-// mipmapping setting is on, else one linearly filtered level. SDL rows are
-// padded to 4 bytes, so the unpack alignment is 4 for the upload.
+// Uploads a picture of loadPicture (RGBA bytes, red first) into the bound
+// texture: a full mipmap chain when the mipmapping setting is on, else one
+// linearly filtered level. Rows are whole 4-byte pixels, so the unpack
+// alignment is 4 for the upload.
 static void uploadSurface(const SDL_Surface* surface)
 {
-    int bytes = surface->format->BytesPerPixel;
-    GLenum format = pixelFormatOf(surface);
+    const int bytes = 4;
+    const GLenum format = GL_RGBA;
     GLint savedAlignment = 4;
     glGetIntegerv(GL_UNPACK_ALIGNMENT, &savedAlignment);
     glPixelStorei(GL_UNPACK_ALIGNMENT, 4);
@@ -177,10 +174,7 @@ static void uploadSurface(const SDL_Surface* surface)
 // those pictures untextured instead of stopping.
 uint32_t loadTexture(const char* path)
 {
-    SDL_Surface* surface = IMG_Load(path);
-    if (!surface)
-        return 0;
-    surface = toUploadable(surface);
+    SDL_Surface* surface = loadPicture(path);
     if (!surface)
         return 0;
     GLuint name = 0;

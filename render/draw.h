@@ -2,6 +2,8 @@
 // in-game drawing goes through. Every picture is one counter-clockwise GL_QUADS.
 #pragma once
 
+#include <SDL/SDL.h>
+
 #include <cstdint>
 
 // Texture coordinates of one picture: four (u, v) pairs in drawSprite's vertex
@@ -41,6 +43,7 @@ extern float glyphHeight;                        // likewise for the height
 
 void beginSpriteDrawing();
 void endSpriteDrawing();
+SDL_Surface* loadPicture(const char* path);  // silent PNG decode; null when unusable
 uint32_t loadTexture(const char* path);
 void loadTextures();
 void buildFrameTables();             // the sheet's frame tables from the layout alone, no GL

@@ -196,6 +196,33 @@ TEST_F(Draw, RgbAndGreyPicturesKeepTheirColoursAndAMissingOneGivesNone)
     }
 }
 
+// A sprite sheet cut short in the middle of its pixel data, or with one byte
+// of its pixel data flipped, gives no picture and no texture, as a missing file.
+TEST_F(Draw, TruncatedOrDamagedPicturesGiveNoTexture)
+{
+    std::vector<unsigned char> noise(64 * 64 * 4);
+    for (size_t i = 0; i < noise.size(); i++)
+        noise[i] = (unsigned char)(i * 7919 % 251);
+    std::vector<unsigned char> png;
+    ASSERT_EQ(lodepng::encode(png, noise, 64, 64), 0u);
+    std::vector<unsigned char> truncated(png.begin(), png.begin() + png.size() / 2);
+    std::vector<unsigned char> damaged = png;
+    damaged[png.size() / 2] ^= 0x5A;
+    std::string path = std::string(VG_BUILD_DIR) + "/draw_gltest_broken.png";
+    for (const std::vector<unsigned char>* bytes : {&truncated, &damaged}) {
+        lodepng::save_file(*bytes, path);
+        EXPECT_EQ(loadPicture(path.c_str()), nullptr) << bytes->size() << " bytes";
+        EXPECT_EQ(loadTexture(path.c_str()), 0u) << bytes->size() << " bytes";
+    }
+    lodepng::save_file(png, path);
+    SDL_Surface* whole = loadPicture(path.c_str());
+    ASSERT_NE(whole, nullptr);
+    EXPECT_EQ(whole->w, 64);
+    EXPECT_EQ(memcmp(whole->pixels, noise.data(), noise.size()), 0);
+    SDL_FreeSurface(whole);
+    remove(path.c_str());
+}
+
 // Without mipmapping a texture has one level and linear filters; with it a
 // whole chain and minification between levels. Both repeat.
 TEST_F(Draw, MipmapSettingDecidesTheLevelsAndFilters)

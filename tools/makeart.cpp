@@ -97,6 +97,7 @@ const int kTileInnerWall = 15;
 
 const int kVignetteSize = 512;        // darkness and blood overlays
 const int kPatternSize = 128;         // bright and dark patterns, one 64-unit repeat
+const int kIconSize = 256;            // the desktop icon, square
 
 const int kDashWidth = 1024;          // overlay sheet
 const int kDashHeight = 256;
@@ -1322,6 +1323,32 @@ void drawDashboard(cairo_surface_t* s) {
     cairo_destroy(cr);
 }
 
+// ---------------------------------------------------------------- icon
+
+// The desktop icon, made of the game's own pieces: a zombie lunging out of a
+// pool of blood on a dark rounded tile, caught in the aim mark.
+void drawIcon(cairo_surface_t* s) {
+    cairo_t* cr = cairo_create(s);
+    beginPiece(cr, 0, 0, kIconSize, kIconSize, 100);
+    roundRectPath(cr, 3, 3, 94, 94, 16);
+    fillShaded(cr, {0.2, 0.21, 0.23, 1}, 50, 50, 60, 2.5);
+    drawBloodSplat(cr);
+    cairo_save(cr);
+    cairo_translate(cr, 50, 60);
+    cairo_rotate(cr, -kPi / 2);
+    cairo_scale(cr, 0.85, 0.85);
+    cairo_translate(cr, -50, -50);
+    drawZombie(cr);
+    cairo_restore(cr);
+    cairo_save(cr);
+    cairo_translate(cr, 30, 40);
+    cairo_scale(cr, 0.4, 0.4);
+    drawCrosshair(cr);
+    cairo_restore(cr);
+    endPiece(cr);
+    cairo_destroy(cr);
+}
+
 // ---------------------------------------------------------------- main
 
 // Opens the two DejaVu faces through FreeType directly, so no font
@@ -1358,9 +1385,19 @@ cairo_surface_t* newSurface(int width, int height) {
     return cairo_image_surface_create(CAIRO_FORMAT_ARGB32, width, height);
 }
 
+// Draws the desktop icon alone into the directory as "vellgrave2.png".
+int makeIcon(const std::string& dir) {
+    cairo_surface_t* s = newSurface(kIconSize, kIconSize);
+    drawIcon(s);
+    bool ok = writePicture(dir, "vellgrave2.png", s);
+    cairo_debug_reset_static_data();
+    return ok ? 0 : 1;
+}
+
 int main(int argc, char** argv) {
+    if (argc == 3 && std::string(argv[1]) == "--icon") return makeIcon(argv[2]);
     if (argc != 2) {
-        std::fprintf(stderr, "usage: makeart <output directory>\n");
+        std::fprintf(stderr, "usage: makeart <output directory> | makeart --icon <output directory>\n");
         return 2;
     }
     std::string dir = argv[1];

@@ -69,6 +69,44 @@ def start_xvfb(width, height):
     return proc, ":" + number.decode()
 
 
+# Fault runs: with VG_E2E_FAULT=readonly every game runs in a working
+# directory it cannot write to, with VG_E2E_FAULT=diskfull on a full disk; the
+# scenarios must pass all the same, except that nothing the game writes shows.
+FAULT = os.environ.get("VG_E2E_FAULT") or None
+_FAULT_SCRIPTS = {
+    # A read-only bind mount of the directory over itself.
+    "readonly": 'mount --bind -o ro "$0" "$0" && cd "$0" && exec "$@"',
+    # A tiny tmpfs over the directory, holding what it held before, then
+    # filled up to the last byte.
+    "diskfull": 'keep=$(mktemp -d) && cp -a "$0"/. "$keep"/ && '
+                'mount -t tmpfs -o size=256k vgfull "$0" && cp -a "$keep"/. "$0"/ && rm -rf "$keep" && cd "$0" && '
+                '{ cat /dev/zero > "$0"/.filler 2>/dev/null; exec "$@"; }',
+}
+
+
+def fault_wrapper(workdir):
+    """The command prefix that runs the game under the fault of this run, in a
+    private mount namespace (with a user namespace when not root), keeping the
+    game's process id: every step execs the next. The script enters the
+    directory again after mounting, since a working directory taken before
+    the mount would still reach the old, writable one."""
+    if FAULT is None:
+        return []
+    if FAULT not in _FAULT_SCRIPTS:
+        raise RuntimeError("VG_E2E_FAULT must be readonly or diskfull, not %r" % FAULT)
+    unshare = ["unshare", "-m"] if os.geteuid() == 0 else ["unshare", "-r", "-m"]
+    return unshare + ["sh", "-c", _FAULT_SCRIPTS[FAULT], workdir]
+
+
+def expect_written(test, path):
+    """Checks a file the game should have written: there and not empty in a
+    normal run, absent in a fault run (the fault hides or prevents it)."""
+    if FAULT is None:
+        test.assertTrue(os.path.isfile(path) and os.path.getsize(path) > 0, path + " was not written")
+    else:
+        test.assertFalse(os.path.exists(path), path + " appeared in a %s run" % FAULT)
+
+
 class _ClientMessage(ctypes.Structure):
     _fields_ = [("type", ctypes.c_int), ("serial", ctypes.c_ulong), ("send_event", ctypes.c_int),
                 ("display", ctypes.c_void_p), ("window", ctypes.c_ulong),
@@ -157,7 +195,7 @@ class Game:
         env.update(self.extra_env)
         self._out = tempfile.TemporaryFile(dir=self.workdir)
         self._err = tempfile.TemporaryFile(dir=self.workdir)
-        self.proc = subprocess.Popen([self.game], cwd=self.workdir, env=env,
+        self.proc = subprocess.Popen(fault_wrapper(self.workdir) + [self.game], cwd=self.workdir, env=env,
                                      stdin=subprocess.DEVNULL, stdout=self._out,
                                      stderr=self._err, start_new_session=True)
 

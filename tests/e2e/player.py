@@ -1,0 +1,75 @@
+"""What a player does with the menus, in window pixels, for scenarios that
+play through several of them (the package check and the long soak).
+
+The main menu lists its entries in 30-unit bands from -200 in a view 800
+units tall; the pause menu's buttons sit 50 pixels apart from 125 pixels above
+the middle of the window once it is fully open."""
+
+import time
+
+TITLE_ENTRIES = ("Start a new game", "Load game")
+GAME_MENU_ENTRIES = ("Resume", "Start a new game", "Save game", "Load game")
+PAUSE_BUTTONS = ("Resume game", "Exit", "Save screenshot", "Frame rate")
+PAUSE_SLIDE = 1.2    # seconds allowed for the pause menu to slide in or out (20 passes, slower under load)
+MENU_SETTLE = 0.2    # seconds for a menu choice to take effect
+
+
+def menu_entry_y(index, height):
+    """Window row of the middle of main-menu entry `index`."""
+    return int((-200 + 30 * index + 15 + 400) * height / 800)
+
+
+def pause_button_y(index, height):
+    """Window row of the middle of pause button `index`, menu fully open."""
+    return int(height * 0.5 - 125) + 50 * index
+
+
+def choose(game, entries, label):
+    """Clicks a main-menu entry by its label; `entries` are the entries shown."""
+    w, h = game.window_size()
+    game.click(1, w // 2, menu_entry_y(entries.index(label), h))
+    time.sleep(MENU_SETTLE)
+
+
+def open_game_menu(game):
+    """Return while playing: the main menu over the game in progress."""
+    game.key("Return")
+    time.sleep(MENU_SETTLE)
+
+
+def pause_and_click(game, label):
+    """Opens the pause menu with Escape, clicks one of its buttons once it is at
+    rest and closes it again, unless the button ended the game or closed it."""
+    w, h = game.window_size()
+    game.key("Escape")
+    time.sleep(PAUSE_SLIDE)
+    game.click(1, w // 2, pause_button_y(PAUSE_BUTTONS.index(label), h))
+    if label not in ("Exit", "Resume game"):
+        game.key("Escape")
+    time.sleep(PAUSE_SLIDE)
+
+
+def new_game_then_menu(game, rng, seconds):
+    """From the title: a new game, random play for `seconds`, then the main
+    menu over the game in progress."""
+    choose(game, TITLE_ENTRIES, "Start a new game")
+    wander(game, rng, seconds)
+    open_game_menu(game)
+
+
+def wander(game, rng, seconds):
+    """Random play for about `seconds`: walking and sprinting, aiming all over
+    the window, shooting and throwing explosives."""
+    w, h = game.window_size()
+    end = time.monotonic() + seconds
+    while time.monotonic() < end:
+        chain = ["mousemove", "--window", game.window, rng.randrange(w), rng.randrange(h)]
+        if rng.random() < 0.3:
+            chain += ["keydown", "Shift_L"]
+        direction = rng.choice(("w", "a", "s", "d", "Up", "Left", "Down", "Right"))
+        chain += ["keydown", direction, "sleep", round(rng.uniform(0.1, 0.6), 2)]
+        button = rng.choice((1, 1, 1, 3))
+        chain += ["mousedown", button, "sleep", 0.06, "mouseup", button]
+        chain += ["keyup", direction, "keyup", "Shift_L", "sleep", 0.06]
+        game.xdotool(*chain)
+

@@ -1,0 +1,163 @@
+"""The game's figures in one table: every timing harness in bench/ (medians,
+and the 99th percentile where a harness reports one), then the real game's
+start-up time to its first drawn frame and its peak memory, both under Xvfb
+with Mesa's llvmpipe at 1920 x 1080.
+
+    python3 tools/figures.py <build directory>
+
+Run through tools/figures, which builds first."""
+
+import ctypes
+import json
+import os
+import platform
+import random
+import re
+import subprocess
+import sys
+import time
+
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "tests", "e2e"))
+import driver  # noqa: E402
+import player  # noqa: E402
+
+SCREEN = (1920, 1080)
+XVFB = ["xvfb-run", "-a", "-s", "-screen 0 %dx%dx24 -noreset -nolisten tcp" % SCREEN]
+STARTS = 7             # start-up runs, reported as their median
+PLAY_SECONDS = 20      # random play before the peak memory is read
+DARK, BRIGHT = 16, 128  # the title menu's middle row: all of it a dark pattern between these
+
+
+def bench_rows(build):
+    """(name, median, p99 or None, unit) for every benchmark of every harness."""
+    rows = []
+    bench_dir = os.path.join(build, "bench")
+    for name in sorted(os.listdir(bench_dir)):
+        path = os.path.join(bench_dir, name)
+        if not name.endswith("_bench") or not os.access(path, os.X_OK):
+            continue
+        out = subprocess.run(XVFB + [path, "--benchmark_repetitions=9", "--benchmark_report_aggregates_only=true",
+                                     "--benchmark_format=json"], cwd=build, capture_output=True, text=True)
+        if out.returncode != 0:
+            rows.append((name, None, None, "failed: " + out.stderr.strip().splitlines()[-1:][0]
+                         if out.stderr.strip() else "failed"))
+            continue
+        found = {}
+        for b in json.loads(out.stdout)["benchmarks"]:
+            base = b.get("run_name", b["name"])
+            entry = found.setdefault(base, {"unit": b["time_unit"]})
+            entry[b.get("aggregate_name", "")] = b["real_time"]
+        for base, entry in found.items():
+            base = re.sub(r"/(?:repeats|iterations):\d+", "", base)
+            rows.append(("%s %s" % (name, base), entry.get("median"), entry.get("p99"), entry["unit"]))
+    return rows
+
+
+class _XImage(ctypes.Structure):
+    _fields_ = [("width", ctypes.c_int), ("height", ctypes.c_int), ("xoffset", ctypes.c_int),
+                ("format", ctypes.c_int), ("data", ctypes.POINTER(ctypes.c_ubyte)),
+                ("byte_order", ctypes.c_int), ("bitmap_unit", ctypes.c_int),
+                ("bitmap_bit_order", ctypes.c_int), ("bitmap_pad", ctypes.c_int), ("depth", ctypes.c_int),
+                ("bytes_per_line", ctypes.c_int), ("bits_per_pixel", ctypes.c_int)]
+
+
+class RowReader:
+    """Reads one row of a window straight from the X server (a millisecond,
+    against tens for a screenshot tool), to see the first frame arrive."""
+
+    def __init__(self, display):
+        self.x = ctypes.CDLL("libX11.so.6")
+        self.x.XOpenDisplay.restype = ctypes.c_void_p
+        self.x.XOpenDisplay.argtypes = [ctypes.c_char_p]
+        self.x.XGetImage.restype = ctypes.POINTER(_XImage)
+        self.x.XGetImage.argtypes = [ctypes.c_void_p, ctypes.c_ulong, ctypes.c_int, ctypes.c_int,
+                                     ctypes.c_uint, ctypes.c_uint, ctypes.c_ulong, ctypes.c_int]
+        self.x.XFree.argtypes = [ctypes.c_void_p]
+        self.x.XSetErrorHandler(driver._ignore_x_error)
+        self.d = self.x.XOpenDisplay(display.encode())
+
+    def menu_shown(self, window, y, width):
+        """True when row y of the window is the menu's dark pattern: neither
+        the black of a fresh window nor the black-and-white weave of the bare
+        screen that SDL's first, short-lived window shows through."""
+        image = self.x.XGetImage(self.d, window, 0, y, width, 1, 0xFFFFFFFF, 2)  # ZPixmap
+        if not image:
+            return False
+        row = image.contents
+        pixels = [max(row.data[i:i + 3]) for i in range(0, row.width * 4, 4)]
+        self.x.XFree(row.data)
+        self.x.XFree(image)
+        return sum(1 for p in pixels if DARK < p < BRIGHT) > 0.9 * len(pixels)
+
+    def close(self):
+        self.x.XCloseDisplay(ctypes.c_void_p(self.d))
+
+
+def start_up_ms(game, media):
+    """Milliseconds from starting the process to the first frame on screen
+    (the title menu lighting the window's middle row)."""
+    settings = "screenw=%d\nscreenh=%d\n" % SCREEN
+    with driver.Game(game, media, screen=SCREEN, settings=settings) as g:
+        started = time.monotonic()
+        reader = RowReader(g.display)
+        try:
+            while g.running():
+                windows = g._windows(True)
+                if windows and reader.menu_shown(windows[-1], SCREEN[1] // 2, SCREEN[0]):
+                    return (time.monotonic() - started) * 1000
+                time.sleep(0.002)
+        finally:
+            reader.close()
+            g.close()
+    raise RuntimeError("the game ended before its first frame")
+
+
+def peak_memory_mib(game, media):
+    """Peak resident memory after a new city and some random play, MiB."""
+    settings = "screenw=%d\nscreenh=%d\n" % SCREEN
+    with driver.Game(game, media, screen=SCREEN, settings=settings) as g:
+        g.wait_window(*SCREEN)
+        player.choose(g, player.TITLE_ENTRIES, "Start a new game")
+        player.wander(g, random.Random(5), PLAY_SECONDS)
+        with open("/proc/%d/status" % g.proc.pid) as f:
+            peak = next(int(line.split()[1]) for line in f if line.startswith("VmHWM:"))
+        g.close()
+    return peak / 1024
+
+
+def machine():
+    """One line about the machine the figures come from."""
+    model = next((line.split(":", 1)[1].strip() for line in open("/proc/cpuinfo")
+                  if line.startswith("model name")), platform.processor())
+    memory = next(int(line.split()[1]) for line in open("/proc/meminfo") if line.startswith("MemTotal"))
+    mesa = subprocess.run(["dpkg-query", "-W", "-f", "${Version}", "libgl1-mesa-dri"],
+                          capture_output=True, text=True).stdout or "?"
+    return "%s, %d cores, %.0f GiB, %s, Mesa %s (llvmpipe), Xvfb" % (
+        model, os.cpu_count(), memory / 2 ** 20, platform.platform(), mesa)
+
+
+def median(values):
+    values = sorted(values)
+    return values[len(values) // 2]
+
+
+def main():
+    build = os.path.abspath(sys.argv[1] if len(sys.argv) > 1 else "build")
+    game, media = os.path.join(build, "vellgrave2"), os.path.join(build, "Media")
+    print("Machine: " + machine())
+    print()
+    print("| Figure | Median | 99th percentile |")
+    print("|---|---|---|")
+    for name, med, p99, unit in bench_rows(build):
+        if med is None:
+            print("| %s | %s | |" % (name, unit))
+        else:
+            print("| %s | %.3f %s | %s |" % (name, med, unit, "%.3f %s" % (p99, unit) if p99 is not None else ""))
+    starts = [start_up_ms(game, media) for _ in range(STARTS)]
+    print("| start-up to the first frame, %dx%d | %.0f ms | |" % (SCREEN + (median(starts),)))
+    print("| peak memory after a new city and %d s of play | %.1f MiB | |" % (PLAY_SECONDS,
+                                                                          peak_memory_mib(game, media)))
+
+
+if __name__ == "__main__":
+    main()

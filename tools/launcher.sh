@@ -1,0 +1,58 @@
+#!/bin/sh
+# The installed command: the game reads "settings.ini" and "Media/" from its
+# working directory and writes "save.dat", "stats.dat" and screenshots there,
+# so every player gets a data directory of their own under the XDG data home
+# (~/.local/share/vellgrave2 unless XDG_DATA_HOME says otherwise). The first
+# run writes a commented "settings.ini"; every run points "Media" at the
+# installed pictures (a real directory of the player's own is left alone).
+set -e
+here=$(dirname "$(readlink -f "$0")")
+prefix=$(dirname "$here")
+game="$prefix/lib/games/vellgrave2/vellgrave2"
+media="$prefix/share/games/vellgrave2/Media"
+
+# Only an absolute XDG_DATA_HOME counts; a relative one is ignored.
+case "$XDG_DATA_HOME" in
+  /*) datahome=$XDG_DATA_HOME ;;
+  *)
+    if [ -z "$HOME" ]; then
+      echo "vellgrave2: neither HOME nor XDG_DATA_HOME is set" >&2
+      exit 1
+    fi
+    datahome="$HOME/.local/share" ;;
+esac
+data="$datahome/vellgrave2"
+if ! mkdir -p "$data" 2>/dev/null || [ ! -w "$data" ]; then
+  echo "vellgrave2: cannot write to $data" >&2
+  exit 1
+fi
+cd "$data"
+
+if [ -L Media ] || [ ! -e Media ]; then
+  ln -sfn "$media" Media
+fi
+
+if [ ! -e settings.ini ]; then
+  cat > settings.ini.new <<'SETTINGS'
+# Vellgrave 2 display settings, read once at start. One key=value a line;
+# spaces are ignored, a missing key counts as 0, and a line that starts with
+# anything but a key (like this one) is skipped.
+
+# Window width and height in pixels; 0 takes the desktop's size.
+screenw=0
+screenh=0
+# Colour depth in bits per pixel; 0 takes the desktop's.
+screenbpp=0
+# 1: full screen instead of a window.
+fullscreen=0
+# 1: keep the system mouse cursor visible over the game.
+showcursor=0
+# 1: smooth edges (four-sample multisampling).
+antialiasing=0
+# 1: mipmapped textures, smoother when the view zooms out.
+mipmapping=0
+SETTINGS
+  mv settings.ini.new settings.ini
+fi
+
+exec "$game"
