@@ -5,11 +5,11 @@
 #include <GL/gl.h>
 #include <GL/glu.h>
 #include <SDL/SDL.h>
-#include <SDL/SDL_image.h>
 #include <cstdio>
 #include <cstdlib>
 
 #include "app/settings.h"
+#include "render/draw.h"
 
 // ---- Constants --------------------------------------------------------------
 
@@ -79,7 +79,7 @@ void buildSheetQuads()
 // is missing or damaged.
 static SDL_Surface* loadDashboardPicture(const char* path)
 {
-    SDL_Surface* loaded = IMG_Load(path);
+    SDL_Surface* loaded = loadPicture(path);
     if (!loaded)
         return nullptr;
     SDL_Surface* picture = SDL_DisplayFormatAlpha(loaded);

@@ -119,9 +119,6 @@ class Package(unittest.TestCase):
             self.assertIn(key + "=0", lines)
         self.assertLessEqual(len(lines), 100, "the game reads only the first 100 lines")
 
-    # Needs the saved game and the pause menu's screenshots: remove the
-    # decorator once both are in.
-    @unittest.expectedFailure
     def test_a_saved_game_and_a_screenshot_land_in_the_data_directory(self):
         home = self.home("play-home")
         with self.launch(home) as g:
