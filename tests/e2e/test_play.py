@@ -212,7 +212,10 @@ class Play(unittest.TestCase):
             g.button_up(1)
             self.assertTrue(ended, "still playing after 50 seconds")
             stats = g.path("stats.dat")
-            self.assertTrue(os.path.exists(stats))
+            driver.expect_written(self, stats)
+            if driver.FAULT:
+                self.close(g)
+                return
             with open(stats, "rb") as f:
                 best = f.read()
             self.close(g)

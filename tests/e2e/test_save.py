@@ -104,6 +104,11 @@ class SaveAndLoad(unittest.TestCase):
             with open(g.path("save.dat"), "rb") as f:
                 self.assertEqual(f.read(), damaged)
 
+            if driver.FAULT == "diskfull":
+                # The game sees its own full disk, not files put beside it
+                # after it started: there is no sound save to find.
+                self.assertEqual(g.close()[0], 0)
+                return
             with open(g.path("save.dat"), "wb") as f:
                 f.write(save)
             g.click(1, WIDTH // 2, entry_y(1))
@@ -133,7 +138,10 @@ class SaveAndLoad(unittest.TestCase):
             self.assertGreater(differing_pixels(playing, menu), WIDTH * HEIGHT // 4)
             g.click(1, WIDTH // 2, entry_y(2))  # "Save game"
             time.sleep(0.5)
-            self.assertTrue(os.path.exists(g.path("save.dat")))
+            driver.expect_written(self, g.path("save.dat"))
+            if driver.FAULT:
+                self.assertEqual(g.close()[0], 0)
+                return
             shutil.copyfile(g.path("save.dat"), kept)
             rc, _, _ = g.close()
             self.assertEqual(rc, 0)
