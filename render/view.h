@@ -5,6 +5,8 @@
 
 extern int32_t menuHotItem;     // entry index under the cursor this pass; may name no entry
 extern int32_t menuItemCursor;  // index the next menu entry drawn this pass will take
+extern uint32_t bloodClearTexture;  // texture whose clear middle bloodClearReach holds; 0 none yet
+extern float bloodClearReach;       // blood vignette transparent within this fraction of its size from its middle, 0..0.5
 
 void renderWorld();
 void drawHud();
@@ -18,3 +20,12 @@ void visibleCells(int& x0, int& x1, int& y0, int& y1);
 // The menu entry index at a cursor height in window pixels; negative or past
 // the last entry where no entry lies.
 int32_t menuItemAt(int32_t cursorY, float windowHeight);
+
+// Left and right edge, in HUD units, of the bars of player `player` out of
+// `players` on a screen of the given aspect ratio.
+void hudBarSpan(int player, int players, float aspect, float& left, float& right);
+// Size of the blood vignette in screens at the first player's health.
+float bloodOverlayScale(float health);
+// Whole window pixels (columns x0..x1, rows y0..y1 from the bottom) inside the
+// HUD rectangle of half-size hx by hy around the screen's middle.
+void hudClearPixels(float hx, float hy, int& x0, int& x1, int& y0, int& y1);

@@ -1,0 +1,123 @@
+// One frame of play as the player sees it: the game step with the controls
+// held (walking right and firing), then the world view and the HUD, waited for
+// to the end; the buffer swap is timed on its own. Typical play (a few dozen
+// actors in view) and the busiest world, at 1280 x 720 and 1920 x 1080.
+// Reports the median and the 99th percentile of the frames. Run from the
+// build directory under Xvfb with Mesa's software renderer:
+//   xvfb-run -a -s "-screen 0 1920x1080x24 -noreset" bench/frame_bench
+#include <GL/gl.h>
+#include <SDL/SDL.h>
+#include <benchmark/benchmark.h>
+
+#include <algorithm>
+#include <chrono>
+
+#include "app/display.h"
+#include "app/input.h"
+#include "app/settings.h"
+#include "bench/busyworld.h"
+#include "render/draw.h"
+#include "render/view.h"
+#include "sim/step.h"
+
+namespace {
+
+const int kFrames = 300;                  // frames timed per case
+const float kPlayZoom = 7.5f;             // the view at full health
+const Crowd kTypicalCrowd = {30, 0, 1, 100, 4};
+
+double frameMs[kFrames] = {};
+double swapMs[kFrames] = {};
+int openWidth = 0, openHeight = 0;
+int builtCrowd = -1;
+
+// Opens (or reopens at another size) the window and loads the art into it.
+void openWindow(int width, int height)
+{
+    if (width == openWidth && height == openHeight)
+        return;
+    screenWidth = (float)width;
+    screenHeight = (float)height;
+    setupDisplay();
+    loadTextures();
+    buildGlyphFrames();
+    openWidth = width, openHeight = height;
+}
+
+// The typical (0) or busiest (1) world with the camera on the player at play zoom.
+void buildWorld(int busiest)
+{
+    if (builtCrowd == busiest)
+        return;
+    buildCrowdedWorld(busiest ? kBusiestCrowd : kTypicalCrowd);
+    cameraX = actors[0].x, cameraY = actors[0].y, cameraZoom = kPlayZoom;
+    takeSnapshot();
+    builtCrowd = busiest;
+}
+
+// Walking right, firing, the cursor a little right of the window's middle.
+void holdControls()
+{
+    keyState[SDLK_d] = kInputHeld;
+    mouseButtonState[SDL_BUTTON_LEFT] = kInputHeld;
+    mouseX = (int)(screenWidth * 0.6f);
+    mouseY = (int)(screenHeight * 0.5f);
+}
+
+double millisecondsSince(std::chrono::steady_clock::time_point start)
+{
+    return std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count();
+}
+
+// The value below which `share` of the samples lie.
+double percentile(double* samples, int count, double share)
+{
+    std::sort(samples, samples + count);
+    return samples[std::min(count - 1, (int)(share * count))];
+}
+
+void BM_Frame(benchmark::State& state)
+{
+    openWindow((int)state.range(0), (int)state.range(1));
+    buildWorld((int)state.range(2));
+    holdControls();
+    int frames = 0;
+    for (auto _ : state) {
+        restoreSnapshot();
+        auto start = std::chrono::steady_clock::now();
+        stepGame(1.0f);
+        glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+        beginSpriteDrawing();
+        renderWorld();
+        endSpriteDrawing();
+        glFinish();
+        double frame = millisecondsSince(start);
+        auto swapStart = std::chrono::steady_clock::now();
+        SDL_GL_SwapBuffers();
+        swapMs[frames % kFrames] = millisecondsSince(swapStart);
+        frameMs[frames % kFrames] = frame;
+        frames++;
+        state.SetIterationTime(frame / 1000.0);
+    }
+    int n = std::min(frames, kFrames);
+    state.counters["median_ms"] = percentile(frameMs, n, 0.5);
+    state.counters["p99_ms"] = percentile(frameMs, n, 0.99);
+    state.counters["swap_ms"] = percentile(swapMs, n, 0.5);
+    state.counters["actors"] = (double)actorCount;
+    state.counters["decals"] = (double)decalCount;
+}
+
+}  // namespace
+
+// width, height, busiest (0 typical play, 1 the busiest world)
+BENCHMARK(BM_Frame)
+    ->ArgNames({"w", "h", "busiest"})
+    ->Args({1280, 720, 0})
+    ->Args({1280, 720, 1})
+    ->Args({1920, 1080, 0})
+    ->Args({1920, 1080, 1})
+    ->Iterations(kFrames)
+    ->UseManualTime()
+    ->Unit(benchmark::kMillisecond);
+
+BENCHMARK_MAIN();
