@@ -15,7 +15,7 @@
 #include "app/display.h"
 #include "app/input.h"
 #include "app/settings.h"
-#include "bench/busyworld.h"
+#include "tests/busyworld.h"
 #include "render/draw.h"
 #include "render/view.h"
 #include "sim/step.h"

@@ -4,7 +4,7 @@
 // from the same prepared snapshot, restored outside the timing.
 #include <benchmark/benchmark.h>
 
-#include "bench/busyworld.h"
+#include "tests/busyworld.h"
 
 namespace {
 

@@ -32,11 +32,12 @@ const char* const kKillCountLabel = "Zombies Killed: ";
 // Texels a filtered sample may reach from its point, with room for rounding.
 const float kFilterReachTexels = 1.5f;
 const int kMaxOverlayTexels = 2048 * 2048;   // largest overlay whose clear middle is measured
+const float kSurelyEnlarged = 0.99f;         // texels per pixel below which only level 0 is sampled
 
 // ---- Globals ----------------------------------------------------------------
 
 uint32_t bloodClearTexture = 0;
-float bloodClearReach = 0;
+float bloodClearReach[kMaxMipLevels] = {};
 
 static unsigned char overlayAlpha[kMaxOverlayTexels];   // one mipmap level's alpha, read back
 
@@ -69,8 +70,11 @@ static float clearReachOfLevel(int level)
     glGetTexLevelParameteriv(GL_TEXTURE_2D, level, GL_TEXTURE_HEIGHT, &h);
     if (w <= 0 || h <= 0 || w * h > kMaxOverlayTexels)
         return 0;
+    GLint savedAlignment = 4;
+    glGetIntegerv(GL_PACK_ALIGNMENT, &savedAlignment);
     glPixelStorei(GL_PACK_ALIGNMENT, 1);
     glGetTexImage(GL_TEXTURE_2D, level, GL_ALPHA, GL_UNSIGNED_BYTE, overlayAlpha);
+    glPixelStorei(GL_PACK_ALIGNMENT, savedAlignment);
     float reach = 0.5f;
     for (int y = 0; y < h; y++) {
         for (int x = 0; x < w; x++) {
@@ -85,26 +89,35 @@ static float clearReachOfLevel(int level)
     return fmaxf(reach - margin, 0.0f);
 }
 
-// Measures, once per texture, the transparent middle of the blood vignette
-// over every mipmap level it has, so drawing can leave that part out.
+// Measures, once per texture, the transparent middle of every mipmap level
+// of the blood vignette, so drawing can leave that part out.
 static void measureBloodClearing()
 {
     if (bloodClearTexture == borderBloodTexture && borderBloodTexture != 0)
         return;
     bloodClearTexture = borderBloodTexture;
-    bloodClearReach = 0;
+    for (int level = 0; level < kMaxMipLevels; level++)
+        bloodClearReach[level] = 0;
     if (borderBloodTexture == 0)
         return;
     glBindTexture(GL_TEXTURE_2D, borderBloodTexture);
-    float reach = clearReachOfLevel(0);
-    for (int level = 1; reach > 0; level++) {
-        GLint w = 0;
-        glGetTexLevelParameteriv(GL_TEXTURE_2D, level, GL_TEXTURE_WIDTH, &w);
-        if (w <= 0)
-            break;
-        reach = fminf(reach, clearReachOfLevel(level));
-    }
-    bloodClearReach = reach;
+    for (int level = 0; level < kMaxMipLevels; level++)
+        bloodClearReach[level] = clearReachOfLevel(level);
+}
+
+// The clear middle that holds for every mipmap level a quad of the given
+// width in pixels may sample: only level 0 when the picture is enlarged,
+// else the levels down to one past the texel-to-pixel ratio.
+static float bloodClearReachAt(float pixelWidth)
+{
+    GLint texels = 0;
+    glGetTexLevelParameteriv(GL_TEXTURE_2D, 0, GL_TEXTURE_WIDTH, &texels);
+    float ratio = (float)texels / pixelWidth;
+    int deepest = ratio < kSurelyEnlarged ? 0 : (int)ceilf(log2f(ratio)) + 1;
+    float reach = bloodClearReach[0];
+    for (int level = 1; level <= deepest && level < kMaxMipLevels; level++)
+        reach = fminf(reach, bloodClearReach[level]);
+    return reach;
 }
 
 // The window pixels, as whole columns x0..x1 and rows y0..y1 counted from the
@@ -146,8 +159,9 @@ static void drawBloodOverlay()
     float s = bloodOverlayScale(actors[0].health);
     float width = s * 2.0f * kHudHalfHeight * aspectRatio;
     float height = s * 2.0f * kHudHalfHeight;
+    float reach = bloodClearReachAt(width * screenHeight / (2.0f * kHudHalfHeight));
     int x0, x1, y0, y1;
-    hudClearPixels(bloodClearReach * width, bloodClearReach * height, x0, x1, y0, y1);
+    hudClearPixels(reach * width, reach * height, x0, x1, y0, y1);
     if (x1 <= x0 || y1 <= y0)
         drawSprite(0, 0, width, height, true, 0, wholeTexture);
     else

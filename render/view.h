@@ -5,8 +5,11 @@
 
 extern int32_t menuHotItem;     // entry index under the cursor this pass; may name no entry
 extern int32_t menuItemCursor;  // index the next menu entry drawn this pass will take
+const int kMaxMipLevels = 16;       // mipmap levels of a texture the HUD looks into
+
 extern uint32_t bloodClearTexture;  // texture whose clear middle bloodClearReach holds; 0 none yet
-extern float bloodClearReach;       // blood vignette transparent within this fraction of its size from its middle, 0..0.5
+extern float bloodClearReach[kMaxMipLevels];  // per mipmap level: blood vignette transparent within
+                                              // this fraction of its size from its middle, 0..0.5
 
 void renderWorld();
 void drawHud();

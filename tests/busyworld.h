@@ -1,5 +1,5 @@
-// A generated city crowded around the player for the timing harnesses, and a
-// snapshot of everything a step changes so each timed run starts the same.
+// A generated city crowded around the player, for the timing harnesses and the
+// drawing tests, and a snapshot of everything a step changes so each run starts the same.
 #pragma once
 
 #include <cmath>
