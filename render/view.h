@@ -7,6 +7,8 @@ extern int32_t menuHotItem;     // entry index under the cursor this pass; may n
 extern int32_t menuItemCursor;  // index the next menu entry drawn this pass will take
 const int kMaxMipLevels = 16;       // mipmap levels of a texture the HUD looks into
 
+extern float spriteCullMargin;      // pictures this close outside the view, cells, are still drawn
+
 extern uint32_t bloodClearTexture;  // texture whose clear middle bloodClearReach holds; 0 none yet
 extern float bloodClearReach[kMaxMipLevels];  // per mipmap level: blood vignette transparent within
                                               // this fraction of its size from its middle, 0..0.5
@@ -19,6 +21,10 @@ bool menuButton(const char* label, bool click);
 // The cells around the camera that the tile, prop and wall layers draw:
 // x0 <= x < x1 and y0 <= y < y1, always inside the map.
 void visibleCells(int& x0, int& x1, int& y0, int& y1);
+
+// True when a picture reaching `reach` cells from (x, y), however turned, lies
+// wholly outside the view (widened by spriteCullMargin).
+bool outsideView(float x, float y, float reach);
 
 // The menu entry index at a cursor height in window pixels; negative or past
 // the last entry where no entry lies.

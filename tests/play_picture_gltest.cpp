@@ -1,10 +1,12 @@
-// The HUD drawn for real into the game's window and read back: bars, vignette
-// and counts with flat test textures, and, with the game's own art, the blood
-// vignette drawn around its clear middle giving exactly the picture the whole
-// vignette gives.
+// Frames of play drawn for real into the game's window and read back: the
+// HUD's bars, vignette and counts with flat test textures; and, with the
+// game's own art, the work the drawing leaves out (the blood vignette's clear
+// middle, pictures wholly outside the view) giving exactly the picture that
+// drawing everything gives.
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cmath>
 #include <cstdlib>
 #include <vector>
 
@@ -173,6 +175,30 @@ TEST_F(Hud, LeavingOutTheClearMiddleOfTheBloodVignetteChangesNoPixel)
             drawFrame(renderWorld);
             EXPECT_TRUE(fast == wholeFrame()) << "health " << health << ", mipmaps " << mipmaps;
         }
+    }
+}
+
+// The busiest world with shots fanned out from the player and the aim point
+// far off, seen from cameras that put the crowd's edge across the view's edges.
+TEST_F(Hud, LeavingOutPicturesOutsideTheViewChangesNoPixel)
+{
+    buildCrowdedWorld(kBusiestCrowd);
+    for (int i = 0; i < 36; i++) {
+        float a = (float)i * 0.1745329f, x = actors[0].x, y = actors[0].y;
+        tracers[tracerCount++] = Tracer{a, x, y, x + cosf(a) * 8.5f, y + sinf(a) * 8.5f};
+    }
+    aimWorldX[0] = actors[0].x + 30, aimWorldY[0] = actors[0].y;
+    const float cameras[][3] = {{0, 0, kPlayZoom}, {6.3f, 2.9f, kPlayZoom}, {-9.7f, -4.1f, kPlayZoom},
+                                {4.4f, -7.2f, 3.0f}};
+    for (const float* c : cameras) {
+        cameraX = actors[0].x + c[0], cameraY = actors[0].y + c[1], cameraZoom = c[2];
+        drawFrame(renderWorld);
+        std::vector<unsigned char> fast = wholeFrame();
+        float margin = spriteCullMargin;
+        spriteCullMargin = 1e9f;   // nothing is left out
+        drawFrame(renderWorld);
+        spriteCullMargin = margin;
+        EXPECT_TRUE(fast == wholeFrame()) << "camera offset " << c[0] << ", " << c[1] << " zoom " << c[2];
     }
 }
 
