@@ -31,7 +31,7 @@ const char* const kKillCountLabel = "Zombies Killed: ";
 
 // Texels a filtered sample may reach from its point, with room for rounding.
 const float kFilterReachTexels = 1.5f;
-const int kMaxOverlayTexels = 2048 * 2048;   // largest overlay whose clear middle is measured
+const int kMaxOverlayTexels = 1024 * 1024;   // largest overlay whose clear middle is measured
 const float kSurelyEnlarged = 0.99f;         // texels per pixel below which only level 0 is sampled
 
 // ---- Globals ----------------------------------------------------------------
@@ -91,7 +91,7 @@ static float clearReachOfLevel(int level)
 
 // Measures, once per texture, the transparent middle of every mipmap level
 // of the blood vignette, so drawing can leave that part out.
-static void measureBloodClearing()
+void measureBloodClearing()
 {
     if (bloodClearTexture == borderBloodTexture && borderBloodTexture != 0)
         return;

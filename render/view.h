@@ -33,6 +33,9 @@ int32_t menuItemAt(int32_t cursorY, float windowHeight);
 // Left and right edge, in HUD units, of the bars of player `player` out of
 // `players` on a screen of the given aspect ratio.
 void hudBarSpan(int player, int players, float aspect, float& left, float& right);
+// Measures the clear middle of every mipmap level of the blood vignette, once
+// per texture (drawHud calls it; bloodClearTexture 0 asks for a new measure).
+void measureBloodClearing();
 // Size of the blood vignette in screens at the first player's health.
 float bloodOverlayScale(float health);
 // Whole window pixels (columns x0..x1, rows y0..y1 from the bottom) inside the
