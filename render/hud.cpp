@@ -32,7 +32,7 @@ const char* const kKillCountLabel = "Zombies Killed: ";
 // Texels a filtered sample may reach from its point, with room for rounding.
 const float kFilterReachTexels = 1.5f;
 const int kMaxOverlayTexels = 1024 * 1024;   // largest overlay whose clear middle is measured
-const float kSurelyEnlarged = 0.99f;         // texels per pixel below which only level 0 is sampled
+const float kSurelyEnlarged = 0.9f;          // texels per pixel below which only level 0 is sampled
 
 // ---- Globals ----------------------------------------------------------------
 
@@ -62,13 +62,16 @@ float bloodOverlayScale(float health)
 
 // How far from the middle (as a fraction of the picture's size, each axis
 // measured against its own length) one mipmap level stays fully transparent
-// to a filtered sample. 0 when the level cannot be read back.
+// to a filtered sample. 0 when the level is too large to read back; the
+// whole half (0.5) for a level the texture does not have, which is never sampled.
 static float clearReachOfLevel(int level)
 {
     GLint w = 0, h = 0;
     glGetTexLevelParameteriv(GL_TEXTURE_2D, level, GL_TEXTURE_WIDTH, &w);
     glGetTexLevelParameteriv(GL_TEXTURE_2D, level, GL_TEXTURE_HEIGHT, &h);
-    if (w <= 0 || h <= 0 || w * h > kMaxOverlayTexels)
+    if (w <= 0 || h <= 0)
+        return 0.5f;
+    if (w * h > kMaxOverlayTexels)
         return 0;
     GLint savedAlignment = 4;
     glGetIntegerv(GL_PACK_ALIGNMENT, &savedAlignment);
