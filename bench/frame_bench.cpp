@@ -91,11 +91,13 @@ double percentile(double* samples, int count, double share)
     return samples[std::min(count - 1, (int)(share * count))];
 }
 
-// Draws the clear middle of the blood vignette and every picture outside the view.
+// Draws the clear middles of the vignettes and every picture outside the view.
 void drawEverything()
 {
-    measureBloodClearing();
-    std::fill(bloodClearReach, bloodClearReach + kMaxMipLevels, 0.0f);
+    measureClearMiddle(vignetteClearing[kBloodVignette], borderBloodTexture);
+    measureClearMiddle(vignetteClearing[kDarknessVignette], borderDarknessTexture);
+    for (ClearMiddle& c : vignetteClearing)
+        std::fill(c.reach, c.reach + kMaxMipLevels, 0.0f);
     spriteCullMargin = 1e9f;
 }
 
@@ -132,7 +134,8 @@ void BM_Frame(benchmark::State& state)
     state.counters["p99_ms"] = percentile(frameMs, n, 0.99);
     state.counters["cpu_ms"] = percentile(cpuMs, n, 0.5);
     state.counters["swap_ms"] = percentile(swapMs, n, 0.5);
-    bloodClearTexture = 0;
+    for (ClearMiddle& c : vignetteClearing)
+        c.texture = 0;
     spriteCullMargin = margin;
     state.counters["actors"] = (double)actorCount;
     state.counters["decals"] = (double)decalCount;

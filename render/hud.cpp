@@ -36,8 +36,7 @@ const float kSurelyEnlarged = 0.9f;          // texels per pixel below which onl
 
 // ---- Globals ----------------------------------------------------------------
 
-uint32_t bloodClearTexture = 0;
-float bloodClearReach[kMaxMipLevels] = {};
+ClearMiddle vignetteClearing[kVignettes] = {};
 
 static unsigned char overlayAlpha[kMaxOverlayTexels];   // one mipmap level's alpha, read back
 
@@ -93,33 +92,33 @@ static float clearReachOfLevel(int level)
 }
 
 // Measures, once per texture, the transparent middle of every mipmap level
-// of the blood vignette, so drawing can leave that part out.
-void measureBloodClearing()
+// of a vignette, so drawing can leave that part out.
+void measureClearMiddle(ClearMiddle& clearing, uint32_t texture)
 {
-    if (bloodClearTexture == borderBloodTexture && borderBloodTexture != 0)
+    if (clearing.texture == texture && texture != 0)
         return;
-    bloodClearTexture = borderBloodTexture;
+    clearing.texture = texture;
     for (int level = 0; level < kMaxMipLevels; level++)
-        bloodClearReach[level] = 0;
-    if (borderBloodTexture == 0)
+        clearing.reach[level] = 0;
+    if (texture == 0)
         return;
-    glBindTexture(GL_TEXTURE_2D, borderBloodTexture);
+    glBindTexture(GL_TEXTURE_2D, texture);
     for (int level = 0; level < kMaxMipLevels; level++)
-        bloodClearReach[level] = clearReachOfLevel(level);
+        clearing.reach[level] = clearReachOfLevel(level);
 }
 
-// The clear middle that holds for every mipmap level a quad of the given
-// width in pixels may sample: only level 0 when the picture is enlarged,
-// else the levels down to one past the texel-to-pixel ratio.
-static float bloodClearReachAt(float pixelWidth)
+// The clear middle that holds for every mipmap level of the bound texture a
+// quad of the given width in pixels may sample: only level 0 when the picture
+// is enlarged, else the levels down to one past the texel-to-pixel ratio.
+static float clearReachAt(const ClearMiddle& clearing, float pixelWidth)
 {
     GLint texels = 0;
     glGetTexLevelParameteriv(GL_TEXTURE_2D, 0, GL_TEXTURE_WIDTH, &texels);
     float ratio = (float)texels / pixelWidth;
     int deepest = ratio < kSurelyEnlarged ? 0 : (int)ceilf(log2f(ratio)) + 1;
-    float reach = bloodClearReach[0];
+    float reach = clearing.reach[0];
     for (int level = 1; level <= deepest && level < kMaxMipLevels; level++)
-        reach = fminf(reach, bloodClearReach[level]);
+        reach = fminf(reach, clearing.reach[level]);
     return reach;
 }
 
@@ -153,16 +152,16 @@ static void drawAroundClearing(float width, float height, int x0, int x1, int y0
     glDisable(GL_SCISSOR_TEST);
 }
 
-// The blood vignette, sized by the first player's health. Its transparent
-// middle, which covers the whole screen at full health, is not rasterised.
-static void drawBloodOverlay()
+// A vignette `scale` screens wide and tall around the screen's middle. Its
+// transparent middle is not rasterised: for the blood vignette at full
+// health that is the whole screen.
+static void drawVignette(ClearMiddle& clearing, uint32_t texture, float scale)
 {
-    measureBloodClearing();
-    glBindTexture(GL_TEXTURE_2D, borderBloodTexture);
-    float s = bloodOverlayScale(actors[0].health);
-    float width = s * 2.0f * kHudHalfHeight * aspectRatio;
-    float height = s * 2.0f * kHudHalfHeight;
-    float reach = bloodClearReachAt(width * screenHeight / (2.0f * kHudHalfHeight));
+    measureClearMiddle(clearing, texture);
+    glBindTexture(GL_TEXTURE_2D, texture);
+    float width = scale * 2.0f * kHudHalfHeight * aspectRatio;
+    float height = scale * 2.0f * kHudHalfHeight;
+    float reach = clearReachAt(clearing, width * screenHeight / (2.0f * kHudHalfHeight));
     int x0, x1, y0, y1;
     hudClearPixels(reach * width, reach * height, x0, x1, y0, y1);
     if (x1 <= x0 || y1 <= y0)
@@ -203,9 +202,8 @@ void drawHud()
     glMatrixMode(GL_PROJECTION);
     glLoadIdentity();
     gluOrtho2D(-kHudHalfHeight * aspectRatio, kHudHalfHeight * aspectRatio, kHudHalfHeight, -kHudHalfHeight);
-    drawBloodOverlay();
-    glBindTexture(GL_TEXTURE_2D, borderDarknessTexture);
-    drawSprite(0, 0, 2.0f * kHudHalfHeight * aspectRatio, 2.0f * kHudHalfHeight, true, 0, wholeTexture);
+    drawVignette(vignetteClearing[kBloodVignette], borderBloodTexture, bloodOverlayScale(actors[0].health));
+    drawVignette(vignetteClearing[kDarknessVignette], borderDarknessTexture, 1.0f);
     glBindTexture(GL_TEXTURE_2D, spriteSheetTexture);
     drawPlayerBars();
     drawCount(kBestCountLabel, bestKillCount, kBestCountTop);

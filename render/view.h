@@ -3,15 +3,22 @@
 
 #include <cstdint>
 
+const int kMaxMipLevels = 16;       // mipmap levels of a texture the HUD looks into
+const int kBloodVignette = 0;       // vignetteClearing entries
+const int kDarknessVignette = 1;
+const int kVignettes = 2;
+
+// The transparent middle of one vignette texture, measured once.
+struct ClearMiddle {
+    uint32_t texture;               // texture measured; 0 none yet
+    float reach[kMaxMipLevels];     // per mipmap level: transparent within this fraction of the
+                                    // picture's size from its middle, 0..0.5
+};
+
 extern int32_t menuHotItem;     // entry index under the cursor this pass; may name no entry
 extern int32_t menuItemCursor;  // index the next menu entry drawn this pass will take
-const int kMaxMipLevels = 16;       // mipmap levels of a texture the HUD looks into
-
-extern float spriteCullMargin;      // pictures this close outside the view, cells, are still drawn
-
-extern uint32_t bloodClearTexture;  // texture whose clear middle bloodClearReach holds; 0 none yet
-extern float bloodClearReach[kMaxMipLevels];  // per mipmap level: blood vignette transparent within
-                                              // this fraction of its size from its middle, 0..0.5
+extern float spriteCullMargin;  // pictures this close outside the view, cells, are still drawn
+extern ClearMiddle vignetteClearing[kVignettes];  // the blood and darkness vignettes' clear middles
 
 void renderWorld();
 void drawHud();
@@ -33,9 +40,9 @@ int32_t menuItemAt(int32_t cursorY, float windowHeight);
 // Left and right edge, in HUD units, of the bars of player `player` out of
 // `players` on a screen of the given aspect ratio.
 void hudBarSpan(int player, int players, float aspect, float& left, float& right);
-// Measures the clear middle of every mipmap level of the blood vignette, once
-// per texture (drawHud calls it; bloodClearTexture 0 asks for a new measure).
-void measureBloodClearing();
+// Measures the clear middle of every mipmap level of a vignette texture, once
+// per texture (drawHud calls it; a texture of 0 in the record asks for a new measure).
+void measureClearMiddle(ClearMiddle& clearing, uint32_t texture);
 // Size of the blood vignette in screens at the first player's health.
 float bloodOverlayScale(float health);
 // Whole window pixels (columns x0..x1, rows y0..y1 from the bottom) inside the

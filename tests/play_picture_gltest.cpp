@@ -92,7 +92,6 @@ protected:
     {
         mipmapping = false;
         loadTextures();
-        bloodClearTexture = 0;
         resetWorld();
         playerCount = 1;
         addActor(kActorPlayer, 100, 100, 0, 0, 0);
@@ -157,8 +156,8 @@ TEST_F(Hud, KillCountsAreWrittenAtTheTopLeft)
 }
 
 // The busiest world with the game's art, at health values from full to none,
-// without and with mipmaps: leaving out the clear middle changes no pixel.
-TEST_F(Hud, LeavingOutTheClearMiddleOfTheBloodVignetteChangesNoPixel)
+// without and with mipmaps: leaving out the vignettes' clear middles changes no pixel.
+TEST_F(Hud, LeavingOutTheClearMiddlesOfTheVignettesChangesNoPixel)
 {
     for (bool mipmaps : {false, true}) {
         mipmapping = mipmaps;
@@ -167,13 +166,15 @@ TEST_F(Hud, LeavingOutTheClearMiddleOfTheBloodVignetteChangesNoPixel)
         cameraX = actors[0].x, cameraY = actors[0].y, cameraZoom = kPlayZoom;
         for (float health : {100.0f, 80.0f, 55.0f, 30.0f, 10.0f, 0.0f}) {
             actors[0].health = health;
-            bloodClearTexture = 0;
             drawFrame(renderWorld);
             std::vector<unsigned char> fast = wholeFrame();
-            EXPECT_GT(bloodClearReach[0], 0.2f);
-            std::fill(bloodClearReach, bloodClearReach + kMaxMipLevels, 0.0f);   // the whole vignette
+            EXPECT_GT(vignetteClearing[kBloodVignette].reach[0], 0.2f);
+            for (ClearMiddle& c : vignetteClearing)   // the whole vignettes
+                std::fill(c.reach, c.reach + kMaxMipLevels, 0.0f);
             drawFrame(renderWorld);
             EXPECT_TRUE(fast == wholeFrame()) << "health " << health << ", mipmaps " << mipmaps;
+            for (ClearMiddle& c : vignetteClearing)
+                c.texture = 0;   // measured afresh
         }
     }
 }
