@@ -2,8 +2,8 @@
 // held (walking right and firing), then the world view and the HUD, waited for
 // to the end; the buffer swap is timed on its own. Typical play (a few dozen
 // actors in view) and the busiest world, at 1280 x 720 and 1920 x 1080, and
-// at 1280 x 720 once more with nothing left out of the drawing (the blood
-// vignette's clear middle and the pictures outside the view drawn too), to
+// at 1280 x 720 once more with nothing left out of the drawing (the
+// vignettes' clear middles and the pictures outside the view drawn too), to
 // show what leaving them out saves.
 // Reports the median and the 99th percentile of the frames, and the median
 // processor time of the whole process per frame (the GL driver's rasterising
