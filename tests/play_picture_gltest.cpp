@@ -1,5 +1,5 @@
 // Frames of play drawn for real into the game's window and read back: the
-// HUD's bars, vignette and counts with flat test textures; and, with the
+// HUD's bars and blood vignette with flat test textures; and, with the
 // game's own art, the work the drawing leaves out (the blood vignette's clear
 // middle, pictures wholly outside the view) giving exactly the picture that
 // drawing everything gives.
@@ -137,22 +137,6 @@ TEST_F(Hud, BloodVignetteReachesTheScreenEdgesOnlyAsHealthRunsOut)
     drawFrame(drawHud);
     EXPECT_PRED2(same, kBackground, pixelAt(2, 2));
     EXPECT_PRED2(same, kBackground, pixelAt(kWidth - 3, kHeight / 2));
-}
-
-// The kill counts stand at the top left; nothing is drawn between them and the bars.
-TEST_F(Hud, KillCountsAreWrittenAtTheTopLeft)
-{
-    useFlatArt();
-    killCount = 7;
-    bestKillCount = 42;
-    drawFrame(drawHud);
-    int inked = 0, stray = 0;
-    for (int x = 40; x < 400; x++) {
-        inked += !same(pixelAt(x, 70), kBackground) + !same(pixelAt(x, 48), kBackground);
-        stray += !same(pixelAt(x, 150), kBackground) + !same(pixelAt(x, 400), kBackground);
-    }
-    EXPECT_GT(inked, 20);
-    EXPECT_EQ(stray, 0);
 }
 
 // The busiest world with the game's art, at health values from full to none,
