@@ -26,10 +26,9 @@ def pixel(data, x, y):
     return data[i], data[i + 1], data[i + 2]
 
 
-def brightness(data, x0, y0, size):
-    """Mean channel value of a size x size block."""
-    values = [sum(pixel(data, x, y)) / 3 for x in range(x0, x0 + size) for y in range(y0, y0 + size)]
-    return sum(values) / len(values)
+def brightest(data, x0, y0, size):
+    """Highest channel value in a size x size block."""
+    return max(max(pixel(data, x, y)) for x in range(x0, x0 + size) for y in range(y0, y0 + size))
 
 
 class HudOverANewGame(unittest.TestCase):
@@ -53,19 +52,16 @@ class HudOverANewGame(unittest.TestCase):
             left, middle, right = (pixel(self.data, x, row) for x in (250, 400, 740))
             for p in (left, middle, right):
                 self.assertGreater(p[0], p[1] + 40, "bar fill at row %d: %r" % (row, p))
-        below = pixel(self.data, 400, int((370 + 400) * PIXELS_PER_UNIT))
-        self.assertLess(below[0], below[1] + 40, "nothing but the world below the bars")
 
     def test_kill_counts_are_written_in_white_at_the_top_left(self):
         white = sum(1 for y in COUNT_ROWS for x in range(30, 420)
                     if min(pixel(self.data, x, y)) > 200)
         self.assertGreater(white, 200)
-        right = sum(1 for y in COUNT_ROWS for x in range(450, WIDTH)
-                    if min(pixel(self.data, x, y)) > 200)
-        self.assertEqual(0, right)
 
     def test_darkness_closes_in_at_the_corners(self):
-        self.assertLess(brightness(self.data, 0, 0, 20), 0.5 * brightness(self.data, 150, 290, 20))
+        # The vignette keeps less than a sixth of whatever lies in the corners.
+        for x, y in ((0, 0), (WIDTH - 8, 0), (0, HEIGHT - 8), (WIDTH - 8, HEIGHT - 8)):
+            self.assertLess(brightest(self.data, x, y, 8), 255 // 6, (x, y))
 
 
 if __name__ == "__main__":
