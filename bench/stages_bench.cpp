@@ -5,101 +5,17 @@
 // prepared snapshot, restored outside the timing.
 #include <benchmark/benchmark.h>
 
-#include <cstring>
-
 #include "sim/step.h"
 #include "tests/busyworld.h"
 
 namespace {
 
-const int kSavedColumns = 40;     // map columns around the player restored each iteration
-
-// Everything a step changes.
-struct Snapshot {
-    Actor actors[kMaxActors];
-    int32_t actorCount;
-    int32_t actorTypeCount[kActorTypeSlots];
-    Projectile projectiles[kMaxProjectiles];
-    int32_t projectileCount;
-    Explosion explosions[kMaxExplosions];
-    int32_t explosionCount;
-    Decal decals[kMaxDecals];
-    int32_t decalCount;
-    int32_t killCount;
-    float healthRegenDelay[kMaxPlayers];
-    float fireCooldown[kMaxPlayers];
-    float energy[kMaxPlayers];
-    float energyRegenDelay[kMaxPlayers];
-    float cameraX, cameraY, cameraZoom;
-    int32_t thinkTick;
-    int32_t firstColumn;
-    int32_t wallBoxCount[kSavedColumns][kMapSize];
-    WallBox wallBoxes[kSavedColumns][kMapSize][kMaxWallBoxesPerCell];
-};
-
-Snapshot saved = {};
-bool prepared = false;
-
-void takeSnapshot()
-{
-    memcpy(saved.actors, actors, sizeof actors);
-    saved.actorCount = actorCount;
-    memcpy(saved.actorTypeCount, actorTypeCount, sizeof actorTypeCount);
-    memcpy(saved.projectiles, projectiles, sizeof projectiles);
-    saved.projectileCount = projectileCount;
-    memcpy(saved.explosions, explosions, sizeof explosions);
-    saved.explosionCount = explosionCount;
-    memcpy(saved.decals, decals, sizeof decals);
-    saved.decalCount = decalCount;
-    saved.killCount = killCount;
-    memcpy(saved.healthRegenDelay, healthRegenDelay, sizeof healthRegenDelay);
-    memcpy(saved.fireCooldown, fireCooldown, sizeof fireCooldown);
-    memcpy(saved.energy, energy, sizeof energy);
-    memcpy(saved.energyRegenDelay, energyRegenDelay, sizeof energyRegenDelay);
-    saved.cameraX = cameraX;
-    saved.cameraY = cameraY;
-    saved.cameraZoom = cameraZoom;
-    saved.thinkTick = thinkTick;
-    saved.firstColumn = (int)cameraX - kSavedColumns / 2;
-    if (saved.firstColumn < 0)
-        saved.firstColumn = 0;
-    if (saved.firstColumn > kMapSize - kSavedColumns)
-        saved.firstColumn = kMapSize - kSavedColumns;
-    memcpy(saved.wallBoxCount, wallBoxCount[saved.firstColumn], sizeof saved.wallBoxCount);
-    memcpy(saved.wallBoxes, wallBoxes[saved.firstColumn], sizeof saved.wallBoxes);
-}
-
-void restoreSnapshot()
-{
-    memcpy(actors, saved.actors, sizeof actors);
-    actorCount = saved.actorCount;
-    memcpy(actorTypeCount, saved.actorTypeCount, sizeof actorTypeCount);
-    memcpy(projectiles, saved.projectiles, sizeof projectiles);
-    projectileCount = saved.projectileCount;
-    memcpy(explosions, saved.explosions, sizeof explosions);
-    explosionCount = saved.explosionCount;
-    memcpy(decals, saved.decals, sizeof decals);
-    decalCount = saved.decalCount;
-    killCount = saved.killCount;
-    memcpy(healthRegenDelay, saved.healthRegenDelay, sizeof healthRegenDelay);
-    memcpy(fireCooldown, saved.fireCooldown, sizeof fireCooldown);
-    memcpy(energy, saved.energy, sizeof energy);
-    memcpy(energyRegenDelay, saved.energyRegenDelay, sizeof energyRegenDelay);
-    cameraX = saved.cameraX;
-    cameraY = saved.cameraY;
-    cameraZoom = saved.cameraZoom;
-    thinkTick = saved.thinkTick;
-    memcpy(wallBoxCount[saved.firstColumn], saved.wallBoxCount, sizeof saved.wallBoxCount);
-    memcpy(wallBoxes[saved.firstColumn], saved.wallBoxes, sizeof saved.wallBoxes);
-}
-
 // Builds the busiest world once and keeps it.
 void prepareBusyWorld()
 {
-    if (prepared)
-        return;
-    buildBusyWorld();
-    takeSnapshot();
+    static bool prepared = false;
+    if (!prepared)
+        buildBusyWorld();
     prepared = true;
 }
 

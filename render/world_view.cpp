@@ -30,9 +30,17 @@ const float kCarLength = 2.0f;
 const float kCarWidth = 1.0f;
 const float kWallOutline = 0.03f;        // outline around each wall box, cells
 
+// Half the diagonal of a unit square: how far a turned picture of side 1 may
+// reach from its centre.
+const float kHalfDiagonal = 0.70710678f;
+
 // Camera cells beyond this distance outside the map see nothing of it; keeps
 // the integer conversion of the range sane whatever the camera holds.
 const float kFarOutside = 2.0f * kMapSize;
+
+// ---- Globals ----------------------------------------------------------------
+
+float spriteCullMargin = 0.01f;
 
 // ---- Functions --------------------------------------------------------------
 
@@ -64,6 +72,17 @@ void visibleCells(int& x0, int& x1, int& y0, int& y1)
     cellSpan(cameraY, hz, y0, y1);
 }
 
+// True when a picture reaching `reach` cells from (x, y) in every direction,
+// however turned, lies wholly outside the view: the projection would clip all
+// of it, so leaving it out changes no pixel and saves the driver its work.
+bool outsideView(float x, float y, float reach)
+{
+    float hw, hz;
+    viewHalfSize(hw, hz);
+    float r = reach + spriteCullMargin;
+    return x + r < cameraX - hw || x - r > cameraX + hw || y + r < cameraY - hz || y - r > cameraY + hz;
+}
+
 // Orthographic view of cameraZoom cells around the camera, y growing downward.
 // The projection matrix stays current; sprites push and pop it to turn.
 static void loadWorldView()
@@ -87,6 +106,8 @@ static void drawTiles(int x0, int x1, int y0, int y1)
     glColor4f(1.0f, 1.0f, 1.0f, 1.0f);
     for (int x = x0; x < x1; x++) {
         for (int y = y0; y < y1; y++) {
+            if (outsideView((float)x + 0.5f, (float)y + 0.5f, 0.5f * kTileSize))
+                continue;
             int kind = tileKind[x][y];
             float angle = (float)tileRotation[x][y] * kDegreesPerQuarterTurn * kRadiansPerDegree;
             drawSprite((float)x + 0.5f, (float)y + 0.5f, kTileSize, kTileSize, true, angle,
@@ -116,13 +137,17 @@ static void drawDecals()
     }
 }
 
-// Each player's aim point.
+// Each player's aim point. Here and in every layer below, pictures wholly
+// outside the view are left out (outsideView).
 static void drawAimPoints()
 {
     glColor4f(1.0f, 1.0f, 1.0f, 1.0f);
-    for (int i = 0; i < playerCount; i++)
+    for (int i = 0; i < playerCount; i++) {
+        if (outsideView(aimWorldX[i], aimWorldY[i], 0.5f * kCrosshairSize))
+            continue;
         drawSprite(aimWorldX[i], aimWorldY[i], kCrosshairSize, kCrosshairSize, true, 0.0f,
                    crosshairFrame);
+    }
 }
 
 // Blasts, fading as their strength runs out.
@@ -130,6 +155,8 @@ static void drawExplosions()
 {
     for (int i = 0; i < explosionCount; i++) {
         const Explosion& e = explosions[i];
+        if (outsideView(e.x, e.y, kHalfDiagonal * kExplosionSize))
+            continue;
         glColor4f(1.0f, 1.0f, 1.0f, e.strength * kExplosionAlphaPerStrength);
         drawSprite(e.x, e.y, kExplosionSize, kExplosionSize, true, e.angle, blastFrame);
     }
@@ -145,9 +172,12 @@ static void drawTracers()
         float dx = t.startX - t.endX;
         float dy = t.startY - t.endY;
         float length = sqrtf(dx * dx + dy * dy);
-        drawSprite((t.startX + t.endX) * 0.5f, (t.startY + t.endY) * 0.5f, length, kTracerWidth,
-                   true, t.angle, tracerFrame);
-        drawSprite(t.endX, t.endY, kTracerMarkSize, kTracerMarkSize, true, t.angle, blastFrame);
+        float midX = (t.startX + t.endX) * 0.5f;
+        float midY = (t.startY + t.endY) * 0.5f;
+        if (!outsideView(midX, midY, 0.5f * (length + kTracerWidth)))
+            drawSprite(midX, midY, length, kTracerWidth, true, t.angle, tracerFrame);
+        if (!outsideView(t.endX, t.endY, kHalfDiagonal * kTracerMarkSize))
+            drawSprite(t.endX, t.endY, kTracerMarkSize, kTracerMarkSize, true, t.angle, blastFrame);
     }
 }
 
@@ -156,6 +186,8 @@ static void drawProjectiles()
 {
     for (int i = 0; i < projectileCount; i++) {
         const Projectile& p = projectiles[i];
+        if (outsideView(p.x, p.y, kHalfDiagonal * kProjectileSize))
+            continue;
         drawSprite(p.x, p.y, kProjectileSize, kProjectileSize, true, p.angle, projectileFrame);
     }
 }
@@ -165,6 +197,8 @@ static void drawActors()
 {
     for (int i = 0; i < actorCount; i++) {
         const Actor& a = actors[i];
+        if (outsideView(a.x, a.y, kHalfDiagonal * kActorSize))
+            continue;
         drawSprite(a.x, a.y, kActorSize, kActorSize, true, a.angle, actorFrames[a.type]);
     }
 }
@@ -176,6 +210,8 @@ static void drawObstacles(int x0, int x1, int y0, int y1)
         for (int y = y0; y < y1; y++) {
             for (int i = 0; i < obstacleCount[x][y]; i++) {
                 const Obstacle& o = obstacles[x][y][i];
+                if (outsideView(o.x, o.y, kHalfDiagonal * kCarLength))
+                    continue;
                 if (o.kind == kObstacleCar)
                     drawSprite(o.x, o.y, kCarLength, kCarWidth, true, o.angle, longObstacleFrame);
                 else if (o.kind >= 0 && o.kind < kPropFrames)
@@ -193,6 +229,9 @@ static void drawWallBoxes(int x0, int x1, int y0, int y1, float grow, const Spri
         for (int y = y0; y < y1; y++) {
             for (int i = 0; i < wallBoxCount[x][y]; i++) {
                 const WallBox& b = wallBoxes[x][y][i];
+                float halfWidth = b.width * 0.5f + grow, halfHeight = b.height * 0.5f + grow;
+                if (outsideView(b.x + b.width * 0.5f, b.y + b.height * 0.5f, fmaxf(halfWidth, halfHeight)))
+                    continue;
                 drawSprite(b.x - grow, b.y - grow, b.width + 2.0f * grow, b.height + 2.0f * grow,
                            false, 0.0f, colour);
             }

@@ -91,6 +91,19 @@ protected:
         const unsigned char* wall = &sheet[(832 * 1024 + 448) * 3];
         edgeColour = {edge[0], edge[1], edge[2]};
         wallColour = {wall[0], wall[1], wall[2]};
+        seeThroughVignettes();
+    }
+
+    // The HUD's vignettes become one clear texel, so the world's own colours
+    // show right up to the window's edges.
+    static void seeThroughVignettes()
+    {
+        const unsigned char clear[4] = {0, 0, 0, 0};
+        GLuint name = 0;
+        glGenTextures(1, &name);
+        glBindTexture(GL_TEXTURE_2D, name);
+        glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA, 1, 1, 0, GL_RGBA, GL_UNSIGNED_BYTE, clear);
+        borderDarknessTexture = borderBloodTexture = name;
     }
 
     // An empty world, no players, the camera at a cell corner at full zoom,
