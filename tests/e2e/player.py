@@ -5,6 +5,7 @@ The main menu lists its entries in 30-unit bands from -200 in a view 800
 units tall; the pause menu's buttons sit 50 pixels apart from 125 pixels above
 the middle of the window once it is fully open."""
 
+import os
 import time
 
 TITLE_ENTRIES = ("Start a new game", "Load game")
@@ -12,6 +13,7 @@ GAME_MENU_ENTRIES = ("Resume", "Start a new game", "Save game", "Load game")
 PAUSE_BUTTONS = ("Resume game", "Exit", "Save screenshot", "Frame rate")
 PAUSE_SLIDE = 1.2    # seconds allowed for the pause menu to slide in or out (20 passes, slower under load)
 MENU_SETTLE = 0.2    # seconds for a menu choice to take effect
+SCREENSHOT_WAIT = 10 # seconds allowed for a screenshot to be encoded and written
 
 
 def menu_entry_y(index, height):
@@ -37,16 +39,36 @@ def open_game_menu(game):
     time.sleep(MENU_SETTLE)
 
 
-def pause_and_click(game, label):
+def pause_and_click(game, label, folder=None):
     """Opens the pause menu with Escape, clicks one of its buttons once it is at
     rest and closes it again, unless the button ended the game or closed it."""
     w, h = game.window_size()
     game.key("Escape")
     time.sleep(PAUSE_SLIDE)
+    folder = folder or game.workdir
+    shots = screenshot_count(folder)
     game.click(1, w // 2, pause_button_y(PAUSE_BUTTONS.index(label), h))
+    if label == "Save screenshot":
+        wait_for_screenshot(folder, shots)
     if label not in ("Exit", "Resume game"):
         game.key("Escape")
     time.sleep(PAUSE_SLIDE)
+
+
+def screenshot_count(folder):
+    """How many screenshots a folder holds."""
+    return sum(1 for name in os.listdir(folder) if name.startswith("screenshot"))
+
+
+def wait_for_screenshot(folder, before, timeout=SCREENSHOT_WAIT):
+    """Waits until a screenshot more than `before` has landed. Encoding one
+    holds up the game's pass (for seconds in a sanitizer build), and a key
+    pressed and released within one pass does not count; a run whose files
+    cannot be written just waits the whole time."""
+    end = time.monotonic() + timeout
+    while screenshot_count(folder) <= before and time.monotonic() < end:
+        time.sleep(0.05)
+    time.sleep(MENU_SETTLE)
 
 
 def new_game_then_menu(game, rng, seconds):

@@ -125,7 +125,7 @@ class Package(unittest.TestCase):
             g.wait_window(WIDTH, HEIGHT)
             player.new_game_then_menu(g, random.Random(3), 1)
             player.choose(g, player.GAME_MENU_ENTRIES, "Save game")
-            player.pause_and_click(g, "Save screenshot")
+            player.pause_and_click(g, "Save screenshot", os.path.join(home, ".local/share/vellgrave2"))
             kept = self.files_kept(g, home)
         self.assertEqual(kept, {"Media", "settings.ini", "save.dat", "screenshot1.png"})
 
