@@ -42,6 +42,14 @@ int32_t menuItemAt(int32_t cursorY, float windowHeight)
     return (int32_t)floorf((menuY - kFirstEntryTop) / kEntryHeight);
 }
 
+// Reads the pointer for this menu pass: the entry under the cursor's height
+// becomes hot, and only a left press in this very pass counts as a click.
+bool readMenuPointer()
+{
+    menuHotItem = menuItemAt(mouseY, screenHeight);
+    return mouseButtonState[SDL_BUTTON_LEFT] == kInputPressed;
+}
+
 // True when there is a saved game to read. Loading empties the world before it
 // reads, so without a file it would throw away the game in progress.
 static bool savedGameExists()
@@ -88,8 +96,7 @@ void runMainMenu()
     float halfWidth = kMenuHalfHeight * aspectRatio;
     fillDarkRect(-halfWidth, -kMenuHalfHeight, halfWidth, kMenuHalfHeight);
     drawSprite(0.0f, kTitleY, kTitleWidth, kTitleHeight, true, 0.0f, titleFrame);
-    menuHotItem = menuItemAt(mouseY, screenHeight);
-    bool click = mouseButtonState[SDL_BUTTON_LEFT] == kInputPressed;
+    bool click = readMenuPointer();
     menuItemCursor = 0;
     if (gameState == kStateGameMenu && menuButton("Resume", click))
         gameState = kStatePlaying;

@@ -18,3 +18,6 @@ void visibleCells(int& x0, int& x1, int& y0, int& y1);
 // The menu entry index at a cursor height in window pixels; negative or past
 // the last entry where no entry lies.
 int32_t menuItemAt(int32_t cursorY, float windowHeight);
+// Sets menuHotItem from the cursor and returns whether the left button went
+// down in this pass (the menu's click).
+bool readMenuPointer();
