@@ -67,8 +67,33 @@ TEST(LevelGen, SameSeedGivesTheSameCityOnEveryBuild)
     EXPECT_EQ(rand(), nextDraw);
     newGame(78, 3);
     EXPECT_NE(cityChecksum(), first);
+}
+
+// Catches any change to the city at all; re-record it after an intended one.
+// The rule checks below must hold whatever the recorded value.
+TEST(LevelGen, RecordedCityOfSeedOneIsUnchanged)
+{
     newGame(1, 1);
     EXPECT_EQ(cityChecksum(), kSeedOneChecksum);
+}
+
+// A building with no street two cells beyond any of its walls has no street
+// door, so each of its four sides gets a doorway.
+int sideDoorwayFaults(int x0, int y0, int x1, int y1)
+{
+    bool facesStreet = false;
+    int west = 0, east = 0, north = 0, south = 0;
+    for (int j = y0 + 1; j < y1; j++) {
+        facesStreet = facesStreet || kindAt(x0 - 2, j) == kTileStreet || kindAt(x1 + 2, j) == kTileStreet;
+        west += tileKind[x0][j] == kTileOuterDoorway;
+        east += tileKind[x1][j] == kTileOuterDoorway;
+    }
+    for (int i = x0 + 1; i < x1; i++) {
+        facesStreet = facesStreet || kindAt(i, y0 - 2) == kTileStreet || kindAt(i, y1 + 2) == kTileStreet;
+        north += tileKind[i][y0] == kTileOuterDoorway;
+        south += tileKind[i][y1] == kTileOuterDoorway;
+    }
+    return !facesStreet && (west == 0 || east == 0 || north == 0 || south == 0);
 }
 
 // Rim cells are outer walls facing outwards with corners at the corners, the
@@ -90,7 +115,7 @@ int buildingFaults(int x0, int y0, int x1, int y1)
             faults += (w && kindAt(i - 1, j) != kTileWalkway) + (e && kindAt(i + 1, j) != kTileWalkway);
             faults += (n && kindAt(i, j - 1) != kTileWalkway) + (s && kindAt(i, j + 1) != kTileWalkway);
         }
-    return faults + (doorways == 0);
+    return faults + (doorways == 0) + sideDoorwayFaults(x0, y0, x1, y1);
 }
 
 // Kinds and border; each building found by its low corner and measured along
@@ -121,6 +146,45 @@ TEST(LevelGen, CitiesKeepTheirKindsAndBorderAndWallTheirBuildings)
         EXPECT_EQ(faults, 0) << "seed " << seed;
         EXPECT_EQ(coveredCells, buildingCells) << "seed " << seed;
         EXPECT_GT(buildings, 50) << "seed " << seed;
+    }
+}
+
+// Streets are lined by walkways: nothing but street, centre line or walkway
+// touches a street cell. A centre line has walkways two cells out on both sides
+// across its street (along x for rotation 1, along y for rotation 0), and a
+// street cell with walkways so placed is a centre line. The walkway round the
+// city keeps everything else from touching the void.
+TEST(LevelGen, StreetsCentreLinesAndTheCityEdgeFollowTheirWalkways)
+{
+    for (unsigned seed = 1; seed <= kSeedCount; seed++) {
+        newGame(seed, 1);
+        int streetFaults = 0, centreFaults = 0, edgeFaults = 0, centreLines[2] = {};
+        for (int x = 2; x < kMapSize - 2; x++)
+            for (int y = 2; y < kMapSize - 2; y++) {
+                int k = tileKind[x][y];
+                for (int dx = -1; dx <= 1; dx++)
+                    for (int dy = -1; dy <= 1; dy++) {
+                        int n = tileKind[x + dx][y + dy];
+                        if (k == kTileStreet || k == kTileCentreLine)
+                            streetFaults += n != kTileStreet && n != kTileCentreLine && n != kTileWalkway;
+                        if (k == kTileVoid)
+                            edgeFaults += n != kTileVoid && n != kTileWalkway;
+                    }
+                bool walkwaysX = tileKind[x - 2][y] == kTileWalkway && tileKind[x + 2][y] == kTileWalkway;
+                bool walkwaysY = tileKind[x][y - 2] == kTileWalkway && tileKind[x][y + 2] == kTileWalkway;
+                if (k == kTileStreet)
+                    centreFaults += walkwaysX || walkwaysY;
+                if (k != kTileCentreLine)
+                    continue;
+                int r = tileRotation[x][y];
+                centreLines[r]++;
+                centreFaults += r == 1 ? !walkwaysX : !walkwaysY;
+            }
+        EXPECT_EQ(streetFaults, 0) << "seed " << seed;
+        EXPECT_EQ(centreFaults, 0) << "seed " << seed;
+        EXPECT_EQ(edgeFaults, 0) << "seed " << seed;
+        EXPECT_GT(centreLines[0], 0) << "seed " << seed;
+        EXPECT_GT(centreLines[1], 0) << "seed " << seed;
     }
 }
 

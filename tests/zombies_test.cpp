@@ -275,7 +275,7 @@ TEST(Zombies, ZombiesReplanOnlyOnTheirSlotOrWithoutATarget)
 
 // Diagonal tie: both players are sqrt(2) away and the earlier one wins. The
 // later of two players is found when it is the nearer; a civilian counts only
-// when strictly nearer than the player found.
+// when strictly nearer than the player found; players are seen within 20.
 TEST(Zombies, ZombiesChaseTheNearestAndTiesGoToTheEarlier)
 {
     openWorldWith({{kActorPlayer, 2, 2}, {kActorPlayer, 4, 4}, {kActorZombie, 3, 3}});
@@ -294,6 +294,13 @@ TEST(Zombies, ZombiesChaseTheNearestAndTiesGoToTheEarlier)
     cameraX = cameraY = 4;
     runActorStage(1);
     EXPECT_EQ(actors[1].target, 0) << "the civilian 2.5 away loses to the player 2 away";
+
+    openWorldWith({{kActorPlayer, 148.5f, 128}, {kActorZombie, 128, 128}});
+    runActorStage(1);
+    EXPECT_EQ(actors[1].hasTarget, 0) << "a player 20.5 away is out of sight";
+    actors[0].x = 147.5f;
+    runActorStage(1);
+    EXPECT_EQ(actors[1].hasTarget, 1) << "a player 19.5 away is seen";
 }
 
 TEST(Zombies, ZombieHitByAShotChasesPlayerZeroForever)
