@@ -294,8 +294,9 @@ TEST(LevelGen, CarsParkBesideStraightCentreLinesAndPropsStandClear)
     }
 }
 
-// The players stand around the start cell, which is (128, 128) whenever that is
-// free; then no draw is spent on it, so player 1's think slot is the next draw.
+// The players stand around the start cell: (128, 128) whenever that is free,
+// else the first free cell drawn as x then y; player 1's think slot is the
+// draw after the search.
 TEST(LevelGen, PlayersStartAroundAFreeCellWithFreshValues)
 {
     const float offsets[4][2] = {{0, 0}, {1, 0}, {-1, 0}, {0, 1}};
@@ -307,6 +308,11 @@ TEST(LevelGen, PlayersStartAroundAFreeCellWithFreshValues)
         buildWallBoxes();
         placeObstacles();
         bool centreFree = !isBlocked(128.5f, 128.5f, 0.23f, true);
+        int sx = 128, sy = 128;
+        while (isBlocked(sx + 0.5f, sy + 0.5f, 0.23f, true)) {
+            sx = rand() % kMapSize;
+            sy = rand() % kMapSize;
+        }
         int thinkSlot = rand() % 10;
         energy[3] = 3, fireCooldown[3] = 5, killCount = 9, thinkTick = 4, cameraZoom = 3;
         newGame(seed, 4);
@@ -314,9 +320,9 @@ TEST(LevelGen, PlayersStartAroundAFreeCellWithFreshValues)
         float x = actors[0].x, y = actors[0].y;
         EXPECT_FALSE(isBlocked(x, y, 0.23f, true)) << "seed " << seed;
         freeCentres += centreFree;
-        if (centreFree) {
-            EXPECT_EQ(std::make_tuple(x, y, actors[0].thinkSlot), std::make_tuple(128.5f, 128.5f, thinkSlot));
-        }
+        EXPECT_EQ(x, sx + 0.5f) << "seed " << seed;
+        EXPECT_EQ(y, sy + 0.5f) << "seed " << seed;
+        EXPECT_EQ(actors[0].thinkSlot, thinkSlot) << "seed " << seed;
         for (int i = 0; i < 4; i++)
             EXPECT_EQ(std::make_tuple(actors[i].x, actors[i].y),
                       std::make_tuple(x + offsets[i][0], y + offsets[i][1])) << "player " << i;
