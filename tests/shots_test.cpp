@@ -202,6 +202,19 @@ TEST(Shots, ExplosionHurtsByClosenessAndPlayersFeelATenth)
     EXPECT_EQ(explosionCount, 0);
 }
 
+// A spent explosion leaves the list in mid-stage; the one behind it still acts
+// in the same step.
+TEST(Shots, ExplosionBehindASpentOneStillActs)
+{
+    openWorldWith({{kActorPlayer, 120, 120}, {kActorZombie, 130, 128}});
+    explosions[explosionCount++] = Explosion{120, 128, 0, kExplosionDecay};
+    explosions[explosionCount++] = Explosion{130, 128, 0, kExplosionStrength};
+    runExplosionStage(1);
+    ASSERT_EQ(explosionCount, 1);
+    EXPECT_EQ(explosions[0].x, 130.0f);
+    EXPECT_FLOAT_EQ(actors[1].health, 100 - 37.5f);
+}
+
 TEST(Shots, CraterSplitsALongWallAndDropsSliversTooThinToKeep)
 {
     openWorld();
