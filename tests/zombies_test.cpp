@@ -59,7 +59,9 @@ TEST(Zombies, SeparationIsSplitBySumOfOffsetsAndScalesWithTheSpeedFactor)
     runActorStage(0.5f);
     EXPECT_NEAR(actors[0].x, 4 - 0.000417857f, 1e-6f);
     EXPECT_NEAR(actors[0].y, 4 - 0.000557143f, 1e-6f);
-    // the second push, from the later civilian's turn, lands on both
+    // In the later civilian's turn they are 0.2007 apart: a second push of
+    // (0.46 - 0.2007) * 0.0075 = 0.001945, split the same way, lands on both;
+    // the first civilian keeps 0.9 of its first push, the second moves by all.
     EXPECT_NEAR(actors[0].vx, -0.00158562f, 3e-6f);
     EXPECT_NEAR(actors[0].vy, -0.00211416f, 3e-6f);
     EXPECT_NEAR(actors[1].x, 4.12f + 0.000834595f, 1e-6f);
