@@ -40,6 +40,14 @@ int32_t menuItemAt(int32_t cursorY, float windowHeight)
     return (int32_t)floorf((menuY - kFirstEntryTop) / kEntryHeight);
 }
 
+// Reads the pointer for this menu pass: the entry under the cursor's height
+// becomes hot, and only a left press in this very pass counts as a click.
+bool readMenuPointer()
+{
+    menuHotItem = menuItemAt(mouseY, screenHeight);
+    return mouseButtonState[SDL_BUTTON_LEFT] == kInputPressed;
+}
+
 // Menu space: 800 units tall, 800 * aspectRatio wide, centred, y downward.
 static void loadMenuView()
 {
@@ -75,8 +83,7 @@ void runMainMenu()
     float halfWidth = kMenuHalfHeight * aspectRatio;
     fillDarkRect(-halfWidth, -kMenuHalfHeight, halfWidth, kMenuHalfHeight);
     drawSprite(0.0f, kTitleY, kTitleWidth, kTitleHeight, true, 0.0f, titleFrame);
-    menuHotItem = menuItemAt(mouseY, screenHeight);
-    bool click = mouseButtonState[SDL_BUTTON_LEFT] == kInputPressed;
+    bool click = readMenuPointer();
     menuItemCursor = 0;
     if (gameState == kStateGameMenu && menuButton("Resume", click))
         gameState = kStatePlaying;

@@ -48,3 +48,6 @@ float bloodOverlayScale(float health);
 // Whole window pixels (columns x0..x1, rows y0..y1 from the bottom) inside the
 // HUD rectangle of half-size hx by hy around the screen's middle.
 void hudClearPixels(float hx, float hy, int& x0, int& x1, int& y0, int& y1);
+// Sets menuHotItem from the cursor and returns whether the left button went
+// down in this pass (the menu's click).
+bool readMenuPointer();

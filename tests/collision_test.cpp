@@ -73,6 +73,27 @@ TEST_F(Collision, SideOverlapEndsExactlyRadiusAway)
     EXPECT_FALSE(isBlocked(p.first, p.second, 0.23f, false));
 }
 
+// Solids in the next cell on the +x or +y side are seen and pushed from too.
+TEST_F(Collision, SolidsInTheCellsBeyondAreSeen)
+{
+    tileKind[11][10] = 0;
+    EXPECT_TRUE(isBlocked(10.9f, 10.5f, 0.23f, true));
+    EXPECT_EQ(pushed(10.9f, 10.5f), std::make_pair(11.0f - 0.23f, 10.5f));
+    tileKind[20][21] = 0;
+    EXPECT_TRUE(isBlocked(20.5f, 20.9f, 0.23f, true));
+    EXPECT_EQ(pushed(20.5f, 20.9f), std::make_pair(20.5f, 21.0f - 0.23f));
+}
+
+// Against a wall of two solid tiles, just past their seam, the flat push of
+// the lower tile comes first and leaves the actor clear of the upper tile's
+// corner, so it keeps its y. Corners first would have shoved it along the wall.
+TEST_F(Collision, ActorAgainstTheSeamOfTwoTilesIsPushedStraightOut)
+{
+    tileKind[10][10] = 0;
+    tileKind[10][11] = 0;
+    EXPECT_EQ(pushed(9.9f, 11.05f), std::make_pair(10.0f - 0.23f, 11.05f));
+}
+
 TEST_F(Collision, CornerContactIsPushedAlongTheDiagonal)
 {
     float x = 1.1f, y = 1.1f;

@@ -86,6 +86,21 @@ TEST_F(Settings, ValuesAreReadAsALeadingNumber)
               std::make_tuple(false, true, false, true));
 }
 
+// Each switch is on for any value that is not 0, so 0.5 counts as on for every
+// one of them and 0 as off.
+TEST_F(Settings, HalfCountsAsOnForEverySwitch)
+{
+    const char* keys[4] = {"fullscreen", "showcursor", "antialiasing", "mipmapping"};
+    const bool* switches[4] = {&fullscreen, &showCursor, &antialiasing, &mipmapping};
+    for (int k = 0; k < 4; k++) {
+        read(std::string(keys[k]) + "=0.5\n");
+        for (int other = 0; other < 4; other++)
+            EXPECT_EQ(*switches[other], other == k) << keys[k] << "=0.5, reading " << keys[other];
+        read(std::string(keys[k]) + "=0\n");
+        EXPECT_FALSE(*switches[k]) << keys[k] << "=0";
+    }
+}
+
 TEST_F(Settings, CarriageReturnsAreDroppedAndALastLineNeedsNoLineFeed)
 {
     read("screenw=640\r\nscreenbpp=16\r\nscreenh=480");

@@ -11,8 +11,8 @@
 
 namespace {
 
-// A bomb in flight along +x with the given fuse (0: struck, it blows up in the next projectile stage).
-void addProjectile(float x, float y, float vx, float fuse) { projectiles[projectileCount++] = Projectile{0, x, y, vx, 0, 0, fuse}; }
+// A bomb thrown by player 0 with the given fuse (0: struck, it blows up in the next projectile stage).
+void addProjectile(float x, float y, float vx, float fuse, float vy = 0) { projectiles[projectileCount++] = Projectile{0, x, y, vx, vy, 0, fuse}; }
 
 // Box k of the cell, rounded to a ten-thousandth so cut pieces compare cleanly.
 std::tuple<float, float, float, float> box(int cx, int cy, int k)
@@ -41,6 +41,68 @@ TEST(Shots, EveryActorAtTheHitSampleIsHitAndTheTraceEndsThere)
         EXPECT_EQ(std::make_tuple(actors[0].health, actors[3].health), std::make_tuple(100.0f, 100.0f));
         EXPECT_NEAR(tracers[0].endX, 130.0f, kTraceHitRadius);
     }
+}
+
+// A shot along (0.8, 0.6) samples every 7.9 / 100 = 0.079 from 0.1 out; the
+// zombie 2 out on the line is first within 0.25 at sample 21, 1.759 out. A
+// fresh zombie (never moved, bleed timer 0) does not bleed; one that has does.
+TEST(Shots, DiagonalShotHitsAtItsSampleAndShovesAlongBothAxes)
+{
+    openWorldWith({{kActorPlayer, 128, 128}, {kActorZombie, 129.6f, 129.2f}});
+    const float angle = 0.6435011f;
+    fireTracer(angle, 128, 128, 0.1f, 8, 20, 0);
+    EXPECT_EQ(actors[1].health, 80.0f);
+    EXPECT_NEAR(actors[1].vx, 0.06f, 1e-6f);
+    EXPECT_NEAR(actors[1].vy, 0.045f, 1e-6f);
+    EXPECT_NEAR(tracers[0].endX, 128 + 0.8f * 1.759f, 2e-4f);
+    EXPECT_NEAR(tracers[0].endY, 128 + 0.6f * 1.759f, 2e-4f);
+    EXPECT_EQ(decalCount, 0);
+    EXPECT_EQ(actors[1].bleedTimer, 0.0f);
+
+    actors[1].bleedTimer = -0.5f;
+    fireTracer(angle, 128, 128, 0.1f, 8, 20, 0);
+    ASSERT_EQ(decalCount, 1);
+    EXPECT_EQ(decals[0].kind, kDecalBlood);
+    EXPECT_EQ(decals[0].x, 129.6f);
+    EXPECT_GE(decals[0].angle, angle - 10 * 0.0174532925f);
+    EXPECT_LT(decals[0].angle, angle + 10 * 0.0174532925f);
+    EXPECT_EQ(actors[1].bleedTimer, kBleedPause);
+}
+
+// The last of the 100 samples lies 7.921 out, short of the end point at 8: a
+// zombie 8.2 out is 0.279 from it and is missed, and the trace keeps its end.
+TEST(Shots, TraceEndsAtItsEndPointWithoutSamplingIt)
+{
+    openWorldWith({{kActorPlayer, 128, 128}, {kActorZombie, 136.2f, 128}});
+    fireTracer(0, 128, 128, 0.1f, 8, 20, 0);
+    EXPECT_EQ(actors[1].health, 100.0f);
+    EXPECT_EQ(tracers[0].endX, 136.0f);
+    EXPECT_EQ(tracers[0].endY, 128.0f);
+}
+
+// Shots and bombs pass over solid tiles; only wall boxes and obstacles stop them.
+TEST(Shots, SolidTilesStopNeitherShotsNorBombs)
+{
+    openWorldWith({{kActorPlayer, 128, 128.5f}, {kActorZombie, 131.5f, 128.5f}});
+    tileKind[130][128] = 0;
+    fireTracer(0, 128, 128.5f, 0.1f, 8, 20, 0);
+    EXPECT_EQ(actors[1].health, 80.0f);
+    addProjectile(129.9f, 128.5f, 0.2f, 100);
+    runProjectileStage(1);
+    EXPECT_EQ(projectiles[0].fuse, 100.0f);
+    EXPECT_NEAR(projectiles[0].x, 130.1f, 3e-5f);
+}
+
+// A zombie and a bomb within reach of one sample are both hit by the shot: the
+// zombie at 130 is first reached by the sample at 129.759, 0.22 from the bomb
+// (the sample before, at 129.68, is 0.29 from it).
+TEST(Shots, ActorAndProjectileAtOneSampleAreBothHit)
+{
+    openWorldWith({{kActorPlayer, 128, 128}, {kActorZombie, 130, 128}});
+    addProjectile(129.95f, 128.1f, 0, 100);
+    fireTracer(0, 128, 128, 0.1f, 8, 20, 0);
+    EXPECT_EQ(actors[1].health, 80.0f);
+    EXPECT_EQ(projectiles[0].fuse, 0.0f);
 }
 
 TEST(Shots, TraceStopsAtAFlyingProjectileWhichExplodesNextStep)
@@ -86,6 +148,38 @@ TEST(Shots, ProjectileStrikesItsFirstObstacleAndExplodesTheStepAfter)
     EXPECT_EQ(std::make_tuple(projectileCount, explosionCount), std::make_tuple(0, 1));
 }
 
+// A bomb moves by its velocity times f and passes through its thrower; any
+// other actor within 0.46 stops it.
+TEST(Shots, BombsFlyByTheSpeedFactorPastTheirThrowerAndStrikeOthers)
+{
+    openWorldWith({{kActorPlayer, 128, 128}, {kActorZombie, 131.4f, 128}});
+    addProjectile(128.1f, 128, 0.1f, 100, 0.2f);
+    addProjectile(130.9f, 128, 0.2f, 100);
+    runProjectileStage(0.5f);
+    EXPECT_NEAR(projectiles[0].x, 128.15f, 3e-5f);
+    EXPECT_NEAR(projectiles[0].y, 128.1f, 3e-5f);
+    EXPECT_EQ(projectiles[0].fuse, 100.0f);
+    EXPECT_NEAR(projectiles[1].x, 131.0f, 3e-5f);
+    EXPECT_EQ(projectiles[1].fuse, 0.0f);
+}
+
+// At f = 0.5 a zombie 0.5 from the centre, offset (0.3, 0.4), feels force 1:
+// 1 * 25 * 0.5 = 12.5 damage and a shove of 0.5 * 0.045 * 1 = 0.0225 along
+// (0.6, 0.8), away from the centre. The player at the centre takes a tenth of
+// 1.5 * 25 * 0.5. Neither has moved yet, so neither bleeds.
+TEST(Shots, ExplosionScalesWithTheSpeedFactorAndShovesAlongBothAxes)
+{
+    openWorldWith({{kActorPlayer, 128, 128}, {kActorZombie, 128.3f, 128.4f}});
+    explosions[explosionCount++] = Explosion{128, 128, 0, kExplosionStrength};
+    runExplosionStage(0.5f);
+    EXPECT_NEAR(actors[1].health, 87.5f, 1e-4f);
+    EXPECT_NEAR(actors[1].vx, 0.0135f, 1e-6f);
+    EXPECT_NEAR(actors[1].vy, 0.018f, 1e-6f);
+    EXPECT_NEAR(actors[0].health, 98.125f, 1e-4f);
+    EXPECT_EQ(decalCount, 0);
+    EXPECT_EQ(explosions[0].strength, 92.5f);
+}
+
 TEST(Shots, ExplosionHurtsByClosenessAndPlayersFeelATenth)
 {
     openWorldWith({{kActorPlayer, 128, 128}, {kActorZombie, 128, 128}, {kActorZombie, 129.5f, 128},
@@ -106,6 +200,19 @@ TEST(Shots, ExplosionHurtsByClosenessAndPlayersFeelATenth)
     explosions[explosionCount++] = Explosion{128, 128, 0, kExplosionDecay};
     runExplosionStage(1);
     EXPECT_EQ(explosionCount, 0);
+}
+
+// A spent explosion leaves the list in mid-stage; the one behind it still acts
+// in the same step.
+TEST(Shots, ExplosionBehindASpentOneStillActs)
+{
+    openWorldWith({{kActorPlayer, 120, 120}, {kActorZombie, 130, 128}});
+    explosions[explosionCount++] = Explosion{120, 128, 0, kExplosionDecay};
+    explosions[explosionCount++] = Explosion{130, 128, 0, kExplosionStrength};
+    runExplosionStage(1);
+    ASSERT_EQ(explosionCount, 1);
+    EXPECT_EQ(explosions[0].x, 130.0f);
+    EXPECT_FLOAT_EQ(actors[1].health, 100 - 37.5f);
 }
 
 TEST(Shots, CraterSplitsALongWallAndDropsSliversTooThinToKeep)
@@ -130,6 +237,20 @@ TEST(Shots, CraterSplitsALongWallAndDropsSliversTooThinToKeep)
     putWallBox(128, 128, 128.6f, 128.6f, 0.3f, 0.3f);
     carveWalls(128.1f, 128.1f, kCraterSize, kCraterSize);
     EXPECT_EQ(wallBoxCount[128][128], 0);
+}
+
+// A crater inside one box cuts it on all four sides: full-height pieces left
+// and right, then top and bottom pieces only as wide as the crater.
+TEST(Shots, CraterInsideABoxLeavesFourPiecesAroundIt)
+{
+    openWorld();
+    putWallBox(128, 128, 128.0f, 128.0f, 1.0f, 1.0f);
+    carveWalls(128.3f, 128.3f, 0.4f, 0.4f);
+    ASSERT_EQ(wallBoxCount[128][128], 4);
+    EXPECT_EQ(box(128, 128, 0), std::make_tuple(128.0f, 128.0f, 0.3f, 1.0f));
+    EXPECT_EQ(box(128, 128, 1), std::make_tuple(128.7f, 128.0f, 0.3f, 1.0f));
+    EXPECT_EQ(box(128, 128, 2), std::make_tuple(128.3f, 128.0f, 0.4f, 0.3f));
+    EXPECT_EQ(box(128, 128, 3), std::make_tuple(128.3f, 128.7f, 0.4f, 0.3f));
 }
 
 TEST(Shots, CraterInAFullCellLosesThePiecesThatDoNotFit)

@@ -49,6 +49,80 @@ TEST(Zombies, TouchingActorsArePushedApartUnlessTheyCoincide)
     EXPECT_EQ(decalCount, 2) << "the player waits out its bleed pause, the civilian bleeds from now on";
 }
 
+// Two civilians 0.2 apart (offsets 0.12 and 0.16) at f = 0.5: the first one's
+// push is (0.46 - 0.2) * 0.015 * 0.5 = 0.00195, split by |dx| + |dy| = 0.28 into
+// 3/7 and 4/7, and it moves by half of that before the second one pushes back.
+TEST(Zombies, SeparationIsSplitBySumOfOffsetsAndScalesWithTheSpeedFactor)
+{
+    openWorldWith({{kActorCivilian, 4, 4}, {kActorCivilian, 4.12f, 4.16f}});
+    cameraX = cameraY = 4;
+    runActorStage(0.5f);
+    EXPECT_NEAR(actors[0].x, 4 - 0.000417857f, 1e-6f);
+    EXPECT_NEAR(actors[0].y, 4 - 0.000557143f, 1e-6f);
+    // In the later civilian's turn they are 0.2007 apart: a second push of
+    // (0.46 - 0.2007) * 0.0075 = 0.001945, split the same way, lands on both;
+    // the first civilian keeps 0.9 of its first push, the second moves by all.
+    EXPECT_NEAR(actors[0].vx, -0.00158562f, 3e-6f);
+    EXPECT_NEAR(actors[0].vy, -0.00211416f, 3e-6f);
+    EXPECT_NEAR(actors[1].x, 4.12f + 0.000834595f, 1e-6f);
+    EXPECT_NEAR(actors[1].y, 4.16f + 0.00111279f, 1e-6f);
+    EXPECT_NEAR(actors[1].vx, 0.00150227f, 3e-6f);
+    EXPECT_NEAR(actors[1].vy, 0.00200303f, 3e-6f);
+}
+
+// A bite takes 0.5 health per step unit: 1 at f = 2, 0.25 at f = 0.5.
+TEST(Zombies, BitesScaleWithTheSpeedFactor)
+{
+    const float factors[2] = {2.0f, 0.5f};
+    const float healthAfter[2] = {99.0f, 99.75f};
+    for (int k = 0; k < 2; k++) {
+        openWorldWith({{kActorPlayer, 4, 4}, {kActorZombie, 4.3f, 4}});
+        cameraX = cameraY = 4;
+        runActorStage(factors[k]);
+        EXPECT_EQ(actors[0].health, healthAfter[k]) << "f " << factors[k];
+    }
+}
+
+// The zombie at (2, 2) sees the player at (5, 6), 5 away along (0.6, 0.8). At
+// f = 0.5 it gains 0.0045 * 0.5 = 0.00225 along that line, moves half of it,
+// and friction leaves 1 - 0.2 * 0.5 = 0.9 of the speed.
+TEST(Zombies, ZombiesSteerTowardsTheirTargetScaledByTheSpeedFactor)
+{
+    openWorldWith({{kActorPlayer, 5, 6}, {kActorZombie, 2, 2}});
+    cameraX = cameraY = 4;
+    runActorStage(0.5f);
+    EXPECT_NEAR(actors[1].angle, 0.927295f, 1e-5f);
+    EXPECT_NEAR(actors[1].x, 2 + 0.000675f, 1e-6f);
+    EXPECT_NEAR(actors[1].y, 2 + 0.0009f, 1e-6f);
+    EXPECT_NEAR(actors[1].vx, 0.001215f, 2e-6f);
+    EXPECT_NEAR(actors[1].vy, 0.00162f, 2e-6f);
+}
+
+// The civilian at (3, 3) runs from the zombie 1.5 away at (4.2, 3.9), along
+// (-0.8, -0.6): at f = 2 it gains 0.0055 * 2 = 0.011, moves twice that, and
+// keeps 1 - 0.2 * 2 = 0.6 of the speed. Zombies 2.2 away are noticed, 2.6 not.
+TEST(Zombies, CiviliansFleeStraightAwayFromANearZombie)
+{
+    openWorldWith({{kActorCivilian, 3, 3}, {kActorZombie, 4.2f, 3.9f}});
+    cameraX = cameraY = 4;
+    runActorStage(2);
+    EXPECT_EQ(actors[0].target, 1);
+    EXPECT_NEAR(actors[0].angle, -2.498092f, 1e-5f);
+    EXPECT_NEAR(actors[0].x, 3 - 0.0176f, 1e-6f);
+    EXPECT_NEAR(actors[0].y, 3 - 0.0132f, 1e-6f);
+    EXPECT_NEAR(actors[0].vx, -0.00528f, 2e-6f);
+    EXPECT_NEAR(actors[0].vy, -0.00396f, 2e-6f);
+
+    const float gaps[2] = {2.2f, 2.6f};
+    for (int k = 0; k < 2; k++) {
+        openWorldWith({{kActorCivilian, 2, 2}, {kActorZombie, 2 + gaps[k] * 0.8f, 2 + gaps[k] * 0.6f}});
+        cameraX = cameraY = 4;
+        runActorStage(1);
+        EXPECT_EQ(actors[0].hasTarget, k == 0 ? 1 : 0) << "zombie " << gaps[k] << " away";
+        EXPECT_EQ(actors[0].vx < 0, k == 0) << "zombie " << gaps[k] << " away";
+    }
+}
+
 TEST(Zombies, MovementScalesWithTheSpeedFactorAndWallsTakeTheSpeed)
 {
     openWorld();
@@ -62,6 +136,33 @@ TEST(Zombies, MovementScalesWithTheSpeedFactorAndWallsTakeTheSpeed)
     runActorStage(1);
     EXPECT_NEAR(actors[0].x, 121 - kActorRadius, 1e-5f);
     EXPECT_NEAR(actors[0].vx, (121 - kActorRadius - 120.7f) * (1 - kFriction), 1e-4f);
+}
+
+// The camera square is closed: an actor exactly 14 from the camera centre along
+// an axis stays, one a hundredth further vanishes. Calm civilians keep still,
+// and the camera is off the diagonal so that x and y limits cannot be mixed up.
+TEST(Zombies, ActorsVanishOnlyPastTheDespawnLine)
+{
+    openWorldWith({{kActorCivilian, 142, 120}, {kActorCivilian, 114, 120}, {kActorCivilian, 128, 134},
+                   {kActorCivilian, 128, 106}, {kActorCivilian, 142.01f, 125}, {kActorCivilian, 131, 105.99f}});
+    cameraX = 128;
+    cameraY = 120;
+    runActorStage(1);
+    ASSERT_EQ(actorCount, 4);
+    EXPECT_EQ(actors[0].x, 142.0f);
+    EXPECT_EQ(actors[1].x, 114.0f);
+    EXPECT_EQ(actors[2].y, 134.0f);
+    EXPECT_EQ(actors[3].y, 106.0f);
+}
+
+// The tick runs 0..9 and wraps from 9 to 0, so slot 0 comes round every tenth step.
+TEST(Zombies, ThinkTickWrapsFromNineToZero)
+{
+    thinkTick = 8;
+    advanceThinkTick();
+    EXPECT_EQ(thinkTick, 9);
+    advanceThinkTick();
+    EXPECT_EQ(thinkTick, 0);
 }
 
 TEST(Zombies, BittenCivilianRisesInItsOwnTurnAndBitesAtOnce)
@@ -118,6 +219,29 @@ TEST(Zombies, SpawningKeepsToItsLimitsAndTheRing)
     }
 }
 
+// Each spawn draws its direction in hundredths of a degree, then its ring
+// distance in tenths past 8, then its facing, and addActor draws the think slot.
+TEST(Zombies, SpawnsLandWhereTheirDrawsPutThem)
+{
+    openWorld();
+    int draws[8];
+    for (int& d : draws)
+        d = rand();
+    openWorld();
+    spawnActors(1);
+    ASSERT_EQ(actorCount, 2);
+    for (int i = 0; i < 2; i++) {
+        const int* d = draws + 4 * i;
+        float direction = (d[0] % 36000) * 0.01f * 0.0174532925f;
+        float ring = 8 + (d[1] % 30) * 0.1f;
+        EXPECT_EQ(actors[i].type, i == 0 ? kActorZombie : kActorCivilian);
+        EXPECT_NEAR(actors[i].x, 128 + cosf(direction) * ring, 1e-4f) << "actor " << i;
+        EXPECT_NEAR(actors[i].y, 128 + sinf(direction) * ring, 1e-4f) << "actor " << i;
+        EXPECT_NEAR(actors[i].angle, (d[2] % 36000) * 0.01f * 0.0174532925f, 1e-6f) << "actor " << i;
+        EXPECT_EQ(actors[i].thinkSlot, d[3] % 10) << "actor " << i;
+    }
+}
+
 TEST(Zombies, DeadZombiesScoreUnlessTheyAreBeyondTheDespawnLine)
 {
     openWorldWith({{kActorPlayer, 128, 128}, {kActorZombie, 128, 125}, {kActorZombie, 126, 128},
@@ -149,6 +273,36 @@ TEST(Zombies, ZombiesReplanOnlyOnTheirSlotOrWithoutATarget)
     playerCount = 2;
     runActorStage(1);
     EXPECT_EQ(actors[2].target, 0);
+}
+
+// Diagonal tie: both players are sqrt(2) away and the earlier one wins. The
+// later of two players is found when it is the nearer; a civilian counts only
+// when strictly nearer than the player found; players are seen within 20.
+TEST(Zombies, ZombiesChaseTheNearestAndTiesGoToTheEarlier)
+{
+    openWorldWith({{kActorPlayer, 2, 2}, {kActorPlayer, 4, 4}, {kActorZombie, 3, 3}});
+    playerCount = 2;
+    cameraX = cameraY = 4;
+    runActorStage(1);
+    EXPECT_EQ(actors[2].target, 0);
+
+    openWorldWith({{kActorPlayer, 1, 3}, {kActorPlayer, 4, 3}, {kActorZombie, 3, 3}});
+    playerCount = 2;
+    cameraX = cameraY = 4;
+    runActorStage(1);
+    EXPECT_EQ(actors[2].target, 1);
+
+    openWorldWith({{kActorPlayer, 3, 5}, {kActorZombie, 3, 3}, {kActorCivilian, 3, 0.5f}});
+    cameraX = cameraY = 4;
+    runActorStage(1);
+    EXPECT_EQ(actors[1].target, 0) << "the civilian 2.5 away loses to the player 2 away";
+
+    openWorldWith({{kActorPlayer, 148.5f, 128}, {kActorZombie, 128, 128}});
+    runActorStage(1);
+    EXPECT_EQ(actors[1].hasTarget, 0) << "a player 20.5 away is out of sight";
+    actors[0].x = 147.5f;
+    runActorStage(1);
+    EXPECT_EQ(actors[1].hasTarget, 1) << "a player 19.5 away is seen";
 }
 
 TEST(Zombies, ZombieHitByAShotChasesPlayerZeroForever)
