@@ -26,6 +26,8 @@ import sys
 import tempfile
 import time
 
+HUD_TOP_SHARE = 0.15    # the kill counts end above this share of the window's height
+HUD_BARS_SHARE = 0.84   # the energy and health bars start below it
 HOLD = 0.06          # seconds a key or button is held down
 GAP = 0.06           # seconds between two presses
 WINDOW_TIMEOUT = 20  # seconds to wait for the game's window
@@ -438,14 +440,17 @@ def view_shift(before, after, scale=4, dxs=range(-10, 111), dys=range(-3, 4)):
     """How far the view moved between two pictures of the world, in pixels,
     and how well they match there: (dx, dy, mean grey difference). Searches
     the offsets dxs, dys (in thumbnail pixels) at which the later picture best
-    matches the earlier one; a small mismatch at (0, 0) is the same view."""
+    matches the earlier one; a small mismatch at (0, 0) is the same view.
+    Only the rows between the HUD's kill counts at the top and its bars at the
+    bottom are compared: the HUD stands still while the world moves."""
     w, h, a = grey_thumbnail(before, scale)
     _, _, b = grey_thumbnail(after, scale)
+    top, bottom = int(h * HUD_TOP_SHARE), int(h * HUD_BARS_SHARE)
     best = None
     for dy in dys:
         for dx in dxs:
             x0, x1 = max(0, -dx), min(w, w - dx)
-            y0, y1 = max(0, -dy), min(h, h - dy)
+            y0, y1 = max(top, -dy), min(bottom, h - dy)
             total = n = 0
             for y in range(y0, y1, 3):
                 ra, rb = (y + dy) * w + dx, y * w

@@ -7,6 +7,7 @@ same: the player starts in a lawn between two buildings."""
 import os
 import shutil
 import struct
+import subprocess
 import sys
 import time
 import unittest
@@ -25,6 +26,7 @@ ENTRY_HEIGHT = 30 * HEIGHT // 800
 PLAY_CROSSHAIR = (85, 110)   # white span of the aim mark at play zoom (7.5 cells tall), pixels
 WALL = (107, 74, 61)         # the flat fill of the walls
 SHOTS = os.path.abspath("e2e-play")
+VIGNETTES = ("borderdarknesstexture.png", "borderbloodtexture.png")
 
 
 def near(rgb, colour, tolerance=15):
@@ -49,6 +51,15 @@ def tracer_pixels(png):
     _, _, data = driver.read_rgb(png)
     return sum(1 for i in range(0, len(data), 3)
                if data[i] > 235 and data[i + 1] > 235 and 20 < data[i] - data[i + 2] < 90)
+
+
+def energy_bar_length(png):
+    """Pixels of the energy bar's bright red part, along the middle of the bar
+    (HUD y 295 of the 800-unit screen)."""
+    w, _, data = driver.read_rgb(png)
+    y = (295 + 400) * HEIGHT // 800
+    row = data[y * w * 3:(y + 1) * w * 3]
+    return sum(1 for i in range(0, len(row), 3) if row[i] > 150 and row[i + 1] < 80)
 
 
 def wall_columns(png, x0, x1, y0, y1):
@@ -146,6 +157,9 @@ class Play(unittest.TestCase):
         self.assertGreater(walk_dx, 80, (walk_dx, walk_dy))
         self.assertGreater(sprint_dx, walk_dx * 1.3, (walk_dx, sprint_dx))
         self.assertLess(abs(walk_dy) + abs(sprint_dy), 40)
+        # Walking costs no energy; 0.7 s of sprinting about a fifth of it.
+        self.assertLess(abs(energy_bar_length(start) - energy_bar_length(back)), 5)
+        self.assertLess(energy_bar_length(sprinted), energy_bar_length(back) * 0.9)
 
     def test_holding_the_left_button_draws_tracer_beams(self):
         with self.play() as g:
@@ -223,6 +237,24 @@ class Play(unittest.TestCase):
         self.assertGreater(struct.unpack("<i", best)[0], 0)
 
 
+def media_with_clear_vignettes(media):
+    """The game's pictures with the HUD's darkness and blood vignettes made
+    fully transparent: both stay put on the screen while the world moves, and
+    over a lawn they would outweigh it when matching one view to the next.
+    The HUD's own checks use the real pictures."""
+    clear = os.path.abspath("e2e-play-media")
+    shutil.rmtree(clear, ignore_errors=True)
+    os.makedirs(clear)
+    for name in os.listdir(media):
+        os.symlink(os.path.join(media, name), os.path.join(clear, name))
+    for name in VIGNETTES:
+        os.remove(os.path.join(clear, name))
+        subprocess.run(["convert", "-size", "16x16", "xc:none", "PNG32:" + os.path.join(clear, name)],
+                       check=True)
+    return clear
+
+
 if __name__ == "__main__":
     GAME, MEDIA = driver.paths_from_argv()
+    MEDIA = media_with_clear_vignettes(MEDIA)
     unittest.main()
