@@ -43,9 +43,25 @@ class HudOverANewGame(unittest.TestCase):
             game.click(1, WIDTH // 2, START_ENTRY_Y)
             time.sleep(1.0)
             game.screenshot_png(cls.shot)
+            cls.fight(game, os.path.join(out, "in-play.png"))
             rc, _, _ = game.close()
             assert rc == 0, "exit code %r" % rc
         _, _, cls.data = driver.read_rgb(cls.shot)
+        _, _, cls.fighting = driver.read_rgb(cls.fight_shot)
+
+    @classmethod
+    def fight(cls, game, shot):
+        """A few seconds of a fight on the run: firing all round while walking
+        down, then a picture with the gun still firing (the README's picture of play)."""
+        cls.fight_shot = shot
+        game.key_down("s")
+        game.button_down(1)
+        for x, y in ((650, 450), (150, 450), (150, 150), (650, 150), (600, 420)):
+            game.move(x, y)
+            time.sleep(0.6)
+        game.screenshot_png(shot)
+        game.button_up(1)
+        game.key_up("s")
 
     def test_full_bars_run_across_the_bottom_in_one_colour(self):
         for row in (ENERGY_ROW, HEALTH_ROW):
@@ -57,6 +73,13 @@ class HudOverANewGame(unittest.TestCase):
         white = sum(1 for y in COUNT_ROWS for x in range(30, 420)
                     if min(pixel(self.data, x, y)) > 200)
         self.assertGreater(white, 200)
+
+    def test_the_hud_stays_over_a_fight(self):
+        white = sum(1 for y in COUNT_ROWS for x in range(30, 420)
+                    if min(pixel(self.fighting, x, y)) > 200)
+        self.assertGreater(white, 200)
+        p = pixel(self.fighting, 100, HEALTH_ROW)
+        self.assertGreater(p[0], p[1] + 40, "health bar fill: %r" % (p,))
 
     def test_darkness_closes_in_at_the_corners(self):
         # The vignette keeps less than a sixth of whatever lies in the corners.
