@@ -23,6 +23,8 @@ BUTTON_X = WIDTH // 2                        # the pause buttons, fully open
 RESUME_Y, EXIT_Y, SCREENSHOT_Y, FRAME_RATE_Y = 115, 165, 215, 265
 SLIDE_SECONDS = 1.0   # 20 passes of at least 16 ms, with room for a loaded machine
 BAR_ROWS = 60
+PANEL_EDGE = (191, 194, 204)   # the light edge of the frame-rate panel
+BAR_EDGE_ROW = 55     # the top bar's red edge covers rows 53..55 once fully open
 SIDE_COLUMNS = 140    # columns 0..139 lie beside the buttons
 
 
@@ -48,6 +50,13 @@ def png_chunks(path):
         chunks.append((kind.decode(), blob[at + 8:at + 8 + length]))
         at += 12 + length
     return chunks
+
+
+def open_pause(game):
+    """Escape, then waits until the bars have slid fully in: the top bar's red
+    edge then lies on its last rows."""
+    game.key("Escape")
+    game.wait_pixel(WIDTH - 5, BAR_EDGE_ROW, lambda p: p[0] > 170 and p[1] < 40)
 
 
 def wait_for_file(path, timeout=10):
@@ -102,8 +111,7 @@ class TitleMenu(unittest.TestCase):
         g.move(600, 450)
         time.sleep(0.3)
         menu = g.screenshot()
-        g.key("Escape")
-        time.sleep(SLIDE_SECONDS)
+        open_pause(g)
         paused = g.screenshot()
         g.screenshot_png(os.path.join(self.shots(), "title-paused.png"))
         self.assertNotEqual(rows(menu, 0, BAR_ROWS), rows(paused, 0, BAR_ROWS), "no top bar")
@@ -158,8 +166,7 @@ class PausedGame(unittest.TestCase):
             time.sleep(1.0)
             g.move(60, 300)
             time.sleep(0.2)
-            g.key("Escape")
-            time.sleep(SLIDE_SECONDS)
+            open_pause(g)
             g.move(BUTTON_X, SCREENSHOT_Y)
             first = g.screenshot()
             time.sleep(0.5)
@@ -186,8 +193,7 @@ class PausedGame(unittest.TestCase):
             self.assertNotEqual(rows(playing, 0, HEIGHT), rows(second, 0, HEIGHT), "Resume did not close")
             self.assertTrue(self.frame_rate_shown(playing), "no frame-rate line in play")
 
-            g.key("Escape")
-            time.sleep(SLIDE_SECONDS)
+            open_pause(g)
             g.click(1, BUTTON_X, FRAME_RATE_Y)
             g.key("Escape")
             time.sleep(SLIDE_SECONDS)
@@ -195,8 +201,7 @@ class PausedGame(unittest.TestCase):
             self.assertFalse(self.frame_rate_shown(playing), "the frame-rate line stayed")
             self.assertTrue(g.running())
 
-            g.key("Escape")
-            time.sleep(SLIDE_SECONDS)
+            open_pause(g)
             g.click(1, BUTTON_X, EXIT_Y)
             self.assertEqual(g.wait_exit(), (0, "", ""))
 
@@ -217,9 +222,13 @@ class PausedGame(unittest.TestCase):
 
     @staticmethod
     def frame_rate_shown(shot):
-        """The line's white glyphs inside its panel, columns 5..344, rows 4..53."""
-        lit = sum(white(shot, x, y) for y in range(20, 40) for x in range(30, 320))
-        return lit > 100
+        """The frame-rate panel's light edge (it stands at the top left, over
+        the HUD's kill counts, whose letters are whiter than the edge)."""
+        w, _, data = shot
+        edge = sum(1 for y in range(0, 60) for x in range(0, 360)
+                   if all(abs(a - b) <= 6 for a, b in zip(data[(y * w + x) * 3:(y * w + x) * 3 + 3],
+                                                          PANEL_EDGE)))
+        return edge > 300
 
 
 if __name__ == "__main__":
