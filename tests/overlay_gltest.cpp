@@ -13,6 +13,7 @@
 #include "app/input.h"
 #include "overlay/overlay.h"
 #include "tests/glwindow.h"
+#include "tests/scratchdir.h"
 
 namespace {
 
@@ -149,17 +150,13 @@ TEST_F(Overlay, ScreenshotIsTheCapturedFrameUpright)
     clearTo(1, 0, 0);
     glDisable(GL_SCISSOR_TEST);
     overlayPass(true);
-    char oldDir[4096], newDir[] = "/tmp/vg-overlay-gl-XXXXXX";
-    ASSERT_NE(getcwd(oldDir, sizeof oldDir), nullptr);
-    ASSERT_NE(mkdtemp(newDir), nullptr);
-    ASSERT_EQ(chdir(newDir), 0);
+    ScratchDir scratch;
+    enterScratchDir(scratch, "overlay-gl");
     saveScreenshot();
     std::vector<unsigned char> pixels;
     unsigned w = 0, h = 0;
     unsigned error = lodepng::decode(pixels, w, h, "screenshot1.png", LCT_RGB);
-    remove("screenshot1.png");
-    ASSERT_EQ(chdir(oldDir), 0);
-    rmdir(newDir);
+    leaveScratchDir(scratch);
     ASSERT_EQ(error, 0u);
     EXPECT_EQ(w, (unsigned)kWidth);
     EXPECT_EQ(h, (unsigned)kHeight);

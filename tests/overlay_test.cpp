@@ -15,6 +15,7 @@
 #include <vector>
 
 #include "overlay/overlay.h"
+#include "tests/scratchdir.h"
 
 namespace {
 
@@ -190,24 +191,12 @@ struct Screenshots : ::testing::Test {
 
     void SetUp() override
     {
-        ASSERT_NE(getcwd(oldDir, sizeof oldDir), nullptr);
-        snprintf(newDir, sizeof newDir, "/tmp/vg-overlay-XXXXXX");
-        ASSERT_NE(mkdtemp(newDir), nullptr);
-        ASSERT_EQ(chdir(newDir), 0);
+        enterScratchDir(scratch, "overlay");
         for (int i = 0; i < kWidth * kHeight * 4; i++)
             capture[i] = (uint8_t)(i * 11 + 7);
     }
 
-    void TearDown() override
-    {
-        char name[32];
-        for (int n = 1; n <= 4; n++) {
-            snprintf(name, sizeof name, "screenshot%d.png", n);
-            remove(name);
-        }
-        ASSERT_EQ(chdir(oldDir), 0);
-        rmdir(newDir);
-    }
+    void TearDown() override { leaveScratchDir(scratch); }
 
     static void writeFile(const char* name, const char* text, mode_t mode)
     {
@@ -229,7 +218,7 @@ struct Screenshots : ::testing::Test {
 
     bool save() { return saveCaptureAsPng(capture, kWidth, kHeight, rgb); }
 
-    char oldDir[4096] = {}, newDir[64] = {};
+    ScratchDir scratch;
     uint8_t capture[kWidth * kHeight * 4] = {};
     uint8_t rgb[kWidth * kHeight * 3] = {};
 };

@@ -21,6 +21,7 @@
 #include <vector>
 
 #include "fullworld.h"
+#include "scratchdir.h"
 #include "testworld.h"
 #include "world/savefile.h"
 
@@ -217,21 +218,15 @@ Crafted craftedWith(const std::function<void(Crafted&)>& change)
 struct SaveFile : ::testing::Test {
     void SetUp() override
     {
-        ASSERT_NE(getcwd(oldDir, sizeof oldDir), nullptr);
-        snprintf(newDir, sizeof newDir, "/tmp/vg-save-XXXXXX");
-        ASSERT_NE(mkdtemp(newDir), nullptr);
-        ASSERT_EQ(chdir(newDir), 0);
+        enterScratchDir(scratch, "save");
     }
 
     void TearDown() override
     {
-        ASSERT_EQ(chdir(newDir), 0);
+        ASSERT_EQ(chdir(scratch.newDir), 0);
         if (mounted)
             umount2("disk", MNT_DETACH);
-        for (const std::string& name : filesIn("."))
-            remove(name.c_str());
-        ASSERT_EQ(chdir(oldDir), 0);
-        rmdir(newDir);
+        leaveScratchDir(scratch);
     }
 
     // A tmpfs with the given options as the working directory; skips the test
@@ -247,7 +242,7 @@ struct SaveFile : ::testing::Test {
         ASSERT_EQ(chdir("disk"), 0);
     }
 
-    char oldDir[4096] = {}, newDir[64] = {};
+    ScratchDir scratch;
     bool mounted = false;
 };
 

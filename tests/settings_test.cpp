@@ -11,25 +11,14 @@
 #include <tuple>
 
 #include "app/settings.h"
+#include "tests/scratchdir.h"
 
 namespace {
 
 // Runs each test in a fresh directory of its own and goes back afterwards.
 struct Settings : ::testing::Test {
-    void SetUp() override
-    {
-        ASSERT_NE(getcwd(oldDir, sizeof oldDir), nullptr);
-        snprintf(newDir, sizeof newDir, "/tmp/vg-settings-XXXXXX");
-        ASSERT_NE(mkdtemp(newDir), nullptr);
-        ASSERT_EQ(chdir(newDir), 0);
-    }
-
-    void TearDown() override
-    {
-        remove("settings.ini");
-        ASSERT_EQ(chdir(oldDir), 0);
-        rmdir(newDir);
-    }
+    void SetUp() override { enterScratchDir(scratch, "settings"); }
+    void TearDown() override { leaveScratchDir(scratch); }
 
     // Writes the file byte for byte and reads it the way the game does.
     static void read(const std::string& text)
@@ -41,7 +30,7 @@ struct Settings : ::testing::Test {
         readSettings();
     }
 
-    char oldDir[4096] = {}, newDir[64] = {};
+    ScratchDir scratch;
 };
 
 TEST_F(Settings, ReadsAllSevenKeysAndAMissingFileGivesZeroForEverything)

@@ -1,0 +1,39 @@
+// A fresh directory under /tmp for tests that read and write the game's files
+// in the working directory: entered at the start, emptied and left at the end.
+#pragma once
+
+#include <dirent.h>
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <string>
+
+// Where the test was and the directory it works in.
+struct ScratchDir {
+    char oldDir[4096] = {};
+    char newDir[64] = {};
+};
+
+// Makes /tmp/vg-<name>-XXXXXX and works there.
+inline void enterScratchDir(ScratchDir& d, const char* name)
+{
+    ASSERT_NE(getcwd(d.oldDir, sizeof d.oldDir), nullptr);
+    snprintf(d.newDir, sizeof d.newDir, "/tmp/vg-%s-XXXXXX", name);
+    ASSERT_NE(mkdtemp(d.newDir), nullptr);
+    ASSERT_EQ(chdir(d.newDir), 0);
+}
+
+// Removes every file the test left in the directory, goes back and removes it.
+inline void leaveScratchDir(ScratchDir& d)
+{
+    ASSERT_EQ(chdir(d.newDir), 0);
+    if (DIR* dir = opendir(".")) {
+        while (dirent* e = readdir(dir))
+            if (std::string(e->d_name) != "." && std::string(e->d_name) != "..")
+                remove(e->d_name);
+        closedir(dir);
+    }
+    ASSERT_EQ(chdir(d.oldDir), 0);
+    rmdir(d.newDir);
+}
