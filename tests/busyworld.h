@@ -4,6 +4,7 @@
 
 #include <SDL/SDL_keysym.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstdlib>
 #include <cstring>
@@ -30,32 +31,14 @@ struct Crowd {
 
 const Crowd kBusiestCrowd = {kMaxPopulation, kMaxProjectiles, kMaxExplosions, kMaxDecals, 10};
 
-// Everything a step changes, the walls of the columns around the camera included.
-struct Snapshot {
-    Actor actors[kMaxActors];
-    int32_t actorCount;
-    int32_t actorTypeCount[kActorTypeSlots];
-    Tracer tracers[kMaxTracers];
-    int32_t tracerCount;
-    Projectile projectiles[kMaxProjectiles];
-    int32_t projectileCount;
-    Explosion explosions[kMaxExplosions];
-    int32_t explosionCount;
-    Decal decals[kMaxDecals];
-    int32_t decalCount;
-    int32_t killCount;
-    int32_t thinkTick;
-    float aimScreenX[kMaxPlayers], aimScreenY[kMaxPlayers];
-    float aimWorldX[kMaxPlayers], aimWorldY[kMaxPlayers];
-    float fireCooldown[kMaxPlayers], energy[kMaxPlayers];
-    float healthRegenDelay[kMaxPlayers], energyRegenDelay[kMaxPlayers];
-    float cameraX, cameraY, cameraZoom;
-    int32_t firstColumn;
-    int32_t wallBoxCount[kSavedColumns][kMapSize];
-    WallBox wallBoxes[kSavedColumns][kMapSize][kMaxWallBoxesPerCell];
+// One stretch of memory a step may change.
+struct Region {
+    void* at;
+    size_t size;
 };
 
-inline Snapshot savedWorld = {};
+inline unsigned char savedBytes[2 << 20] = {};   // the snapshot: the regions' bytes one after another
+inline int savedFirstColumn = 0;                 // first of the map columns the snapshot holds
 
 // A random free point within `radius` cells of the player.
 inline void freePointNearPlayer(int radius, float& x, float& y)
@@ -66,68 +49,44 @@ inline void freePointNearPlayer(int radius, float& x, float& y)
     } while (isBlocked(x, y, kActorRadius, true));
 }
 
-inline void takeSnapshot()
+// Copies everything a step changes into the snapshot (save) or back out of it:
+// the lists and their counts, the per-player values, the camera, and the walls
+// of the saved columns.
+inline void copySnapshot(bool save)
 {
-    Snapshot& s = savedWorld;
-    memcpy(s.actors, actors, sizeof actors);
-    s.actorCount = actorCount;
-    memcpy(s.actorTypeCount, actorTypeCount, sizeof actorTypeCount);
-    memcpy(s.tracers, tracers, sizeof tracers);
-    s.tracerCount = tracerCount;
-    memcpy(s.projectiles, projectiles, sizeof projectiles);
-    s.projectileCount = projectileCount;
-    memcpy(s.explosions, explosions, sizeof explosions);
-    s.explosionCount = explosionCount;
-    memcpy(s.decals, decals, sizeof decals);
-    s.decalCount = decalCount;
-    s.killCount = killCount;
-    s.thinkTick = thinkTick;
-    memcpy(s.aimScreenX, aimScreenX, sizeof aimScreenX);
-    memcpy(s.aimScreenY, aimScreenY, sizeof aimScreenY);
-    memcpy(s.aimWorldX, aimWorldX, sizeof aimWorldX);
-    memcpy(s.aimWorldY, aimWorldY, sizeof aimWorldY);
-    memcpy(s.fireCooldown, fireCooldown, sizeof fireCooldown);
-    memcpy(s.energy, energy, sizeof energy);
-    memcpy(s.healthRegenDelay, healthRegenDelay, sizeof healthRegenDelay);
-    memcpy(s.energyRegenDelay, energyRegenDelay, sizeof energyRegenDelay);
-    s.cameraX = cameraX, s.cameraY = cameraY, s.cameraZoom = cameraZoom;
-    s.firstColumn = (int)cameraX - kSavedColumns / 2;
-    if (s.firstColumn < 0)
-        s.firstColumn = 0;
-    if (s.firstColumn > kMapSize - kSavedColumns)
-        s.firstColumn = kMapSize - kSavedColumns;
-    memcpy(s.wallBoxCount, wallBoxCount[s.firstColumn], sizeof s.wallBoxCount);
-    memcpy(s.wallBoxes, wallBoxes[s.firstColumn], sizeof s.wallBoxes);
+    const int c = savedFirstColumn;
+    const Region regions[] = {
+        {actors, sizeof actors}, {&actorCount, sizeof actorCount}, {actorTypeCount, sizeof actorTypeCount},
+        {tracers, sizeof tracers}, {&tracerCount, sizeof tracerCount},
+        {projectiles, sizeof projectiles}, {&projectileCount, sizeof projectileCount},
+        {explosions, sizeof explosions}, {&explosionCount, sizeof explosionCount},
+        {decals, sizeof decals}, {&decalCount, sizeof decalCount},
+        {&killCount, sizeof killCount}, {&thinkTick, sizeof thinkTick},
+        {aimScreenX, sizeof aimScreenX}, {aimScreenY, sizeof aimScreenY},
+        {aimWorldX, sizeof aimWorldX}, {aimWorldY, sizeof aimWorldY},
+        {fireCooldown, sizeof fireCooldown}, {energy, sizeof energy},
+        {healthRegenDelay, sizeof healthRegenDelay}, {energyRegenDelay, sizeof energyRegenDelay},
+        {&cameraX, sizeof cameraX}, {&cameraY, sizeof cameraY}, {&cameraZoom, sizeof cameraZoom},
+        {wallBoxCount[c], kSavedColumns * sizeof wallBoxCount[0]}, {wallBoxes[c], kSavedColumns * sizeof wallBoxes[0]},
+    };
+    size_t at = 0;
+    for (const Region& r : regions) {
+        if (at + r.size > sizeof savedBytes)
+            abort();
+        memcpy(save ? savedBytes + at : (unsigned char*)r.at, save ? r.at : savedBytes + at, r.size);
+        at += r.size;
+    }
 }
 
-inline void restoreSnapshot()
+// Saves the world around the camera as it stands now.
+inline void takeSnapshot()
 {
-    const Snapshot& s = savedWorld;
-    memcpy(actors, s.actors, sizeof actors);
-    actorCount = s.actorCount;
-    memcpy(actorTypeCount, s.actorTypeCount, sizeof actorTypeCount);
-    memcpy(tracers, s.tracers, sizeof tracers);
-    tracerCount = s.tracerCount;
-    memcpy(projectiles, s.projectiles, sizeof projectiles);
-    projectileCount = s.projectileCount;
-    memcpy(explosions, s.explosions, sizeof explosions);
-    explosionCount = s.explosionCount;
-    memcpy(decals, s.decals, sizeof decals);
-    decalCount = s.decalCount;
-    killCount = s.killCount;
-    thinkTick = s.thinkTick;
-    memcpy(aimScreenX, s.aimScreenX, sizeof aimScreenX);
-    memcpy(aimScreenY, s.aimScreenY, sizeof aimScreenY);
-    memcpy(aimWorldX, s.aimWorldX, sizeof aimWorldX);
-    memcpy(aimWorldY, s.aimWorldY, sizeof aimWorldY);
-    memcpy(fireCooldown, s.fireCooldown, sizeof fireCooldown);
-    memcpy(energy, s.energy, sizeof energy);
-    memcpy(healthRegenDelay, s.healthRegenDelay, sizeof healthRegenDelay);
-    memcpy(energyRegenDelay, s.energyRegenDelay, sizeof energyRegenDelay);
-    cameraX = s.cameraX, cameraY = s.cameraY, cameraZoom = s.cameraZoom;
-    memcpy(wallBoxCount[s.firstColumn], s.wallBoxCount, sizeof s.wallBoxCount);
-    memcpy(wallBoxes[s.firstColumn], s.wallBoxes, sizeof s.wallBoxes);
+    savedFirstColumn = std::min(std::max((int)cameraX - kSavedColumns / 2, 0), kMapSize - kSavedColumns);
+    copySnapshot(true);
 }
+
+// Puts back the world the last snapshot saved.
+inline void restoreSnapshot() { copySnapshot(false); }
 
 // A new city from a fixed seed with the crowd placed around the player:
 // actors at rest, projectiles flying outwards, fresh explosions, decals.
@@ -159,10 +118,13 @@ inline void buildCrowdedWorld(const Crowd& crowd)
     takeSnapshot();
 }
 
-// A 4:3 window with the player's controls held as in a fight on the run:
-// walking right at a sprint, both buttons held, aiming off centre.
-inline void holdBusyControls()
+// The busiest world at play zoom in a 4:3 window, kept as the snapshot, with
+// the controls held as in a fight on the run: walking right at a sprint, both
+// buttons held, aiming off centre.
+inline void buildBusyWorld()
 {
+    buildCrowdedWorld(kBusiestCrowd);
+    cameraZoom = 7.5f;
     screenWidth = 800;
     screenHeight = 600;
     aspectRatio = screenWidth / screenHeight;
@@ -170,13 +132,5 @@ inline void holdBusyControls()
     mouseButtonState[kGunButton] = mouseButtonState[kThrowButton] = kInputHeld;
     mouseX = 600;
     mouseY = 200;
-}
-
-// The busiest world at play zoom with the controls held, kept as the snapshot.
-inline void buildBusyWorld()
-{
-    buildCrowdedWorld(kBusiestCrowd);
-    cameraZoom = 7.5f;
-    holdBusyControls();
     takeSnapshot();
 }
