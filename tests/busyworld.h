@@ -20,13 +20,11 @@
 
 const int kSavedColumns = 40;     // map columns around the camera restored by a snapshot
 
-// How crowded the world around the player is.
+// How crowded the world around the player is: how many actors (zombies first,
+// then civilians past kMaxZombies), projectiles, explosions and decals, all
+// within `radius` cells of the player.
 struct Crowd {
-    int actors;        // zombies first, then civilians past kMaxZombies
-    int projectiles;
-    int explosions;
-    int decals;
-    int radius;        // everything stands within this many cells of the player
+    int actors, projectiles, explosions, decals, radius;
 };
 
 const Crowd kBusiestCrowd = {kMaxPopulation, kMaxProjectiles, kMaxExplosions, kMaxDecals, 10};

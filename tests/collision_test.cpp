@@ -53,62 +53,42 @@ TEST_F(Collision, EdgesBlockAPointButACircleMustReachPastThem)
     EXPECT_TRUE(circleHitsBox(10.011f - 0.23f, 10.5f, 0.23f, 10.01f, 0.12f, 10.0f, 1.0f));
 }
 
-TEST_F(Collision, CentreInsideSolidIsHitButNeverPushed)
+// Where a circle of 0.23 ends after being pushed out of one or two solid
+// tiles: just touching the side it overlapped, also from the next cell on the
+// +x or +y side. Against the seam of two tiles the flat push of the lower one
+// comes first and leaves it clear of the upper one's corner, so it keeps its y
+// (corners first would shove it along the wall). A centre inside is never pushed.
+TEST_F(Collision, OverlapsArePushedOutUntilTheCircleJustTouches)
 {
-    tileKind[10][10] = 0;
-    EXPECT_TRUE(isBlocked(10.5f, 10.5f, 0.23f, true));
-    const float inside[][2] = {{10.1f, 10.5f}, {10.0f, 10.5f}, {11.0f, 11.0f}};
-    for (const auto& p : inside)
-        EXPECT_EQ(pushed(p[0], p[1]), std::make_pair(p[0], p[1]));
-}
-
-TEST_F(Collision, SideOverlapEndsExactlyRadiusAway)
-{
-    tileKind[10][10] = 0;
-    EXPECT_EQ(pushed(9.9f, 10.5f), std::make_pair(10.0f - 0.23f, 10.5f));
-    EXPECT_EQ(pushed(10.5f, 11.1f), std::make_pair(10.5f, 11.0f + 0.23f));
+    struct Case { int tileX, tileY, secondTileY; float x, y, endX, endY; };
+    const Case cases[] = {
+        {10, 10, 10, 9.9f, 10.5f, 10 - 0.23f, 10.5f},   {10, 10, 10, 10.5f, 11.1f, 10.5f, 11 + 0.23f},
+        {11, 10, 10, 10.9f, 10.5f, 11 - 0.23f, 10.5f},  {20, 21, 21, 20.5f, 20.9f, 20.5f, 21 - 0.23f},
+        {10, 10, 11, 9.9f, 11.05f, 10 - 0.23f, 11.05f}, {10, 10, 10, 10.1f, 10.5f, 10.1f, 10.5f},
+        {10, 10, 10, 10.0f, 10.5f, 10.0f, 10.5f},       {10, 10, 10, 11.0f, 11.0f, 11.0f, 11.0f},
+    };
+    for (const Case& c : cases) {
+        SetUp();
+        tileKind[c.tileX][c.tileY] = tileKind[c.tileX][c.secondTileY] = 0;
+        EXPECT_TRUE(isBlocked(c.x, c.y, 0.23f, true)) << "from " << c.x << ", " << c.y;
+        EXPECT_EQ(pushed(c.x, c.y), std::make_pair(c.endX, c.endY)) << "from " << c.x << ", " << c.y;
+    }
     putWallBox(30, 30, 30.01f, 30.0f, 0.12f, 1.0f);
     std::pair<float, float> p = pushed(30.2f, 30.5f);
     EXPECT_EQ(p.first, 30.01f + 0.12f + 0.23f);
     EXPECT_FALSE(isBlocked(p.first, p.second, 0.23f, false));
 }
 
-// Solids in the next cell on the +x or +y side are seen and pushed from too.
-TEST_F(Collision, SolidsInTheCellsBeyondAreSeen)
-{
-    tileKind[11][10] = 0;
-    EXPECT_TRUE(isBlocked(10.9f, 10.5f, 0.23f, true));
-    EXPECT_EQ(pushed(10.9f, 10.5f), std::make_pair(11.0f - 0.23f, 10.5f));
-    tileKind[20][21] = 0;
-    EXPECT_TRUE(isBlocked(20.5f, 20.9f, 0.23f, true));
-    EXPECT_EQ(pushed(20.5f, 20.9f), std::make_pair(20.5f, 21.0f - 0.23f));
-}
-
-// Against a wall of two solid tiles, just past their seam, the flat push of
-// the lower tile comes first and leaves the actor clear of the upper tile's
-// corner, so it keeps its y. Corners first would have shoved it along the wall.
-TEST_F(Collision, ActorAgainstTheSeamOfTwoTilesIsPushedStraightOut)
-{
-    tileKind[10][10] = 0;
-    tileKind[10][11] = 0;
-    EXPECT_EQ(pushed(9.9f, 11.05f), std::make_pair(10.0f - 0.23f, 11.05f));
-}
-
+// Beyond a corner there is no flat push: the circle leaves the corner along the
+// diagonal until it just touches; one inside the tile's bounding square but out
+// of the corner's reach (0.24 from it) stays.
 TEST_F(Collision, CornerContactIsPushedAlongTheDiagonal)
 {
-    float x = 1.1f, y = 1.1f;
-    pushFromSide(x, y, 0.5f, 0.0f, 1.0f, 0.0f, 1.0f);  // beyond a corner: no flat push
-    EXPECT_EQ(x, 1.1f);
-    pushFromNearestPoint(x, y, 0.5f, 0.0f, 1.0f, 0.0f, 1.0f);
-    EXPECT_NEAR(distance(x, y, 1.0f, 1.0f), 0.5f, 1e-6f);
-    EXPECT_FLOAT_EQ(x, y);
-    x = y = 1.2f;   // within the bounding square but out of the corner's reach
-    pushFromNearestPoint(x, y, 0.25f, 0.0f, 1.0f, 0.0f, 1.0f);
-    EXPECT_EQ(x + y, 2.4f);
     tileKind[20][20] = 0;
     std::pair<float, float> p = pushed(21.1f, 19.9f);
     EXPECT_NEAR(distance(p.first, p.second, 21.0f, 20.0f), 0.23f, 1e-5f);
     EXPECT_NEAR(p.first - 21.0f, 20.0f - p.second, 1e-5f);
+    EXPECT_EQ(pushed(21.17f, 21.17f), std::make_pair(21.17f, 21.17f));
 }
 
 TEST_F(Collision, OnlyCellsInsideTheMapAreExamined)

@@ -8,9 +8,7 @@
 #include <SDL/SDL_keysym.h>
 
 #include <cmath>
-#include <cstdio>
 #include <cstring>
-#include <initializer_list>
 #include <new>
 
 #include "app/app.h"
@@ -18,17 +16,14 @@
 #include "app/settings.h"
 #include "sim/player.h"
 #include "sim/step.h"
+#include "world/savefile.h"
 #include "tests/busyworld.h"
 #include "tests/scratchdir.h"
 #include "tests/testworld.h"
 
-// ---- Heap calls counted while `countingHeap` is set -------------------------
-// operator new is replaced, and so are malloc and its kin, forwarding to the C
-// library's allocator. The address sanitizer owns malloc, so under it only
-// operator new is counted.
-
-// The replaced operator delete hands back to free what the replaced operator
-// new took from malloc, a pairing the compiler cannot see through.
+// Heap calls are counted while `countingHeap` is set: operator new (and delete,
+// to stay its pair) and malloc and its kin are replaced, forwarding to the C
+// library. The address sanitizer owns malloc, so under it only new is counted.
 #pragma GCC diagnostic ignored "-Wmismatched-new-delete"
 
 static bool countingHeap = false;
@@ -88,17 +83,6 @@ struct Player : ::testing::Test {
     ScratchDir scratch;
 };
 
-// The velocity the player stage alone gives with the keys held.
-float speedGivenBy(std::initializer_list<int> keys)
-{
-    memset(keyState, 0, sizeof keyState);
-    for (int k : keys)
-        keyState[k] = kInputHeld;
-    actors[0].vx = actors[0].vy = 0;
-    runPlayerStage(0, 1);
-    return hypotf(actors[0].vx, actors[0].vy);
-}
-
 // Walking gains 0.011 per step in any of the eight directions, sprinting half
 // again with its cost of 0.5 energy and a pause of 30; opposite keys cancel,
 // and a sprint without a direction is free (energy regenerates 0.15 instead).
@@ -113,18 +97,23 @@ TEST_F(Player, EveryDirectionWalksAtOneRateAndOnlyARealMoveSprints)
         {{SDLK_s, SDLK_d, SDLK_LSHIFT}, sd, sd, 49.5f, 29},
     };
     for (const Case& c : cases) {
+        SCOPED_TRACE(testing::Message() << "keys " << c.keys[0] << " " << c.keys[1] << " " << c.keys[2]);
+        memset(keyState, 0, sizeof keyState);
         energy[0] = 50;
-        energyRegenDelay[0] = 0;
-        speedGivenBy({c.keys[0], c.keys[1], c.keys[2]});
-        EXPECT_NEAR(actors[0].vx, c.vx, 1e-7f) << "keys " << c.keys[0] << " " << c.keys[1];
-        EXPECT_NEAR(actors[0].vy, c.vy, 1e-7f) << "keys " << c.keys[0] << " " << c.keys[1];
-        EXPECT_FLOAT_EQ(energy[0], c.energyAfter) << "keys " << c.keys[0] << " " << c.keys[1];
-        EXPECT_EQ(energyRegenDelay[0], c.pauseAfter) << "keys " << c.keys[0] << " " << c.keys[1];
+        energyRegenDelay[0] = actors[0].vx = actors[0].vy = 0;
+        for (int k : c.keys)
+            keyState[k] = kInputHeld;
+        runPlayerStage(0, 1);
+        EXPECT_NEAR(actors[0].vx, c.vx, 1e-9f);
+        EXPECT_NEAR(actors[0].vy, c.vy, 1e-9f);
+        EXPECT_FLOAT_EQ(energy[0], c.energyAfter);
+        EXPECT_EQ(energyRegenDelay[0], c.pauseAfter);
     }
 }
 
-// 0.3 energy pays for 0.3 of the 0.5 a sprint costs; the 0.2 overdrawn costs
-// 0.1 health and sets the health pause to 60, of which one step then runs off.
+// 0.3 energy pays for 0.3 of the 0.5 a sprint costs per step unit; the 0.2
+// overdrawn costs 0.1 health and sets the health pause to 60, of which one step
+// then runs off.
 TEST_F(Player, SprintingPastEmptyEnergyIsPaidWithHealth)
 {
     energy[0] = 0.3f;
@@ -133,6 +122,9 @@ TEST_F(Player, SprintingPastEmptyEnergyIsPaidWithHealth)
     EXPECT_EQ(energy[0], 0.0f);
     EXPECT_NEAR(actors[0].health, 99.9f, 1e-4f);
     EXPECT_EQ(healthRegenDelay[0], 59.0f);
+    energy[0] = 0.3f;
+    runPlayerStage(0, 0.5f);
+    EXPECT_FLOAT_EQ(energy[0], 0.05f) << "at f = 0.5 the sprint costs 0.25";
 }
 
 // The gun's cooldown of 4 lets it fire every fifth step.
@@ -263,12 +255,9 @@ TEST_F(Player, ADeathEndsTheGameOverTheMenuKeyAndKeepsOnlyABeatenBest)
     stepGame(1);
     EXPECT_EQ(gameState, kStateTitleMenu);
     EXPECT_EQ(bestKillCount, 9);
-    unsigned char bytes[8] = {};
-    FILE* f = fopen("stats.dat", "rb");
-    ASSERT_NE(f, nullptr);
-    EXPECT_EQ(fread(bytes, 1, sizeof bytes, f), 4u);
-    fclose(f);
-    EXPECT_EQ(bytes[0], 9);
+    bestKillCount = 0;
+    readBestScore();
+    EXPECT_EQ(bestKillCount, 9) << "kept in stats.dat";
 }
 
 // A game whose player count runs past the per-player arrays or the actors

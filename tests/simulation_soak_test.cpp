@@ -2,6 +2,7 @@
 // the stages in step order, with the world's invariants checked every step.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstdlib>
 
@@ -19,25 +20,20 @@ const float kCellSlack = 1e-4f;
 // A NaN or infinity in any of the four makes their sum one too.
 bool finite(float a, float b, float c, float d) { return std::isfinite(a + b + c + d); }
 
-// Wall boxes of one cell: a sane count, inside the cell, thick enough.
-void checkCell(int cx, int cy)
-{
-    ASSERT_TRUE(wallBoxCount[cx][cy] >= 0 && wallBoxCount[cx][cy] <= kMaxWallBoxesPerCell);
-    for (int k = 0; k < wallBoxCount[cx][cy]; k++) {
-        const WallBox& b = wallBoxes[cx][cy][k];
-        ASSERT_TRUE(finite(b.x, b.y, b.width, b.height));
-        ASSERT_TRUE(b.width > kThinnestWallBox && b.height > kThinnestWallBox) << cx << "," << cy;
-        ASSERT_TRUE(b.x >= cx - kCellSlack && b.y >= cy - kCellSlack && b.x + b.width <= cx + 1 + kCellSlack &&
-                    b.y + b.height <= cy + 1 + kCellSlack) << cx << "," << cy;
-    }
-}
-
+// The wall boxes of the cells within `reach` of (x, y): a sane count, finite,
+// thick enough and inside their cell.
 void checkCellsAround(float x, float y, int reach)
 {
-    int x0 = (int)x - reach, y0 = (int)y - reach;
-    for (int cx = x0 < 0 ? 0 : x0; cx <= x0 + 2 * reach && cx < kMapSize; cx++)
-        for (int cy = y0 < 0 ? 0 : y0; cy <= y0 + 2 * reach && cy < kMapSize; cy++)
-            checkCell(cx, cy);
+    for (int cx = std::max((int)x - reach, 0); cx <= (int)x + reach && cx < kMapSize; cx++)
+        for (int cy = std::max((int)y - reach, 0); cy <= (int)y + reach && cy < kMapSize; cy++) {
+            ASSERT_TRUE(wallBoxCount[cx][cy] >= 0 && wallBoxCount[cx][cy] <= kMaxWallBoxesPerCell);
+            for (const WallBox* b = wallBoxes[cx][cy]; b < wallBoxes[cx][cy] + wallBoxCount[cx][cy]; b++) {
+                ASSERT_TRUE(finite(b->x, b->y, b->width, b->height));
+                ASSERT_TRUE(b->width > kThinnestWallBox && b->height > kThinnestWallBox) << cx << "," << cy;
+                ASSERT_TRUE(b->x >= cx - kCellSlack && b->y >= cy - kCellSlack && b->x + b->width <= cx + 1 + kCellSlack &&
+                            b->y + b->height <= cy + 1 + kCellSlack) << cx << "," << cy;
+            }
+        }
 }
 
 // Counts within capacity, type counters that match the actors, players first,
@@ -106,8 +102,8 @@ TEST(SimulationSoak, ThousandsOfRandomStepsKeepTheWorldConsistent)
         checkCellsAround(cameraX, cameraY, kCheckedCells);
         if (HasFatalFailure())
             FAIL() << "at step " << step;
-        mostActors = actorCount > mostActors ? actorCount : mostActors;
-        mostExplosions = explosionCount > mostExplosions ? explosionCount : mostExplosions;
+        mostActors = std::max(mostActors, actorCount);
+        mostExplosions = std::max(mostExplosions, explosionCount);
     }
     checkCellsAround(kMapSize / 2, kMapSize / 2, kMapSize / 2);
     EXPECT_GT(mostActors, 100);
