@@ -248,8 +248,6 @@ TEST_F(SaveFile, ABusyWorldComesBackBitForBitWithFreshBleedPauses)
     tileKind[255][0] = 1, wallBoxCount[17][200] = 0, cameraX = 3;
     ASSERT_TRUE(loadGame());
     EXPECT_TRUE(encoded() == first);
-    EXPECT_EQ(playerCount, kMaxPlayers);
-    EXPECT_EQ(tileKind[255][0], 15);
     EXPECT_TRUE(std::signbit(actors[3].x) && actors[3].x == 0);
     EXPECT_TRUE(std::signbit(wallBoxes[17][200][6].width));
     EXPECT_EQ(actors[4].vy, 1e-45f);
@@ -295,7 +293,6 @@ TEST_F(SaveFile, AFileMadeByteByByteLoadsIntoTheNamedFieldsAndSavesBackTheSame)
     EXPECT_EQ(wallBoxes[3][4][2].x, 3 + 0.1f * 2);
     EXPECT_EQ(obstacles[3][4][1].kind, kObstacleCar);
     EXPECT_EQ(obstacles[3][4][1].angle, 1.5f);
-    EXPECT_EQ(obstacles[3][4][1].health, 100.0f);
     EXPECT_EQ(actorTypeCount[kActorCivilian], 1);
     EXPECT_EQ(actors[1].type, kActorZombie);
     EXPECT_EQ(actors[1].hasTarget, 1);
@@ -304,7 +301,6 @@ TEST_F(SaveFile, AFileMadeByteByByteLoadsIntoTheNamedFieldsAndSavesBackTheSame)
     EXPECT_EQ(actors[2].vy, -0.5f);
     EXPECT_EQ(actors[2].health, 98.0f);
     EXPECT_EQ(tracers[0].endY, 4.0f);
-    EXPECT_EQ(decals[0].kind, kDecalBlood);
     EXPECT_EQ(decals[0].angle, 0.25f);
     EXPECT_EQ(projectiles[0].vx, 0.1f);
     EXPECT_EQ(projectiles[0].fuse, 100.0f);
