@@ -44,16 +44,6 @@ TEST_F(Frame, EachPassCountsAtLeast16MillisecondsAndSleepsTheRest)
     }
 }
 
-TEST_F(Frame, SteadyRunningNeverGoesBelowTheCappedFactor)
-{
-    uint32_t now = 0;
-    for (int pass = 0; pass < 50; pass++) {
-        now += 3 + advanceFrameClock(now);
-        EXPECT_GE(speedFactorFor(framesPerSecond), 0.96f);
-    }
-    EXPECT_EQ(framesPerSecond, 62.5f);
-}
-
 TEST_F(Frame, OversleepIsChargedToTheNextFrame)
 {
     lastFrameTicks = 1000;

@@ -1,8 +1,6 @@
 // The sprite-sheet and font tables, checked against their pixel rectangles.
 #include <gtest/gtest.h>
 
-#include <tuple>
-
 #include "render/draw.h"
 
 // Expects the frame of an upright picture at the given sheet pixels.
@@ -49,7 +47,8 @@ TEST(GlyphTable, GlyphsAreCutFrom32PixelCellsAndDrawn26Wide)
 {
     ASSERT_FLOAT_EQ(glyphWidth, 32);
     buildGlyphFrames();
-    EXPECT_EQ(std::make_tuple(glyphWidth, glyphHeight), std::make_tuple(26.0f, 26.0f));
+    EXPECT_EQ(glyphWidth, 26.0f);
+    EXPECT_EQ(glyphHeight, 26.0f);
     expectUpright(glyphFrames[0], 259, 3, 26, 26);             // space
     expectUpright(glyphFrames['A' - 32], 291, 131, 26, 26);     // column 1, row 4
     expectUpright(glyphFrames[95], 483, 355, 26, 26);          // code 127, last cell

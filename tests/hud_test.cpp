@@ -9,17 +9,14 @@ namespace {
 
 const float kTolerance = 0.01f;   // HUD units
 
-TEST(HudLayout, OnePlayerOnAFourByThreeScreenSpansAllButTheMargins)
+// One player at 4:3 spans all but the margins; two players at 16:9 get one
+// half each with a gap between.
+TEST(HudLayout, BarsSpanTheScreenOrOneHalfEachWithAGapBetween)
 {
     float left, right;
     hudBarSpan(0, 1, 4.0f / 3.0f, left, right);
     EXPECT_NEAR(left, -466.67f, kTolerance);
     EXPECT_NEAR(right, 466.67f, kTolerance);
-}
-
-TEST(HudLayout, TwoPlayersOnAWideScreenGetOneHalfEachWithAGapBetween)
-{
-    float left, right;
     hudBarSpan(0, 2, 16.0f / 9.0f, left, right);
     EXPECT_NEAR(left, -666.67f, kTolerance);
     EXPECT_NEAR(right, -44.44f, kTolerance);

@@ -31,16 +31,25 @@ struct Input : ::testing::Test {
     }
 };
 
-// Queues one key or mouse-button event naming the key symbol or button number.
-void push(Uint8 type, int index)
+// One event: its type and the key symbol or button number it names.
+struct Event {
+    Uint8 type;
+    int index;
+};
+
+// Queues the events in order, then reads them as one pass of the game does.
+void pass(std::initializer_list<Event> events)
 {
-    SDL_Event e = {};
-    e.type = type;
-    if (type == SDL_KEYDOWN || type == SDL_KEYUP)
-        e.key.keysym.sym = (SDLKey)index;
-    else
-        e.button.button = (Uint8)index;
-    ASSERT_EQ(SDL_PushEvent(&e), 0);
+    for (const Event& queued : events) {
+        SDL_Event e = {};
+        e.type = queued.type;
+        if (queued.type == SDL_KEYDOWN || queued.type == SDL_KEYUP)
+            e.key.keysym.sym = (SDLKey)queued.index;
+        else
+            e.button.button = (Uint8)queued.index;
+        ASSERT_EQ(SDL_PushEvent(&e), 0);
+    }
+    pollInput();
 }
 
 // Whether an event of the mask is still waiting in the queue (1) or not (0).
@@ -48,80 +57,57 @@ int waiting(Uint32 mask) { SDL_Event e; return SDL_PeepEvents(&e, 1, SDL_PEEKEVE
 
 TEST_F(Input, EachKeyReadsWentDownThenHeldUntilReleased)
 {
-    push(SDL_KEYDOWN, SDLK_w);
-    pollInput();
+    pass({{SDL_KEYDOWN, SDLK_w}});
     EXPECT_EQ(keyState[SDLK_w], kInputPressed);
-    push(SDL_KEYDOWN, SDLK_LSHIFT);
-    pollInput();
+    pass({{SDL_KEYDOWN, SDLK_LSHIFT}});
     EXPECT_EQ(keyState[SDLK_w], kInputHeld);
     EXPECT_EQ(keyState[SDLK_LSHIFT], kInputPressed);
-    push(SDL_KEYUP, SDLK_w);
-    pollInput();
+    pass({{SDL_KEYUP, SDLK_w}});
     EXPECT_EQ(keyState[SDLK_w], kInputUp);
     EXPECT_EQ(keyState[SDLK_LSHIFT], kInputHeld);
 }
 
 TEST_F(Input, AllDownsOfAPassApplyBeforeAllUps)
 {
-    push(SDL_KEYDOWN, SDLK_RETURN);
-    push(SDL_KEYUP, SDLK_RETURN);
-    pollInput();
+    pass({{SDL_KEYDOWN, SDLK_RETURN}, {SDL_KEYUP, SDLK_RETURN}});
     EXPECT_EQ(keyState[SDLK_RETURN], kInputUp) << "a press and release inside one pass is lost";
-
-    push(SDL_KEYDOWN, SDLK_SPACE);
-    pollInput();
-    push(SDL_KEYUP, SDLK_SPACE);
-    push(SDL_KEYDOWN, SDLK_SPACE);
-    pollInput();
+    pass({{SDL_KEYDOWN, SDLK_SPACE}});
+    pass({{SDL_KEYUP, SDLK_SPACE}, {SDL_KEYDOWN, SDLK_SPACE}});
     EXPECT_EQ(keyState[SDLK_SPACE], kInputUp) << "release and re-press in one pass reads up";
-    pollInput();
+    pass({});
     EXPECT_EQ(keyState[SDLK_SPACE], kInputUp) << "and stays up until pressed again";
 }
 
 TEST_F(Input, MouseButtonsAndTheWheelFollowTheSameRules)
 {
-    push(SDL_MOUSEBUTTONDOWN, SDL_BUTTON_LEFT);
-    pollInput();
+    pass({{SDL_MOUSEBUTTONDOWN, SDL_BUTTON_LEFT}});
     EXPECT_EQ(mouseButtonState[SDL_BUTTON_LEFT], kInputPressed);
-    push(SDL_MOUSEBUTTONDOWN, SDL_BUTTON_RIGHT);
-    push(SDL_MOUSEBUTTONUP, SDL_BUTTON_RIGHT);
-    push(SDL_MOUSEBUTTONDOWN, SDL_BUTTON_WHEELUP);
-    pollInput();
+    pass({{SDL_MOUSEBUTTONDOWN, SDL_BUTTON_RIGHT}, {SDL_MOUSEBUTTONUP, SDL_BUTTON_RIGHT},
+          {SDL_MOUSEBUTTONDOWN, SDL_BUTTON_WHEELUP}});
     EXPECT_EQ(mouseButtonState[SDL_BUTTON_LEFT], kInputHeld);
     EXPECT_EQ(mouseButtonState[SDL_BUTTON_RIGHT], kInputUp) << "a click inside one pass is lost";
     EXPECT_EQ(mouseButtonState[SDL_BUTTON_WHEELUP], kInputPressed);
-    push(SDL_MOUSEBUTTONUP, SDL_BUTTON_LEFT);
-    push(SDL_MOUSEBUTTONUP, SDL_BUTTON_WHEELUP);
-    push(SDL_MOUSEBUTTONDOWN, SDL_BUTTON_WHEELDOWN);
-    pollInput();
+    pass({{SDL_MOUSEBUTTONUP, SDL_BUTTON_LEFT}, {SDL_MOUSEBUTTONUP, SDL_BUTTON_WHEELUP},
+          {SDL_MOUSEBUTTONDOWN, SDL_BUTTON_WHEELDOWN}});
     for (int b = 0; b < kMouseButtonStates; b++)
         EXPECT_EQ(mouseButtonState[b], b == SDL_BUTTON_WHEELDOWN ? kInputPressed : kInputUp) << "button " << b;
 }
 
 TEST_F(Input, TheLastKeyAndButtonCountAndLaterOnesAreTakenOutAndIgnored)
 {
-    push(SDL_KEYDOWN, kKeyStates);
-    push(SDL_KEYUP, kKeyStates + 10);
-    push(SDL_MOUSEBUTTONDOWN, kMouseButtonStates);
-    push(SDL_MOUSEBUTTONUP, 255);
-    push(SDL_KEYDOWN, kKeyStates - 1);
-    push(SDL_MOUSEBUTTONDOWN, kMouseButtonStates - 1);
-    pollInput();
+    pass({{SDL_KEYDOWN, kKeyStates}, {SDL_KEYUP, kKeyStates + 10}, {SDL_MOUSEBUTTONDOWN, kMouseButtonStates},
+          {SDL_MOUSEBUTTONUP, 255}, {SDL_KEYDOWN, kKeyStates - 1}, {SDL_MOUSEBUTTONDOWN, kMouseButtonStates - 1}});
     EXPECT_EQ(keyState[kKeyStates - 1], kInputPressed);
     EXPECT_EQ(mouseButtonState[kMouseButtonStates - 1], kInputPressed);
     EXPECT_EQ(waiting(SDL_ALLEVENTS), 0) << "nothing is left in the queue";
-    push(SDL_KEYUP, kKeyStates - 1);
-    push(SDL_MOUSEBUTTONUP, kMouseButtonStates - 1);
-    pollInput();
-    EXPECT_EQ(keyState[kKeyStates - 1] + mouseButtonState[kMouseButtonStates - 1], kInputUp);
+    pass({{SDL_KEYUP, kKeyStates - 1}, {SDL_MOUSEBUTTONUP, kMouseButtonStates - 1}});
+    EXPECT_EQ(keyState[kKeyStates - 1], kInputUp);
+    EXPECT_EQ(mouseButtonState[kMouseButtonStates - 1], kInputUp);
 }
 
 TEST_F(Input, OtherEventsStayInTheQueueForTheMainLoop)
 {
-    push(SDL_MOUSEMOTION, 0);
-    push(SDL_QUIT, 0);
-    push(SDL_KEYDOWN, SDLK_ESCAPE);
-    pollInput();
+    pass({{SDL_MOUSEMOTION, 0}, {SDL_QUIT, 0}, {SDL_KEYDOWN, SDLK_ESCAPE}});
     EXPECT_EQ(keyState[SDLK_ESCAPE], kInputPressed);
     EXPECT_EQ(waiting(SDL_MOUSEMOTIONMASK), 1);
     EXPECT_EQ(waiting(SDL_QUITMASK), 1);

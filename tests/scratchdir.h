@@ -7,6 +7,7 @@
 #include <unistd.h>
 
 #include <cstdio>
+#include <set>
 #include <string>
 
 // Where the test was and the directory it works in.
@@ -14,6 +15,19 @@ struct ScratchDir {
     char oldDir[4096] = {};
     char newDir[64] = {};
 };
+
+// The names in the working directory, "." and ".." left out.
+inline std::set<std::string> filesHere()
+{
+    std::set<std::string> names;
+    DIR* dir = opendir(".");
+    while (dirent* e = dir ? readdir(dir) : nullptr)
+        if (std::string(e->d_name) != "." && std::string(e->d_name) != "..")
+            names.insert(e->d_name);
+    if (dir)
+        closedir(dir);
+    return names;
+}
 
 // Makes /tmp/vg-<name>-XXXXXX and works there.
 inline void enterScratchDir(ScratchDir& d, const char* name)
@@ -28,12 +42,8 @@ inline void enterScratchDir(ScratchDir& d, const char* name)
 inline void leaveScratchDir(ScratchDir& d)
 {
     ASSERT_EQ(chdir(d.newDir), 0);
-    if (DIR* dir = opendir(".")) {
-        while (dirent* e = readdir(dir))
-            if (std::string(e->d_name) != "." && std::string(e->d_name) != "..")
-                remove(e->d_name);
-        closedir(dir);
-    }
+    for (const std::string& name : filesHere())
+        remove(name.c_str());
     ASSERT_EQ(chdir(d.oldDir), 0);
     rmdir(d.newDir);
 }
