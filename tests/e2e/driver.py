@@ -3,8 +3,8 @@
 A scenario runs as `python3 test_something.py <vellgrave2> <Media-dir>`:
 
     GAME, MEDIA = driver.paths_from_argv()      # before unittest.main()
-    with driver.Game(GAME, MEDIA, screen=(800, 600), settings="screenw=640\n") as g:
-        g.wait_window(640, 600)                  # final GL window, focused, pointer inside
+    with driver.sized(GAME, MEDIA, 640, 480, faketime=driver.NEW_YEAR) as g:
+        g.wait_window()                          # final GL window, focused, pointer inside
         g.keys("Return", "w"); g.click(1, 100, 100); rgb = g.pixel(10, 10)
         rc, out, err = g.close()                 # WM_DELETE_WINDOW, then wait
 
@@ -26,8 +26,10 @@ import sys
 import tempfile
 import time
 
+NEW_YEAR = "2026-01-01 00:00:00"   # the fixed clock most scenarios start from
 HUD_TOP_SHARE = 0.15    # the kill counts end above this share of the window's height
 HUD_BARS_SHARE = 0.84   # the energy and health bars start below it
+PLAY_CROSSHAIR = (85, 110)   # white span of the aim mark at play zoom in an 800 x 600 window, pixels
 HOLD = 0.06          # seconds a key or button is held down
 GAP = 0.06           # seconds between two presses
 WINDOW_TIMEOUT = 20  # seconds to wait for the game's window
@@ -42,6 +44,20 @@ def paths_from_argv():
     game, media = os.path.abspath(sys.argv[1]), os.path.abspath(sys.argv[2])
     del sys.argv[1:3]
     return game, media
+
+
+def sized(game, media, width=800, height=600, **kwargs):
+    """A Game whose "settings.ini" asks for a width x height window, on a
+    screen of at least 800 x 600."""
+    return Game(game, media, screen=(max(width, 800), max(height, 600)),
+                settings="screenw=%d\nscreenh=%d\n" % (width, height), **kwargs)
+
+
+def shots_dir(name):
+    """A folder in the test's build directory for the pictures a scenario keeps."""
+    path = os.path.abspath(name)
+    os.makedirs(path, exist_ok=True)
+    return path
 
 
 def faketime_library():
@@ -322,7 +338,11 @@ class Game:
         return self._windows(True) == [window]
 
     def wait_window(self, width=None, height=None, timeout=WINDOW_TIMEOUT):
-        """Finds the final window, focuses it and puts the pointer in its middle."""
+        """Finds the final window (by default of the size a sized() game asks
+        for), focuses it and puts the pointer in its middle."""
+        if width is None and self.settings and "screenh=" in self.settings:
+            asked = dict(line.split("=", 1) for line in self.settings.split())
+            width, height = int(asked["screenw"]), int(asked["screenh"])
         window = self.find_window(width, height, timeout)
         if window is None:
             rc, _, err = self.wait_exit(1) if not self.running() else (None, "", "")
@@ -353,9 +373,6 @@ class Game:
     def key_up(self, name):
         self.xdotool("keyup", name, "sleep", GAP)
 
-    def hold(self, name, seconds):
-        self.keys(name, hold=max(seconds, HOLD))
-
     def move(self, x, y):
         """Moves the pointer to window pixel (x, y) by way of a neighbour, so
         that the game sees motion even if the pointer was there already."""
@@ -377,11 +394,6 @@ class Game:
     def button_up(self, button=1):
         self.xdotool("mouseup", button, "sleep", GAP)
 
-    def wheel(self, up=True, steps=1):
-        """Turns the wheel (buttons 4 and 5); like a real wheel, down and up of
-        the button reach the game in one pass."""
-        self.xdotool(*(["click", 4 if up else 5, "sleep", GAP] * steps))
-
     # ---- pictures and ending --------------------------------------------
 
     def screenshot_png(self, path=None):
@@ -395,9 +407,7 @@ class Game:
         return read_rgb(self.screenshot_png())
 
     def pixel(self, x, y):
-        w, _, data = self.screenshot()
-        i = (y * w + x) * 3
-        return tuple(data[i:i + 3])
+        return rgb_at(self.screenshot(), x, y)
 
     def wait_pixel(self, x, y, test, timeout=10):
         """Polls until test((r, g, b)) holds for window pixel (x, y); returns
@@ -411,11 +421,37 @@ class Game:
                 raise RuntimeError("pixel %d,%d stayed %r" % (x, y, rgb))
             time.sleep(0.05)
 
+    def play_zoom_picture(self, path, timeout=10):
+        """Points at the middle of an 800 x 600 window and waits until the
+        view has eased out to play zoom and stopped there, which the size of
+        the aim mark shows; returns the path of that picture."""
+        w, h = self.window_size()
+        self.move(w // 2, h // 2)
+        spans = []
+
+        def at_rest():
+            spans.append(crosshair_span(self.screenshot_png(path), w // 2, h // 2))
+            return len(spans) > 1 and spans[-1] == spans[-2] and PLAY_CROSSHAIR[0] <= spans[-1] <= PLAY_CROSSHAIR[1]
+        if not wait_for(at_rest, timeout):
+            raise AssertionError("the view never came to rest at play zoom: aim mark widths %r" % spans[-5:])
+        return path
+
     def close(self, timeout=EXIT_TIMEOUT):
         """Closes the window as a close button does; returns wait_exit()."""
         if self.running() and self.window is not None:
             send_delete_window(self.display, self.window)
         return self.wait_exit(timeout)
+
+
+def wait_for(condition, timeout=10, interval=0.1):
+    """Polls condition() until it holds or `timeout` seconds have gone by;
+    returns whether it held, for the caller to assert with its own message."""
+    deadline = time.monotonic() + timeout
+    while not condition():
+        if time.monotonic() > deadline:
+            return False
+        time.sleep(interval)
+    return True
 
 
 def read_rgb(png):
@@ -425,6 +461,46 @@ def read_rgb(png):
     data = subprocess.run(["convert", png, "-depth", "8", "rgb:-"], capture_output=True,
                           check=True).stdout
     return int(size[0]), int(size[1]), data
+
+
+def crosshair_span(png, x, row):
+    """Width of the aim mark near a window point: the longest near-white run
+    end to end on the rows around it, which its horizontal ticks give."""
+    w, _, data = read_rgb(png)
+    spans = [0]
+    for y in range(row - 12, row + 13):
+        xs = [i for i in range(max(0, x - 400), min(w, x + 400))
+              if min(data[(y * w + i) * 3:(y * w + i) * 3 + 3]) > 230]
+        spans.append(max(xs) - min(xs) if xs else 0)
+    return max(spans)
+
+
+def rgb_at(picture, x, y):
+    """The (r, g, b) of pixel (x, y) of a picture from read_rgb."""
+    w, _, data = picture
+    i = (y * w + x) * 3
+    return tuple(data[i:i + 3])
+
+
+def rows(picture, top, bottom, left=0, right=None):
+    """RGB bytes of a picture's rectangle: columns left..right-1 (right: the
+    width), rows top..bottom-1."""
+    w, _, data = picture
+    right = w if right is None else right
+    return b"".join(data[(y * w + left) * 3:(y * w + right) * 3] for y in range(top, bottom))
+
+
+def near(rgb, colour, tolerance=15):
+    return all(abs(a - b) <= tolerance for a, b in zip(rgb, colour))
+
+
+def distinct_colours(data):
+    return len({bytes(data[i:i + 3]) for i in range(0, len(data), 3)})
+
+
+def lit_pixels(data):
+    """Pixels of RGB data with any channel clearly above black."""
+    return sum(1 for i in range(0, len(data), 3) if max(data[i:i + 3]) > 16)
 
 
 def grey_thumbnail(png, scale):
