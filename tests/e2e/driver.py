@@ -8,13 +8,13 @@ A scenario runs as `python3 test_something.py <vellgrave2> <Media-dir>`:
         g.keys("Return", "w"); g.click(1, 100, 100); rgb = g.pixel(10, 10)
         rc, out, err = g.close()                 # WM_DELETE_WINDOW, then wait
 
-Each Game has its own Xvfb (-displayfd, depth 24, -noreset) and a fresh working
-directory with a "Media" symlink and the given "settings.ini"; the game runs in
-a new session, with libfaketime preloaded if a start instant is given. Leaving
-the with-block kills the game's process group, stops Xvfb and removes the
-directory. Input timing, as measured here: keys and buttons are held at least
-50 ms with at least 50 ms between presses (a bare click puts down and up in one
-game pass), and the pointer is moved twice so that a motion event is made.
+Each Game has its own Xvfb and a fresh working directory with a "Media" link
+and the given "settings.ini"; the game runs in a new session, with libfaketime
+preloaded if a start instant is given. Leaving the with-block kills the game's
+process group, stops Xvfb and removes the directory. Keys and buttons are held
+50 ms or more, 50 ms apart (a bare click puts down and up in one game pass).
+Scenarios wait for what they look for (wait_for) rather than for fixed times:
+the suite runs beside other tests on a loaded machine.
 """
 
 import ctypes
@@ -49,8 +49,10 @@ def paths_from_argv():
 def sized(game, media, width=800, height=600, **kwargs):
     """A Game whose "settings.ini" asks for a width x height window, on a
     screen of at least 800 x 600."""
-    return Game(game, media, screen=(max(width, 800), max(height, 600)),
-                settings="screenw=%d\nscreenh=%d\n" % (width, height), **kwargs)
+    g = Game(game, media, screen=(max(width, 800), max(height, 600)),
+             settings="screenw=%d\nscreenh=%d\n" % (width, height), **kwargs)
+    g.size = (width, height)
+    return g
 
 
 def shots_dir(name):
@@ -177,7 +179,7 @@ class Game:
         self.screen, self.settings, self.faketime = screen, settings, faketime
         self.extra_env = dict(env or {})
         self.no_display = no_display
-        self.xvfb = self.display = self.proc = self.workdir = self.window = None
+        self.xvfb = self.display = self.proc = self.workdir = self.window = self.size = None
         self.result = self._out = self._err = None
 
     def __enter__(self):
@@ -193,8 +195,11 @@ class Game:
         return False
 
     def start(self):
-        """Starts the server, makes the working directory and starts the game in it."""
-        self.workdir = tempfile.mkdtemp(prefix="vg-e2e-")
+        """Starts the server, makes the working directory and starts the game in
+        it. The directory lies in a scratch folder that also takes the driver's
+        own pictures, so the game's folder holds only what the game writes."""
+        self.workdir = os.path.join(tempfile.mkdtemp(prefix="vg-e2e-"), "run")
+        os.mkdir(self.workdir)
         os.symlink(self.media, self.path("Media"))
         if self.settings is not None:
             with open(self.path("settings.ini"), "w", newline="") as f:
@@ -234,7 +239,7 @@ class Game:
                 f.close()
         self._out = self._err = None
         if self.workdir is not None:
-            shutil.rmtree(self.workdir, ignore_errors=True)
+            shutil.rmtree(os.path.dirname(self.workdir), ignore_errors=True)
             self.workdir = None
 
     def _kill_game(self):
@@ -253,11 +258,8 @@ class Game:
             except subprocess.TimeoutExpired:
                 self._kill_game()
                 rc = None
-            texts = []
-            for f in (self._out, self._err):
-                f.seek(0)
-                texts.append(f.read().decode(errors="replace"))
-            self.result = (rc, texts[0], texts[1])
+            out, err = (f.seek(0) or f.read().decode(errors="replace") for f in (self._out, self._err))
+            self.result = (rc, out, err)
         return self.result
 
     def freeze(self):
@@ -274,8 +276,6 @@ class Game:
     def path(self, name):
         """Path of a file in the game's working directory."""
         return os.path.join(self.workdir, name)
-
-    # ---- X helpers ------------------------------------------------------
 
     def x(self, *args, check=True):
         """Runs an X client on this display; returns its stdout as text."""
@@ -340,9 +340,7 @@ class Game:
     def wait_window(self, width=None, height=None, timeout=WINDOW_TIMEOUT):
         """Finds the final window (by default of the size a sized() game asks
         for), focuses it and puts the pointer in its middle."""
-        if width is None and self.settings and "screenh=" in self.settings:
-            asked = dict(line.split("=", 1) for line in self.settings.split())
-            width, height = int(asked["screenw"]), int(asked["screenh"])
+        width, height = (width, height) if width or not self.size else self.size
         window = self.find_window(width, height, timeout)
         if window is None:
             rc, _, err = self.wait_exit(1) if not self.running() else (None, "", "")
@@ -353,8 +351,6 @@ class Game:
         w, h = self.window_size()
         self.move(w // 2, h // 2)
         return window
-
-    # ---- input (xdotool key names such as "Return", "w", "Shift_L") ------
 
     def key(self, name, hold=HOLD, gap=GAP):
         self.keys(name, hold=hold, gap=gap)
@@ -394,12 +390,10 @@ class Game:
     def button_up(self, button=1):
         self.xdotool("mouseup", button, "sleep", GAP)
 
-    # ---- pictures and ending --------------------------------------------
-
     def screenshot_png(self, path=None):
-        """Writes the window as a PNG (default: shot.png in the working
+        """Writes the window as a PNG (default: shot.png beside the working
         directory) and returns its path."""
-        path = path or self.path("shot.png")
+        path = path or os.path.join(os.path.dirname(self.workdir), "shot.png")
         self.x("import", "-window", self.window, path)
         return path
 
@@ -410,16 +404,9 @@ class Game:
         return rgb_at(self.screenshot(), x, y)
 
     def wait_pixel(self, x, y, test, timeout=10):
-        """Polls until test((r, g, b)) holds for window pixel (x, y); returns
-        that colour or raises."""
-        deadline = time.monotonic() + timeout
-        while True:
-            rgb = self.pixel(x, y)
-            if test(rgb):
-                return rgb
-            if time.monotonic() > deadline:
-                raise RuntimeError("pixel %d,%d stayed %r" % (x, y, rgb))
-            time.sleep(0.05)
+        """Polls until test((r, g, b)) holds for window pixel (x, y), else raises."""
+        if not wait_for(lambda: test(self.pixel(x, y)), timeout, 0.05):
+            raise RuntimeError("pixel %d,%d stayed %r" % (x, y, self.pixel(x, y)))
 
     def play_zoom_picture(self, path, timeout=10):
         """Points at the middle of an 800 x 600 window and waits until the
@@ -432,6 +419,7 @@ class Game:
         def at_rest():
             spans.append(crosshair_span(self.screenshot_png(path), w // 2, h // 2))
             return len(spans) > 1 and spans[-1] == spans[-2] and PLAY_CROSSHAIR[0] <= spans[-1] <= PLAY_CROSSHAIR[1]
+
         if not wait_for(at_rest, timeout):
             raise AssertionError("the view never came to rest at play zoom: aim mark widths %r" % spans[-5:])
         return path

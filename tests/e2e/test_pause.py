@@ -12,25 +12,22 @@ import unittest
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 import driver  # noqa: E402
+import player  # noqa: E402
 from driver import rows, rgb_at  # noqa: E402
+from player import open_pause, pause_closed  # noqa: E402
 
 GAME, MEDIA = None, None
 
 WIDTH, HEIGHT = 640, 480
 BUTTON_X = WIDTH // 2                        # the pause buttons, fully open
 RESUME_Y, EXIT_Y, SCREENSHOT_Y, FRAME_RATE_Y = 115, 165, 215, 265
-BAR_ROWS = 60
+BAR_ROWS = player.PAUSE_BAR_ROWS
 PANEL_EDGE = (191, 194, 204)   # the light edge of the frame-rate panel
-BAR_EDGE_ROW = 55     # the top bar's red edge covers rows 53..55 once fully open
 SIDE_COLUMNS = 140    # columns 0..139 lie beside the buttons
 
 
 def white(picture, x, y):
     return min(rgb_at(picture, x, y)) >= 230
-
-
-def red(rgb):
-    return rgb[0] > 170 and rgb[1] < 40
 
 
 def png_chunks(path):
@@ -44,25 +41,6 @@ def png_chunks(path):
         chunks.append((kind.decode(), blob[at + 8:at + 8 + length]))
         at += 12 + length
     return chunks
-
-
-def open_pause(game):
-    """Escape, then waits until the bars have slid fully in: the top bar's red
-    edge then lies on its last rows."""
-    game.key("Escape")
-    game.wait_pixel(WIDTH - 5, BAR_EDGE_ROW, red)
-
-
-def top_bar_gone(game, tries=100):
-    """Waits until no row at the top is mostly the bar's red edge, which
-    slides up and out as the overlay closes; returns that picture."""
-    for _ in range(tries):
-        picture = game.screenshot()
-        if not any(sum(1 for x in range(0, WIDTH, 4) if red(rgb_at(picture, x, y))) > WIDTH // 8
-                   for y in range(BAR_ROWS)):
-            return picture
-        time.sleep(0.1)
-    raise AssertionError("the pause overlay stayed open")
 
 
 def wait_for_file(path, timeout=10):
@@ -119,7 +97,7 @@ class Pause(unittest.TestCase):
             self.assertEqual(rows(menu, BAR_ROWS, 420, 0, SIDE_COLUMNS),
                              rows(paused, BAR_ROWS, 420, 0, SIDE_COLUMNS), "the menu is not frozen")
             g.key("Escape")
-            self.assertEqual(rows(menu, 0, HEIGHT), rows(top_bar_gone(g), 0, HEIGHT))
+            self.assertEqual(rows(menu, 0, HEIGHT), rows(pause_closed(g), 0, HEIGHT))
 
             # The game is stopped in mid-slide to see where Exit is; the click
             # goes where Exit will be in the next pass or the one after (the
@@ -146,7 +124,7 @@ class Pause(unittest.TestCase):
     def test_the_pause_freezes_the_game_and_its_buttons_work(self):
         with driver.sized(GAME, MEDIA, WIDTH, HEIGHT, faketime=driver.NEW_YEAR) as g:
             g.wait_window()
-            g.click(1, WIDTH // 2, (200 + 15) * HEIGHT // 800)   # "Start a new game"
+            player.choose(g, player.TITLE_ENTRIES, "Start a new game")
             time.sleep(1.0)
             g.move(60, 300)
             time.sleep(0.2)
@@ -170,14 +148,14 @@ class Pause(unittest.TestCase):
 
             g.click(1, BUTTON_X, FRAME_RATE_Y)
             g.click(1, BUTTON_X, RESUME_Y)
-            playing = top_bar_gone(g)
+            playing = pause_closed(g)
             g.screenshot_png(os.path.join(self.shots, "game-frame-rate.png"))
             self.assertTrue(frame_rate_shown(playing), "no frame-rate line in play")
 
             open_pause(g)
             g.click(1, BUTTON_X, FRAME_RATE_Y)
             g.key("Escape")
-            self.assertFalse(frame_rate_shown(top_bar_gone(g)), "the frame-rate line stayed")
+            self.assertFalse(frame_rate_shown(pause_closed(g)), "the frame-rate line stayed")
             self.assertTrue(g.running())
 
             open_pause(g)
