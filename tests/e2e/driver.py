@@ -18,6 +18,7 @@ the suite runs beside other tests on a loaded machine.
 """
 
 import ctypes
+import glob
 import os
 import shutil
 import signal
@@ -63,12 +64,8 @@ def shots_dir(name):
 
 
 def faketime_library():
-    """Path of libfaketime.so.1 from the installed package, or None."""
-    try:
-        out = subprocess.run(["dpkg", "-L", "libfaketime"], capture_output=True, text=True).stdout
-    except OSError:
-        return None
-    return next((line for line in out.splitlines() if line.endswith("/libfaketime.so.1")), None)
+    """Path of libfaketime.so.1 from Debian's package, or None."""
+    return next(iter(glob.glob("/usr/lib/*/faketime/libfaketime.so.1")), None)
 
 
 def start_xvfb(width, height):
@@ -129,9 +126,8 @@ def expect_written(test, path):
 
 class _ClientMessage(ctypes.Structure):
     _fields_ = [("type", ctypes.c_int), ("serial", ctypes.c_ulong), ("send_event", ctypes.c_int),
-                ("display", ctypes.c_void_p), ("window", ctypes.c_ulong),
-                ("message_type", ctypes.c_ulong), ("format", ctypes.c_int),
-                ("l", ctypes.c_long * 5)]
+                ("display", ctypes.c_void_p), ("window", ctypes.c_ulong), ("message_type", ctypes.c_ulong),
+                ("format", ctypes.c_int), ("l", ctypes.c_long * 5)]
 
 
 class _XEvent(ctypes.Union):
@@ -303,12 +299,11 @@ class Game:
         return self.window_geometry(self.window)[2:]
 
     def find_window(self, width=None, height=None, timeout=WINDOW_TIMEOUT):
-        """Polls for the game's final visible window (of exactly width x height
-        if given) and returns its id, or None when the game ends or time runs
-        out. SDL first makes a window of its own (a visible desktop-size probe
-        or a small unmapped one), then replaces it by the GL window under a
-        higher id; so a visible window counts at once when a lower-numbered
-        one was seen, else once it stays the only visible one for a second."""
+        """Polls for the game's final visible window (of width x height if
+        given); returns its id, or None when the game ends or time runs out.
+        SDL replaces its first window (a desktop-size probe or a small unmapped
+        one) by the GL window under a higher id: a visible window counts at
+        once when a lower id was seen, else once it stays alone for a second."""
         deadline = time.monotonic() + timeout
         first_seen = None
         while time.monotonic() < deadline and self.running():

@@ -16,6 +16,7 @@ GAME_MENU_ENTRIES = ("Resume", "Start a new game", "Save game", "Load game")
 PAUSE_BUTTONS = ("Resume game", "Exit", "Save screenshot", "Frame rate")
 PAUSE_BAR_ROWS = 60
 PAUSE_EDGE_ROW = 55
+PAUSE_SLIDE = 1.2    # seconds for the pause menu to slide in or out where nothing shows it
 MENU_SETTLE = 0.2    # seconds for a menu choice to take effect
 SCREENSHOT_WAIT = 10 # seconds allowed for a screenshot to be encoded and written
 
@@ -66,11 +67,16 @@ def pause_closed(game, tries=100):
     raise AssertionError("the pause menu stayed open")
 
 
-def pause_and_click(game, label, folder=None):
+def pause_and_click(game, label, folder=None, drawn=True):
     """Opens the pause menu, clicks one of its buttons once it is at rest and
-    closes it again, unless the button ended the game or closed it."""
+    closes it again, unless the button ended the game or closed it. Without
+    its pictures (drawn=False) the menu works unseen: allow it time instead."""
     w, h = game.window_size()
-    open_pause(game)
+    if drawn:
+        open_pause(game)
+    else:
+        game.key("Escape")
+        time.sleep(PAUSE_SLIDE)
     folder = folder or game.workdir
     shots = screenshot_count(folder)
     game.click(1, w // 2, pause_button_y(PAUSE_BUTTONS.index(label), h))
@@ -82,7 +88,10 @@ def pause_and_click(game, label, folder=None):
     if label != "Exit":
         if label != "Resume game":
             game.key("Escape")
-        pause_closed(game)
+        if drawn:
+            pause_closed(game)
+        else:
+            time.sleep(PAUSE_SLIDE)
 
 
 def screenshot_count(folder):
