@@ -5,7 +5,6 @@ exit."""
 
 import os
 import shutil
-import struct
 import sys
 import time
 import unittest
@@ -28,19 +27,6 @@ SIDE_COLUMNS = 140    # columns 0..139 lie beside the buttons
 
 def white(picture, x, y):
     return min(rgb_at(picture, x, y)) >= 230
-
-
-def png_chunks(path):
-    """(type, data) of every chunk of a PNG file, in order."""
-    with open(path, "rb") as f:
-        blob = f.read()
-    assert blob[:8] == b"\x89PNG\r\n\x1a\n", "not a PNG"
-    chunks, at = [], 8
-    while at < len(blob):
-        length, kind = struct.unpack(">I4s", blob[at:at + 8])
-        chunks.append((kind.decode(), blob[at + 8:at + 8 + length]))
-        at += 12 + length
-    return chunks
 
 
 def wait_for_file(path, timeout=10):
@@ -163,19 +149,13 @@ class Pause(unittest.TestCase):
             self.assertEqual(g.wait_exit(), (0, "", ""))
 
     def check_screenshot_file(self, path, window):
-        """An 8-bit RGB PNG of the window's size with our comment, holding the
-        frozen frame: the same as the window beside the buttons, without the
-        bars, and without the pointer that was at (60, 300) when Escape went down."""
-        chunks = png_chunks(path)
-        self.assertEqual(chunks[0][0], "IHDR")
-        width, height, depth, colour = struct.unpack(">IIBB", chunks[0][1][:10])
-        self.assertEqual(width, WIDTH)
-        self.assertEqual(height, HEIGHT)
-        self.assertEqual(depth, 8)
-        self.assertEqual(colour, 2, "colour type RGB")
-        texts = [data for kind, data in chunks if kind == "tEXt"]
-        self.assertEqual(texts[0], b"Comment\0Created with LodePNG")
+        """A picture of the window's size holding the frozen frame: the same
+        as the window beside the buttons, without the bars, and without the
+        pointer that was at (60, 300) when Escape went down. (The file's
+        format is the unit tests' business.)"""
         shot = driver.read_rgb(path)
+        self.assertEqual(shot[0], WIDTH)
+        self.assertEqual(shot[1], HEIGHT)
         self.assertEqual(rows(shot, BAR_ROWS, HEIGHT - BAR_ROWS, 0, SIDE_COLUMNS),
                          rows(window, BAR_ROWS, HEIGHT - BAR_ROWS, 0, SIDE_COLUMNS))
         self.assertNotEqual(rows(shot, 0, BAR_ROWS), rows(window, 0, BAR_ROWS))
