@@ -19,7 +19,6 @@ GAME, MEDIA = None, None
 
 WIDTH, HEIGHT = 800, 600
 OTHER_DAYS = ("2026-03-14 12:00:00", "2026-07-30 06:30:00")
-EASE_SECONDS = 2.0  # the view has eased out, and few zombies have reached it yet
 SAME_VIEW = 8.0     # mean grey difference of thumbnails below which two views match
 PIXELS_PER_UNIT = HEIGHT / 800.0            # the HUD is 800 units tall
 ENERGY_ROW = int((305 + 400) * PIXELS_PER_UNIT)   # below the "Energy" label, inside its bar
@@ -29,15 +28,13 @@ COUNT_ROWS = range(int(50 * PIXELS_PER_UNIT), int(110 * PIXELS_PER_UNIT))
 
 def new_city_shot(clock, path, game_then=None):
     """Runs the game on a clock starting at `clock`, chooses "Start a new
-    game" where a player would, puts the pointer back in the middle and keeps
-    a screenshot of the city once the view has eased out; then hands the game
-    to game_then, if given, before closing it."""
+    game" where a player would and keeps a screenshot of the city once the
+    view has eased out, with the pointer in the middle (few zombies have come
+    near yet); then hands the game to game_then, if given, before closing it."""
     with driver.sized(GAME, MEDIA, WIDTH, HEIGHT, faketime=clock) as game:
         game.wait_window()
         player.choose(game, player.TITLE_ENTRIES, "Start a new game")
-        game.move(WIDTH // 2, HEIGHT // 2)
-        time.sleep(EASE_SECONDS)
-        game.screenshot_png(path)
+        game.play_zoom_picture(path)
         if game_then:
             game_then(game)
         assert game.close() == (0, "", ""), "an unclean exit"
