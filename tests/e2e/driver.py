@@ -403,6 +403,34 @@ class Game:
         if not wait_for(lambda: test(self.pixel(x, y)), timeout, 0.05):
             raise RuntimeError("pixel %d,%d stayed %r" % (x, y, self.pixel(x, y)))
 
+    def picture_when(self, condition, path, *press, tries=200):
+        """Sends `press` (xdotool arguments) to the stopped game, then lets it
+        run in slices of a pass or two, stopping it for each picture, until
+        condition(path) holds; returns whether it did. Looking at a picture
+        takes the game no time, however loaded the machine: nothing comes late
+        and no crowd gathers while the test thinks."""
+        self.freeze()
+        try:
+            if press:
+                self.xdotool(*press)
+            for _ in range(tries):
+                self.thaw()
+                time.sleep(0.01)
+                self.freeze()
+                if condition(self.screenshot_png(path)):
+                    return True
+            return False
+        finally:
+            self.thaw()
+
+    def first_picture_after(self, before, path, *press):
+        """picture_when() the picture first differs from the picture `before`
+        over half the window (a new scene); returns its path."""
+        w, h = self.window_size()
+        if not self.picture_when(lambda now: differing_pixels(before, now) > w * h // 2, path, *press):
+            raise AssertionError("the picture stayed as it was after %r" % (press,))
+        return path
+
     def play_zoom_picture(self, path, timeout=10):
         """Points at the middle of an 800 x 600 window and waits until the
         view has eased out to play zoom and stopped there, which the size of

@@ -66,7 +66,6 @@ class Play(unittest.TestCase):
     def start(self, game, aim):
         """Chooses "Start a new game" like a player, then points at a window
         pixel and returns a picture of the view once it has come to rest there."""
-        game.wait_window()
         game.click(1, WIDTH // 2, FIRST_ENTRY_Y, gap=0)
         game.play_zoom_picture(os.path.join(SHOTS, "zoomed-out.png"))
         game.move(*aim)
@@ -90,19 +89,7 @@ class Play(unittest.TestCase):
             g.wait_window()
             g.move(WIDTH // 2, FIRST_ENTRY_Y)
             title = driver.settled_screenshot(g, os.path.join(SHOTS, "title.png"))
-            # Let the game run in slices of a pass or two from the click on,
-            # until its first picture of the city; a loaded machine cannot
-            # make the picture come late.
-            g.freeze()
-            g.xdotool("mousedown", 1)
-            for _ in range(100):
-                g.thaw()
-                time.sleep(0.01)
-                g.freeze()
-                early = self.shot(g, "start-early")
-                if driver.differing_pixels(title, early) > WIDTH * HEIGHT // 2:
-                    break
-            g.thaw()
+            early = g.first_picture_after(title, os.path.join(SHOTS, "start-early.png"), "mousedown", 1)
             g.button_up(1)
             late = g.play_zoom_picture(os.path.join(SHOTS, "start-late.png"))
             self.assertGreater(driver.crosshair_span(early, WIDTH // 2, FIRST_ENTRY_Y),
@@ -114,10 +101,9 @@ class Play(unittest.TestCase):
             self.assertLess(tracer_pixels(late), 50)
 
             g.move(WIDTH // 2, 100)
-            g.button_down(1)
-            # A beam lasts a pass or two out of every few: look many times.
-            beams = driver.wait_for(lambda: tracer_pixels(self.shot(g, "gun-firing")) > 300, 30, 0)
-            self.assertTrue(beams, "no gun beam drawn in 30 seconds of firing")
+            beams = g.picture_when(lambda now: tracer_pixels(now) > 300, os.path.join(SHOTS, "gun-firing.png"),
+                                   "mousedown", 1)
+            self.assertTrue(beams, "no gun beam drawn")
             # Stand still and fire all round until the crowd wins, then the
             # title comes back just as it was (the pointer on the same entry).
             ended = False
@@ -139,24 +125,30 @@ class Play(unittest.TestCase):
 
     def test_the_menu_over_a_game_resumes_it_and_walking_and_sprinting_move_the_view(self):
         with driver.sized(GAME, MEDIA, WIDTH, HEIGHT, faketime=driver.NEW_YEAR) as g:
-            playing = self.start(g, CENTRE)
-            g.key("Return")
-            # Over a game the menu has four entries; "Resume" comes first.
+            g.wait_window()
+            title = driver.settled_screenshot(g, os.path.join(SHOTS, "walk-title.png"))
+            # Aimed at "Resume" from the start, the view stays put when the
+            # menu closes. The game is stopped while the test looks, so few
+            # zombies have come near by the time it resumes.
+            self.start(g, (WIDTH // 2, FIRST_ENTRY_Y))
+            g.freeze()
+            playing = self.shot(g, "menu-playing")
             menu = os.path.join(SHOTS, "menu-open.png")
-            self.assertTrue(driver.wait_for(lambda: menu_entry_lit(self.shot(g, "menu-open"), 3) > 30, 10))
-            for entry in range(3):
+            # The menu over a game has the title's background.
+            self.assertTrue(g.picture_when(lambda now: driver.differing_pixels(title, now, "3%") < WIDTH * HEIGHT // 4,
+                                           menu, "keydown", "Return"), "no menu")
+            g.key_up("Return")
+            # Over a game the menu has four entries; "Resume" comes first.
+            for entry in range(4):
                 self.assertGreater(menu_entry_lit(menu, entry), 30, entry)
             self.assertLess(menu_entry_lit(menu, 4), 5)
             self.assertGreater(driver.differing_pixels(playing, menu, "3%"), WIDTH * HEIGHT // 2)
-            g.click(1, WIDTH // 2, FIRST_ENTRY_Y)
+            resumed = g.first_picture_after(menu, os.path.join(SHOTS, "menu-resumed.png"), "mousedown", 1)
+            g.button_up(1)
             g.move(*CENTRE)
-            start = self.still_view(g, "menu-resumed")
-            dx, dy, mismatch = driver.view_shift(playing, start)
-            self.assertLessEqual(abs(dx), 8)
-            self.assertLessEqual(abs(dy), 8)
-            self.assertLess(mismatch, 8, "not the same game")
 
             # The lawn leaves room for a walk right, back left, and a sprint right.
+            start = self.still_view(g, "walk-0")
             g.keys("d", hold=0.7)
             time.sleep(0.4)
             walked = self.shot(g, "walk-1")
@@ -169,6 +161,11 @@ class Play(unittest.TestCase):
             time.sleep(0.4)
             sprinted = self.shot(g, "walk-3")
             self.assertEqual(g.close(), (0, "", ""))
+        # "Resume" goes back to the same game, seen from the same place.
+        dx, dy, mismatch = driver.view_shift(playing, resumed)
+        self.assertLessEqual(abs(dx), 8)
+        self.assertLessEqual(abs(dy), 8)
+        self.assertLess(mismatch, 8, "not the same game")
         walk_dx, walk_dy, _ = driver.view_shift(start, walked)
         sprint_dx, sprint_dy, _ = driver.view_shift(back, sprinted)
         self.assertGreater(walk_dx, 80, (walk_dx, walk_dy))
@@ -181,6 +178,7 @@ class Play(unittest.TestCase):
     def test_an_explosive_thrown_at_a_wall_opens_it(self):
         box = (130, 320, CENTRE[1] - 60, CENTRE[1] + 60)
         with driver.sized(GAME, MEDIA, WIDTH, HEIGHT, faketime=driver.NEW_YEAR) as g:
+            g.wait_window()
             before = self.start(g, (114, CENTRE[1]))   # towards the building on the left
             was = wall_columns(before, *box)
             # The middle of the wall: the columns that are wall from top to bottom.
@@ -190,7 +188,7 @@ class Play(unittest.TestCase):
             g.click(3)
             # The flight and the blast take a loaded machine longer.
             opened = driver.wait_for(lambda: wall_columns(self.shot(g, "throw-after"), *box)[wall]
-                                     < was[wall] // 2, 5, 0.3)
+                                     < was[wall] // 2, 10, 0.3)
             self.assertTrue(opened, "the wall still stands")
             self.assertEqual(g.close(), (0, "", ""))
 
