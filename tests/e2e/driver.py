@@ -3,21 +3,22 @@
 A scenario runs as `python3 test_something.py <vellgrave2> <Media-dir>`:
 
     GAME, MEDIA = driver.paths_from_argv()      # before unittest.main()
-    with driver.Game(GAME, MEDIA, screen=(800, 600), settings="screenw=640\n") as g:
-        g.wait_window(640, 600)                  # final GL window, focused, pointer inside
+    with driver.sized(GAME, MEDIA, 640, 480, faketime=driver.NEW_YEAR) as g:
+        g.wait_window()                          # final GL window, focused, pointer inside
         g.keys("Return", "w"); g.click(1, 100, 100); rgb = g.pixel(10, 10)
         rc, out, err = g.close()                 # WM_DELETE_WINDOW, then wait
 
-Each Game has its own Xvfb (-displayfd, depth 24, -noreset) and a fresh working
-directory with a "Media" symlink and the given "settings.ini"; the game runs in
-a new session, with libfaketime preloaded if a start instant is given. Leaving
-the with-block kills the game's process group, stops Xvfb and removes the
-directory. Input timing, as measured here: keys and buttons are held at least
-50 ms with at least 50 ms between presses (a bare click puts down and up in one
-game pass), and the pointer is moved twice so that a motion event is made.
+Each Game has its own Xvfb and a fresh working directory with a "Media" link
+and the given "settings.ini"; the game runs in a new session, with libfaketime
+preloaded if a start instant is given. Leaving the with-block kills the game's
+process group, stops Xvfb and removes the directory. Keys and buttons are held
+50 ms or more, 50 ms apart (a bare click puts down and up in one game pass).
+Scenarios wait for what they look for (wait_for) rather than for fixed times:
+the suite runs beside other tests on a loaded machine.
 """
 
 import ctypes
+import glob
 import os
 import shutil
 import signal
@@ -26,8 +27,10 @@ import sys
 import tempfile
 import time
 
+NEW_YEAR = "2026-01-01 00:00:00"   # the fixed clock most scenarios start from
 HUD_TOP_SHARE = 0.15    # the kill counts end above this share of the window's height
 HUD_BARS_SHARE = 0.84   # the energy and health bars start below it
+PLAY_CROSSHAIR = (85, 110)   # white span of the aim mark at play zoom in an 800 x 600 window, pixels
 HOLD = 0.06          # seconds a key or button is held down
 GAP = 0.06           # seconds between two presses
 WINDOW_TIMEOUT = 20  # seconds to wait for the game's window
@@ -44,13 +47,25 @@ def paths_from_argv():
     return game, media
 
 
+def sized(game, media, width=800, height=600, **kwargs):
+    """A Game whose "settings.ini" asks for a width x height window, on a
+    screen of at least 800 x 600."""
+    g = Game(game, media, screen=(max(width, 800), max(height, 600)),
+             settings="screenw=%d\nscreenh=%d\n" % (width, height), **kwargs)
+    g.size = (width, height)
+    return g
+
+
+def shots_dir(name):
+    """A folder in the test's build directory for the pictures a scenario keeps."""
+    path = os.path.abspath(name)
+    os.makedirs(path, exist_ok=True)
+    return path
+
+
 def faketime_library():
-    """Path of libfaketime.so.1 from the installed package, or None."""
-    try:
-        out = subprocess.run(["dpkg", "-L", "libfaketime"], capture_output=True, text=True).stdout
-    except OSError:
-        return None
-    return next((line for line in out.splitlines() if line.endswith("/libfaketime.so.1")), None)
+    """Path of libfaketime.so.1 from Debian's package, or None."""
+    return next(iter(glob.glob("/usr/lib/*/faketime/libfaketime.so.1")), None)
 
 
 def start_xvfb(width, height):
@@ -111,9 +126,8 @@ def expect_written(test, path):
 
 class _ClientMessage(ctypes.Structure):
     _fields_ = [("type", ctypes.c_int), ("serial", ctypes.c_ulong), ("send_event", ctypes.c_int),
-                ("display", ctypes.c_void_p), ("window", ctypes.c_ulong),
-                ("message_type", ctypes.c_ulong), ("format", ctypes.c_int),
-                ("l", ctypes.c_long * 5)]
+                ("display", ctypes.c_void_p), ("window", ctypes.c_ulong), ("message_type", ctypes.c_ulong),
+                ("format", ctypes.c_int), ("l", ctypes.c_long * 5)]
 
 
 class _XEvent(ctypes.Union):
@@ -161,7 +175,7 @@ class Game:
         self.screen, self.settings, self.faketime = screen, settings, faketime
         self.extra_env = dict(env or {})
         self.no_display = no_display
-        self.xvfb = self.display = self.proc = self.workdir = self.window = None
+        self.xvfb = self.display = self.proc = self.workdir = self.window = self.size = None
         self.result = self._out = self._err = None
 
     def __enter__(self):
@@ -177,8 +191,11 @@ class Game:
         return False
 
     def start(self):
-        """Starts the server, makes the working directory and starts the game in it."""
-        self.workdir = tempfile.mkdtemp(prefix="vg-e2e-")
+        """Starts the server, makes the working directory and starts the game in
+        it. The directory lies in a scratch folder that also takes the driver's
+        own pictures, so the game's folder holds only what the game writes."""
+        self.workdir = os.path.join(tempfile.mkdtemp(prefix="vg-e2e-"), "run")
+        os.mkdir(self.workdir)
         os.symlink(self.media, self.path("Media"))
         if self.settings is not None:
             with open(self.path("settings.ini"), "w", newline="") as f:
@@ -218,7 +235,7 @@ class Game:
                 f.close()
         self._out = self._err = None
         if self.workdir is not None:
-            shutil.rmtree(self.workdir, ignore_errors=True)
+            shutil.rmtree(os.path.dirname(self.workdir), ignore_errors=True)
             self.workdir = None
 
     def _kill_game(self):
@@ -237,11 +254,8 @@ class Game:
             except subprocess.TimeoutExpired:
                 self._kill_game()
                 rc = None
-            texts = []
-            for f in (self._out, self._err):
-                f.seek(0)
-                texts.append(f.read().decode(errors="replace"))
-            self.result = (rc, texts[0], texts[1])
+            out, err = (f.seek(0) or f.read().decode(errors="replace") for f in (self._out, self._err))
+            self.result = (rc, out, err)
         return self.result
 
     def freeze(self):
@@ -258,8 +272,6 @@ class Game:
     def path(self, name):
         """Path of a file in the game's working directory."""
         return os.path.join(self.workdir, name)
-
-    # ---- X helpers ------------------------------------------------------
 
     def x(self, *args, check=True):
         """Runs an X client on this display; returns its stdout as text."""
@@ -287,12 +299,11 @@ class Game:
         return self.window_geometry(self.window)[2:]
 
     def find_window(self, width=None, height=None, timeout=WINDOW_TIMEOUT):
-        """Polls for the game's final visible window (of exactly width x height
-        if given) and returns its id, or None when the game ends or time runs
-        out. SDL first makes a window of its own (a visible desktop-size probe
-        or a small unmapped one), then replaces it by the GL window under a
-        higher id; so a visible window counts at once when a lower-numbered
-        one was seen, else once it stays the only visible one for a second."""
+        """Polls for the game's final visible window (of width x height if
+        given); returns its id, or None when the game ends or time runs out.
+        SDL replaces its first window (a desktop-size probe or a small unmapped
+        one) by the GL window under a higher id: a visible window counts at
+        once when a lower id was seen, else once it stays alone for a second."""
         deadline = time.monotonic() + timeout
         first_seen = None
         while time.monotonic() < deadline and self.running():
@@ -322,7 +333,9 @@ class Game:
         return self._windows(True) == [window]
 
     def wait_window(self, width=None, height=None, timeout=WINDOW_TIMEOUT):
-        """Finds the final window, focuses it and puts the pointer in its middle."""
+        """Finds the final window (by default of the size a sized() game asks
+        for), focuses it and puts the pointer in its middle."""
+        width, height = (width, height) if width or not self.size else self.size
         window = self.find_window(width, height, timeout)
         if window is None:
             rc, _, err = self.wait_exit(1) if not self.running() else (None, "", "")
@@ -333,8 +346,6 @@ class Game:
         w, h = self.window_size()
         self.move(w // 2, h // 2)
         return window
-
-    # ---- input (xdotool key names such as "Return", "w", "Shift_L") ------
 
     def key(self, name, hold=HOLD, gap=GAP):
         self.keys(name, hold=hold, gap=gap)
@@ -352,9 +363,6 @@ class Game:
 
     def key_up(self, name):
         self.xdotool("keyup", name, "sleep", GAP)
-
-    def hold(self, name, seconds):
-        self.keys(name, hold=max(seconds, HOLD))
 
     def move(self, x, y):
         """Moves the pointer to window pixel (x, y) by way of a neighbour, so
@@ -377,17 +385,10 @@ class Game:
     def button_up(self, button=1):
         self.xdotool("mouseup", button, "sleep", GAP)
 
-    def wheel(self, up=True, steps=1):
-        """Turns the wheel (buttons 4 and 5); like a real wheel, down and up of
-        the button reach the game in one pass."""
-        self.xdotool(*(["click", 4 if up else 5, "sleep", GAP] * steps))
-
-    # ---- pictures and ending --------------------------------------------
-
     def screenshot_png(self, path=None):
-        """Writes the window as a PNG (default: shot.png in the working
+        """Writes the window as a PNG (default: shot.png beside the working
         directory) and returns its path."""
-        path = path or self.path("shot.png")
+        path = path or os.path.join(os.path.dirname(self.workdir), "shot.png")
         self.x("import", "-window", self.window, path)
         return path
 
@@ -395,27 +396,73 @@ class Game:
         return read_rgb(self.screenshot_png())
 
     def pixel(self, x, y):
-        w, _, data = self.screenshot()
-        i = (y * w + x) * 3
-        return tuple(data[i:i + 3])
+        return rgb_at(self.screenshot(), x, y)
 
     def wait_pixel(self, x, y, test, timeout=10):
-        """Polls until test((r, g, b)) holds for window pixel (x, y); returns
-        that colour or raises."""
-        deadline = time.monotonic() + timeout
-        while True:
-            rgb = self.pixel(x, y)
-            if test(rgb):
-                return rgb
-            if time.monotonic() > deadline:
-                raise RuntimeError("pixel %d,%d stayed %r" % (x, y, rgb))
-            time.sleep(0.05)
+        """Polls until test((r, g, b)) holds for window pixel (x, y), else raises."""
+        if not wait_for(lambda: test(self.pixel(x, y)), timeout, 0.05):
+            raise RuntimeError("pixel %d,%d stayed %r" % (x, y, self.pixel(x, y)))
+
+    def picture_when(self, condition, path, *press, tries=200):
+        """Sends `press` (xdotool arguments) to the stopped game, then lets it
+        run in slices of a pass or two, stopping it for each picture, until
+        condition(path) holds; returns whether it did. Looking at a picture
+        takes the game no time, however loaded the machine: nothing comes late
+        and no crowd gathers while the test thinks."""
+        self.freeze()
+        try:
+            if press:
+                self.xdotool(*press)
+            for _ in range(tries):
+                self.thaw()
+                time.sleep(0.01)
+                self.freeze()
+                if condition(self.screenshot_png(path)):
+                    return True
+            return False
+        finally:
+            self.thaw()
+
+    def first_picture_after(self, before, path, *press):
+        """picture_when() the picture first differs from the picture `before`
+        over half the window (a new scene); returns its path."""
+        w, h = self.window_size()
+        if not self.picture_when(lambda now: differing_pixels(before, now) > w * h // 2, path, *press):
+            raise AssertionError("the picture stayed as it was after %r" % (press,))
+        return path
+
+    def play_zoom_picture(self, path, timeout=10):
+        """Points at the middle of an 800 x 600 window and waits until the
+        view has eased out to play zoom and stopped there, which the size of
+        the aim mark shows; returns the path of that picture."""
+        w, h = self.window_size()
+        self.move(w // 2, h // 2)
+        spans = []
+
+        def at_rest():
+            spans.append(crosshair_span(self.screenshot_png(path), w // 2, h // 2))
+            return len(spans) > 1 and spans[-1] == spans[-2] and PLAY_CROSSHAIR[0] <= spans[-1] <= PLAY_CROSSHAIR[1]
+
+        if not wait_for(at_rest, timeout):
+            raise AssertionError("the view never came to rest at play zoom: aim mark widths %r" % spans[-5:])
+        return path
 
     def close(self, timeout=EXIT_TIMEOUT):
         """Closes the window as a close button does; returns wait_exit()."""
         if self.running() and self.window is not None:
             send_delete_window(self.display, self.window)
         return self.wait_exit(timeout)
+
+
+def wait_for(condition, timeout=10, interval=0.1):
+    """Polls condition() until it holds or `timeout` seconds have gone by;
+    returns whether it held, for the caller to assert with its own message."""
+    deadline = time.monotonic() + timeout
+    while not condition():
+        if time.monotonic() > deadline:
+            return False
+        time.sleep(interval)
+    return True
 
 
 def read_rgb(png):
@@ -425,6 +472,46 @@ def read_rgb(png):
     data = subprocess.run(["convert", png, "-depth", "8", "rgb:-"], capture_output=True,
                           check=True).stdout
     return int(size[0]), int(size[1]), data
+
+
+def crosshair_span(png, x, row):
+    """Width of the aim mark near a window point: the longest near-white run
+    end to end on the rows around it, which its horizontal ticks give."""
+    w, _, data = read_rgb(png)
+    spans = [0]
+    for y in range(row - 12, row + 13):
+        xs = [i for i in range(max(0, x - 400), min(w, x + 400))
+              if min(data[(y * w + i) * 3:(y * w + i) * 3 + 3]) > 230]
+        spans.append(max(xs) - min(xs) if xs else 0)
+    return max(spans)
+
+
+def rgb_at(picture, x, y):
+    """The (r, g, b) of pixel (x, y) of a picture from read_rgb."""
+    w, _, data = picture
+    i = (y * w + x) * 3
+    return tuple(data[i:i + 3])
+
+
+def rows(picture, top, bottom, left=0, right=None):
+    """RGB bytes of a picture's rectangle: columns left..right-1 (right: the
+    width), rows top..bottom-1."""
+    w, _, data = picture
+    right = w if right is None else right
+    return b"".join(data[(y * w + left) * 3:(y * w + right) * 3] for y in range(top, bottom))
+
+
+def near(rgb, colour, tolerance=15):
+    return all(abs(a - b) <= tolerance for a, b in zip(rgb, colour))
+
+
+def distinct_colours(data):
+    return len({bytes(data[i:i + 3]) for i in range(0, len(data), 3)})
+
+
+def lit_pixels(data):
+    """Pixels of RGB data with any channel clearly above black."""
+    return sum(1 for i in range(0, len(data), 3) if max(data[i:i + 3]) > 16)
 
 
 def grey_thumbnail(png, scale):

@@ -1,17 +1,22 @@
 """What a player does with the menus, in window pixels, for scenarios that
-play through several of them (the package check and the long soak).
+play through several of them.
 
 The main menu lists its entries in 30-unit bands from -200 in a view 800
-units tall; the pause menu's buttons sit 50 pixels apart from 125 pixels above
-the middle of the window once it is fully open."""
+units tall; the pause menu's bars are 60 pixels tall, with a red edge on the
+top bar's rows 53..55 once fully open, and its buttons sit 50 pixels apart
+from 125 pixels above the middle of the window."""
 
 import os
 import time
 
+from driver import rgb_at, wait_for
+
 TITLE_ENTRIES = ("Start a new game", "Load game")
 GAME_MENU_ENTRIES = ("Resume", "Start a new game", "Save game", "Load game")
 PAUSE_BUTTONS = ("Resume game", "Exit", "Save screenshot", "Frame rate")
-PAUSE_SLIDE = 1.2    # seconds allowed for the pause menu to slide in or out (20 passes, slower under load)
+PAUSE_BAR_ROWS = 60
+PAUSE_EDGE_ROW = 55
+PAUSE_SLIDE = 1.2    # seconds for the pause menu to slide in or out where nothing shows it
 MENU_SETTLE = 0.2    # seconds for a menu choice to take effect
 SCREENSHOT_WAIT = 10 # seconds allowed for a screenshot to be encoded and written
 
@@ -39,36 +44,59 @@ def open_game_menu(game):
     time.sleep(MENU_SETTLE)
 
 
-def pause_and_click(game, label, folder=None):
-    """Opens the pause menu with Escape, clicks one of its buttons once it is at
-    rest and closes it again, unless the button ended the game or closed it."""
-    w, h = game.window_size()
+def red_edge(rgb):
+    return rgb[0] > 170 and rgb[1] < 40
+
+
+def open_pause(game):
+    """Escape, then waits until the bars have slid fully in."""
     game.key("Escape")
-    time.sleep(PAUSE_SLIDE)
+    game.wait_pixel(game.window_size()[0] - 5, PAUSE_EDGE_ROW, red_edge)
+
+
+def pause_closed(game, tries=100):
+    """Waits until no top row is mostly the bar's red edge, which slides up
+    and out as the pause menu closes; returns that picture."""
+    for _ in range(tries):
+        picture = game.screenshot()
+        w = picture[0]
+        if not any(sum(1 for x in range(0, w, 4) if red_edge(rgb_at(picture, x, y))) > w // 8
+                   for y in range(PAUSE_BAR_ROWS)):
+            return picture
+        time.sleep(0.1)
+    raise AssertionError("the pause menu stayed open")
+
+
+def pause_and_click(game, label, folder=None, drawn=True):
+    """Opens the pause menu, clicks one of its buttons once it is at rest and
+    closes it again, unless the button ended the game or closed it. Without
+    its pictures (drawn=False) the menu works unseen: allow it time instead."""
+    w, h = game.window_size()
+    if drawn:
+        open_pause(game)
+    else:
+        game.key("Escape")
+        time.sleep(PAUSE_SLIDE)
     folder = folder or game.workdir
     shots = screenshot_count(folder)
     game.click(1, w // 2, pause_button_y(PAUSE_BUTTONS.index(label), h))
     if label == "Save screenshot":
-        wait_for_screenshot(folder, shots)
-    if label not in ("Exit", "Resume game"):
-        game.key("Escape")
-    time.sleep(PAUSE_SLIDE)
+        # Encoding holds up the game's pass (for seconds in a sanitizer
+        # build); a run whose files cannot be written waits the whole time.
+        wait_for(lambda: screenshot_count(folder) > shots, SCREENSHOT_WAIT, 0.05)
+        time.sleep(MENU_SETTLE)
+    if label != "Exit":
+        if label != "Resume game":
+            game.key("Escape")
+        if drawn:
+            pause_closed(game)
+        else:
+            time.sleep(PAUSE_SLIDE)
 
 
 def screenshot_count(folder):
     """How many screenshots a folder holds."""
     return sum(1 for name in os.listdir(folder) if name.startswith("screenshot"))
-
-
-def wait_for_screenshot(folder, before, timeout=SCREENSHOT_WAIT):
-    """Waits until a screenshot more than `before` has landed. Encoding one
-    holds up the game's pass (for seconds in a sanitizer build), and a key
-    pressed and released within one pass does not count; a run whose files
-    cannot be written just waits the whole time."""
-    end = time.monotonic() + timeout
-    while screenshot_count(folder) <= before and time.monotonic() < end:
-        time.sleep(0.05)
-    time.sleep(MENU_SETTLE)
 
 
 def new_game_then_menu(game, rng, seconds):
@@ -94,4 +122,3 @@ def wander(game, rng, seconds):
         chain += ["mousedown", button, "sleep", 0.06, "mouseup", button]
         chain += ["keyup", direction, "keyup", "Shift_L", "sleep", 0.06]
         game.xdotool(*chain)
-

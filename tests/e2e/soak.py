@@ -115,10 +115,8 @@ def flat(samples, seconds):
 
 def soak(game_path, media, seconds, seed):
     rng = random.Random(seed)
-    settings = "screenw=%d\nscreenh=%d\n" % (WIDTH, HEIGHT)
-    with driver.Game(game_path, media, screen=(WIDTH, HEIGHT), settings=settings,
-                     env=sanitizer_env()) as game:
-        game.wait_window(WIDTH, HEIGHT, timeout=60)
+    with driver.sized(game_path, media, WIDTH, HEIGHT, env=sanitizer_env()) as game:
+        game.wait_window(timeout=60)
         sampler = MemorySampler(game.proc.pid)
         sampler.start()
         player.choose(game, player.TITLE_ENTRIES, "Start a new game")
@@ -132,7 +130,7 @@ def soak(game_path, media, seconds, seed):
         sampler.stop.set()
         sampler.join()
         samples = sampler.samples
-        shots = len([n for n in os.listdir(game.workdir) if n.startswith("screenshot")])
+        shots = player.screenshot_count(game.workdir)
         rc, out, err = game.close(timeout=60)
     steady, growth = flat(samples, seconds)
     print("rounds %d, screenshots %d, exit %s, %d memory samples from %.1f to %.1f MiB, "

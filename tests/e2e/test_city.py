@@ -1,8 +1,10 @@
-"""A player starts a new city from the title menu; the city drawn depends on the
-clock the game was seeded from and on nothing else. The game runs once it
-starts: the view eases out and zombies walk in, so the city is looked at once
-the view has settled and compared by what stands still, allowing for a few
-actors and a sub-pixel difference in where the camera came to rest."""
+"""A player starts a new city from the title menu and sees it under the HUD:
+the kill counts at the top left, full energy and health bars along the bottom,
+the darkness closing in at the corners, all of it still there in a fight. The
+city depends on the clock the game was seeded from and on nothing else; the
+view eases out and zombies walk in, so cities are compared once the view has
+settled and by what stands still, allowing for a few actors and a sub-pixel
+difference in where the camera came to rest."""
 
 import os
 import sys
@@ -11,64 +13,83 @@ import unittest
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 import driver  # noqa: E402
+import player  # noqa: E402
 
 GAME, MEDIA = None, None
 
 WIDTH, HEIGHT = 800, 600
-SETTINGS = "screenw=%d\nscreenh=%d\n" % (WIDTH, HEIGHT)
-NEW_YEAR = "2026-01-01 00:00:00"
 OTHER_DAYS = ("2026-03-14 12:00:00", "2026-07-30 06:30:00")
-START_ENTRY_Y = (200 + 15) * HEIGHT // 800  # middle of the first entry's band
-EASE_SECONDS = 2.0  # the view has eased out, and few zombies have reached it yet
 SAME_VIEW = 8.0     # mean grey difference of thumbnails below which two views match
+PIXELS_PER_UNIT = HEIGHT / 800.0            # the HUD is 800 units tall
+ENERGY_ROW = int((305 + 400) * PIXELS_PER_UNIT)   # below the "Energy" label, inside its bar
+HEALTH_ROW = int((345 + 400) * PIXELS_PER_UNIT)
+COUNT_ROWS = range(int(50 * PIXELS_PER_UNIT), int(110 * PIXELS_PER_UNIT))
 
 
-def distinct_colours(data):
-    return len({bytes(data[i:i + 3]) for i in range(0, len(data), 3)})
-
-
-def spread(data):
-    """Standard deviation of all channel values, 0..255 scale."""
-    n = len(data)
-    mean = sum(data) / n
-    return (sum((v - mean) ** 2 for v in data) / n) ** 0.5
-
-
-def new_city_shot(clock, path, menu_path=None):
-    """Runs the game with the clock starting at `clock`, chooses "Start a new
-    game" where a player would, puts the pointer back in the middle and keeps
-    a screenshot of the city once the view has eased out."""
-    with driver.Game(GAME, MEDIA, screen=(WIDTH, HEIGHT), settings=SETTINGS,
-                     faketime=clock) as game:
-        game.wait_window(WIDTH, HEIGHT)
-        if menu_path:
-            driver.settled_screenshot(game, menu_path)
-        game.click(1, WIDTH // 2, START_ENTRY_Y)
-        game.move(WIDTH // 2, HEIGHT // 2)
-        time.sleep(EASE_SECONDS)
-        game.screenshot_png(path)
-        rc, _, _ = game.close()
-        assert rc == 0, "exit code %r" % rc
+def new_city_shot(clock, path, game_then=None):
+    """Runs the game on a clock starting at `clock`, chooses "Start a new
+    game" where a player would and keeps a screenshot of the city once the
+    view has eased out, with the pointer in the middle (few zombies have come
+    near yet); then hands the game to game_then, if given, before closing it."""
+    with driver.sized(GAME, MEDIA, WIDTH, HEIGHT, faketime=clock) as game:
+        game.wait_window()
+        player.choose(game, player.TITLE_ENTRIES, "Start a new game")
+        game.play_zoom_picture(path)
+        if game_then:
+            game_then(game)
+        assert game.close() == (0, "", ""), "an unclean exit"
     return path
+
+
+def white_in_counts(picture):
+    """Near-white pixels where the kill counts are written."""
+    return sum(1 for y in COUNT_ROWS for x in range(30, 420) if min(driver.rgb_at(picture, x, y)) > 200)
+
+
+def bar_filled(test, picture, x, row):
+    r, g, _ = driver.rgb_at(picture, x, row)
+    test.assertGreater(r, g + 40, "bar fill at %d, %d" % (x, row))
 
 
 class NewCity(unittest.TestCase):
     @classmethod
     def setUpClass(cls):
-        cls.dir = os.path.abspath("e2e-city")
-        os.makedirs(cls.dir, exist_ok=True)
-        cls.menu = os.path.join(cls.dir, "menu.png")
-        cls.first = new_city_shot(NEW_YEAR, os.path.join(cls.dir, "city1.png"), cls.menu)
+        cls.dir = driver.shots_dir("e2e-city")
+        cls.first = new_city_shot(driver.NEW_YEAR, os.path.join(cls.dir, "city1.png"), cls.fight)
 
-    def test_start_a_new_game_shows_a_city_instead_of_the_menu(self):
-        w, h, data = driver.read_rgb(self.first)
-        self.assertEqual((WIDTH, HEIGHT), (w, h))
-        self.assertGreater(distinct_colours(data), 50)
-        self.assertGreater(spread(data[::7]), 10.0)
-        self.assertGreater(driver.differing_pixels(self.menu, self.first), WIDTH * HEIGHT // 4)
+    @staticmethod
+    def fight(game):
+        """Firing all round while walking down, then a picture with the gun
+        still firing (the README's picture of play)."""
+        game.key_down("s")
+        game.button_down(1)
+        for x, y in ((650, 450), (150, 450), (150, 150), (650, 150), (600, 420)):
+            game.move(x, y)
+            time.sleep(0.6)
+        NewCity.fighting = driver.read_rgb(game.screenshot_png(os.path.join(driver.shots_dir("e2e-hud"),
+                                                                            "in-play.png")))
+        game.button_up(1)
+        game.key_up("s")
+
+    def test_a_new_game_shows_the_city_under_the_hud(self):
+        city = driver.read_rgb(self.first)
+        self.assertEqual((WIDTH, HEIGHT), city[:2])
+        self.assertGreater(driver.distinct_colours(city[2]), 50)
+        for row in (ENERGY_ROW, HEALTH_ROW):
+            for x in (250, 400, 740):
+                bar_filled(self, city, x, row)
+        self.assertGreater(white_in_counts(city), 200)
+        # The vignette keeps less than a sixth of whatever lies in the corners.
+        for x, y in ((0, 0), (WIDTH - 8, 0), (0, HEIGHT - 8), (WIDTH - 8, HEIGHT - 8)):
+            brightest = max(max(driver.rgb_at(city, x + i, y + j)) for i in range(8) for j in range(8))
+            self.assertLess(brightest, 255 // 6, (x, y))
+
+    def test_the_hud_stays_over_a_fight(self):
+        self.assertGreater(white_in_counts(self.fighting), 200)
+        bar_filled(self, self.fighting, 100, HEALTH_ROW)
 
     def test_the_same_clock_builds_the_same_city(self):
-        again = new_city_shot(NEW_YEAR, os.path.join(self.dir, "city2.png"))
+        again = new_city_shot(driver.NEW_YEAR, os.path.join(self.dir, "city2.png"))
         dx, dy, mismatch = driver.view_shift(self.first, again, dxs=range(-2, 3), dys=range(-2, 3))
         self.assertEqual((0, 0), (dx, dy))
         self.assertLess(mismatch, SAME_VIEW)

@@ -15,25 +15,22 @@ import driver  # noqa: E402
 import player  # noqa: E402
 
 GAME, MEDIA = None, None
-WIDTH, HEIGHT = 800, 600
-SETTINGS = "screenw=%d\nscreenh=%d\n" % (WIDTH, HEIGHT)
+BROKEN = {  # four pictures broken in four ways
+    "spritesheettexture.png": lambda d: d[:len(d) // 2],
+    "dashboard.png": lambda d: d[:len(d) // 3],
+    "borderbloodtexture.png": lambda d: b"",
+    "tiledarktexture.png": lambda d: d[:len(d) // 2] + bytes(b ^ 0x5A for b in d[len(d) // 2:]),
+}
 
 
 def damaged_media(into):
-    """Copies Media/ into `into` with four pictures broken in four ways."""
+    """Copies Media/ into `into` with the BROKEN pictures."""
     shutil.copytree(MEDIA, into)
-
-    def rewrite(name, change):
-        path = os.path.join(into, name)
-        with open(path, "rb") as f:
+    for name, change in BROKEN.items():
+        with open(os.path.join(into, name), "rb") as f:
             data = f.read()
-        with open(path, "wb") as f:
+        with open(os.path.join(into, name), "wb") as f:
             f.write(change(data))
-
-    rewrite("spritesheettexture.png", lambda d: d[:len(d) // 2])
-    rewrite("dashboard.png", lambda d: d[:len(d) // 3])
-    rewrite("borderbloodtexture.png", lambda d: b"")
-    rewrite("tiledarktexture.png", lambda d: d[:len(d) // 2] + bytes(b ^ 0x5A for b in d[len(d) // 2:]))
 
 
 class DamagedMedia(unittest.TestCase):
@@ -42,11 +39,11 @@ class DamagedMedia(unittest.TestCase):
         with tempfile.TemporaryDirectory(prefix="vg-media-") as scratch:
             media = os.path.join(scratch, "Media")
             damaged_media(media)
-            with driver.Game(GAME, media, screen=(WIDTH, HEIGHT), settings=SETTINGS) as g:
-                g.wait_window(WIDTH, HEIGHT)
+            with driver.sized(GAME, media) as g:
+                g.wait_window()
                 player.new_game_then_menu(g, random.Random(7), 2)
                 player.choose(g, player.GAME_MENU_ENTRIES, "Resume")
-                player.pause_and_click(g, "Frame rate")
+                player.pause_and_click(g, "Frame rate", drawn=False)   # the overlay's sheet is broken
                 self.assertEqual(g.close(), (0, "", ""))
 
 
