@@ -45,20 +45,6 @@ protected:
     }
 };
 
-TEST_F(Draw, EveryKindOfQuadSurvivesBackFaceCulling)
-{
-    ASSERT_TRUE(glIsEnabled(GL_CULL_FACE));
-    drawSprite(10, 10, 20, 20, false, 1.0f, wholeTexture);
-    drawSprite(60, 20, 20, 20, true, 0.0f, wholeTexture);
-    drawSprite(100, 20, 20, 20, true, 0.3f, wholeTexture);
-    fillEdgeRect(10, 50, 30, 70);
-    drawBar(60, 50, 90, 60, 2, 0.5f);
-    drawText(10, 80, "II", 1);
-    EXPECT_TRUE(lit(10, 10) && lit(29, 29));  // uncentred: (x, y) is the top-left corner
-    EXPECT_FALSE(lit(9, 10) || lit(30, 29));  // and the angle is ignored
-    EXPECT_TRUE(lit(60, 20) && lit(100, 20) && lit(20, 60) && lit(75, 55) && lit(20, 90));
-}
-
 // A picture whose right half is red, drawn at a quarter turn: with y downward
 // a positive angle turns it clockwise, so the red half ends at the bottom.
 TEST_F(Draw, PositiveAngleTurnsClockwiseOnScreen)
