@@ -32,14 +32,18 @@ struct Rect {
     int left, top, width, height;
 };
 
-// One of the files above by its index, decoded once; a picture of another
-// size than the game cuts it at is a failure.
+// One of the files above by its index, decoded once. A missing picture, or one
+// of another size than the game cuts it at, fails and reads as transparent.
 const Picture& media(int file) {
     static const unsigned sizes[kFileCount][2] = {{1024, 1024}, {512, 512}, {512, 512}, {128, 128}, {128, 128}, {1024, 256}};
     static Picture cache[kFileCount];
     Picture& p = cache[file];
-    if (p.rgba.empty() && lodepng::decode(p.rgba, p.width, p.height, std::string(kMedia) + "/" + kFiles[file]) != 0) ADD_FAILURE() << kFiles[file];
-    if (p.width != sizes[file][0] || p.height != sizes[file][1]) ADD_FAILURE() << kFiles[file] << " is " << p.width << " x " << p.height;
+    if (p.rgba.empty() && (lodepng::decode(p.rgba, p.width, p.height, std::string(kMedia) + "/" + kFiles[file]) != 0 ||
+                           p.width != sizes[file][0] || p.height != sizes[file][1])) {
+        ADD_FAILURE() << kFiles[file] << " is " << p.width << " x " << p.height;
+        p.width = sizes[file][0], p.height = sizes[file][1];
+        p.rgba.assign((size_t)p.width * p.height * 4, 0);
+    }
     return p;
 }
 
