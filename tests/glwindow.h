@@ -64,11 +64,11 @@ inline void drawFrame(void (*draw)())
     endSpriteDrawing();
 }
 
-// A texture of RGBA texels made the way the game makes its own: a PNG file
-// read by loadTexture (repeating; mipmapped when the setting is on).
+// A texture of RGBA texels made the way the game makes its own: a scratch PNG
+// file read by loadTexture (repeating; mipmapped when the setting is on).
 inline uint32_t textureOf(int width, int height, const std::vector<unsigned char>& rgba)
 {
-    std::string path = std::string(VG_BUILD_DIR) + "/texture-" + std::to_string(getpid()) + ".png";
+    std::string path = "/tmp/vg-texture-" + std::to_string(getpid()) + ".png";
     lodepng::encode(path, rgba, width, height);
     uint32_t name = loadTexture(path.c_str());
     remove(path.c_str());
