@@ -62,9 +62,6 @@ void* operator new(size_t size)
     return block;
 }
 
-void operator delete(void* block) noexcept { free(block); }
-void operator delete(void* block, size_t) noexcept { free(block); }
-
 namespace {
 
 const int kWarmUpFrames = 10;   // the driver builds its shaders in the first frames

@@ -3,11 +3,8 @@
 // screenshot of it.
 #include <gtest/gtest.h>
 #include <lodepng.h>
-#include <stdlib.h>
-#include <unistd.h>
 
 #include <algorithm>
-#include <cstdio>
 #include <vector>
 
 #include "app/input.h"
@@ -27,12 +24,11 @@ struct LitBox {
 
 LitBox litBox()
 {
-    std::vector<unsigned char> rgba(kWidth * kHeight * 4);
-    glReadPixels(0, 0, kWidth, kHeight, GL_RGBA, GL_UNSIGNED_BYTE, rgba.data());
+    std::vector<unsigned char> rgb = wholeFrame();
     LitBox box;
     for (int y = 0; y < kHeight; y++)
         for (int x = 0; x < kWidth; x++)
-            if (rgba[((kHeight - 1 - y) * kWidth + x) * 4] > 127) {
+            if (rgb[((kHeight - 1 - y) * kWidth + x) * 3] > 127) {
                 box.left = std::min(box.left, x);
                 box.right = std::max(box.right, x);
                 box.top = std::min(box.top, y);
@@ -97,12 +93,8 @@ TEST_F(Overlay, PiecesComeFromTheDashboardPictureAndVanishWithoutIt)
 // With an opaque white sheet every piece shows its whole window rectangle.
 TEST_F(Overlay, PanelsAndTextCoverTheirWindowRectangles)
 {
-    std::vector<unsigned char> white(1024 * 256 * 4, 255);
     uint32_t loaded = dashboardTexture;
-    glGenTextures(1, &dashboardTexture);
-    glBindTexture(GL_TEXTURE_2D, dashboardTexture);
-    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_NEAREST);
-    glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA, 1024, 256, 0, GL_RGBA, GL_UNSIGNED_BYTE, white.data());
+    dashboardTexture = textureOf(1024, 256, std::vector<unsigned char>(1024 * 256 * 4, 255));
     drawPanel(25, 25, 10, 0);
     LitBox panel = litBox();
     EXPECT_EQ(panel.left, 5);

@@ -7,7 +7,6 @@
 
 #include <algorithm>
 #include <cmath>
-#include <cstdlib>
 #include <vector>
 
 #include "app/settings.h"
@@ -26,27 +25,7 @@ const Pixel kBackground = {255, 0, 255};
 const Pixel kBright = {0, 255, 0};
 const Pixel kDark = {0, 0, 255};
 
-bool same(Pixel a, Pixel b) { return a.r == b.r && a.g == b.g && a.b == b.b; }
 bool reddish(Pixel p) { return p.r > 150 && p.g < 40 && p.b < 40; }
-
-// A repeating linear-filtered texture from RGBA texels.
-uint32_t makeTexture(int size, const std::vector<unsigned char>& rgba)
-{
-    GLuint name = 0;
-    glGenTextures(1, &name);
-    glBindTexture(GL_TEXTURE_2D, name);
-    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, GL_REPEAT);
-    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, GL_REPEAT);
-    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_LINEAR);
-    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
-    glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA, size, size, 0, GL_RGBA, GL_UNSIGNED_BYTE, rgba.data());
-    return name;
-}
-
-uint32_t flatTexture(unsigned char r, unsigned char g, unsigned char b, unsigned char a)
-{
-    return makeTexture(1, {r, g, b, a});
-}
 
 // Opaque red on the outer two texels of every side, transparent inside.
 uint32_t ringTexture()
@@ -56,32 +35,13 @@ uint32_t ringTexture()
         for (int x = 0; x < kBlood; x++)
             if (x < 2 || y < 2 || x >= kBlood - 2 || y >= kBlood - 2)
                 rgba[(y * kBlood + x) * 4] = 255, rgba[(y * kBlood + x) * 4 + 3] = 255;
-    return makeTexture(kBlood, rgba);
+    return textureOf(kBlood, kBlood, rgba);
 }
 
 // The window pixel showing HUD point (x, y).
 Pixel hudPixel(float x, float y)
 {
     return pixelAt((int)((x + 400.0f * aspectRatio) * 0.75f), (int)((y + 400.0f) * 0.75f));
-}
-
-// The whole frame as RGB bytes, bottom row first.
-std::vector<unsigned char> wholeFrame()
-{
-    std::vector<unsigned char> rgb(kWidth * kHeight * 3);
-    glPixelStorei(GL_PACK_ALIGNMENT, 1);
-    glReadPixels(0, 0, kWidth, kHeight, GL_RGB, GL_UNSIGNED_BYTE, rgb.data());
-    return rgb;
-}
-
-// One pass of play as the frame dispatcher draws it, over magenta.
-void drawFrame(void (*draw)())
-{
-    glClearColor(1, 0, 1, 1);
-    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
-    beginSpriteDrawing();
-    draw();
-    endSpriteDrawing();
 }
 
 class Hud : public ::testing::Test {
@@ -101,9 +61,9 @@ protected:
     // and the red ring as the blood vignette.
     void useFlatArt()
     {
-        tileBrightTexture = flatTexture(0, 255, 0, 255);
-        tileDarkTexture = flatTexture(0, 0, 255, 255);
-        borderDarknessTexture = flatTexture(0, 0, 0, 0);
+        tileBrightTexture = textureOf(1, 1, {0, 255, 0, 255});
+        tileDarkTexture = textureOf(1, 1, {0, 0, 255, 255});
+        borderDarknessTexture = textureOf(1, 1, {0, 0, 0, 0});
         borderBloodTexture = ringTexture();
     }
 };

@@ -6,17 +6,14 @@
 #include <algorithm>
 #include <array>
 #include <cmath>
-#include <cstdio>
 #include <cstdlib>
-#include <tuple>
 #include <vector>
-
-#include <unistd.h>
 
 #include "app/app.h"
 #include "app/input.h"
 #include "render/view.h"
 #include "tests/glwindow.h"
+#include "tests/scratchdir.h"
 #include "world/savefile.h"
 #include "world/world.h"
 
@@ -45,25 +42,12 @@ Pixel worldPixel(float x, float y)
                    (int)floorf((y - cameraY) * scale + kHeight / 2));
 }
 
-// Draws one pass of the game's frame dispatcher, with its GL state around it,
-// over a magenta clear colour that no picture uses.
-void drawFrame(void (*draw)())
-{
-    glClearColor(1, 0, 1, 1);
-    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
-    beginSpriteDrawing();
-    draw();
-}
-
-void drawWorld() { drawFrame(renderWorld); }
-void drawMenu() { drawFrame(runMainMenu); }
-
 // Presses the left button in this pass with the cursor at window height y.
 void pressAt(int y)
 {
     mouseY = y;
     mouseButtonState[SDL_BUTTON_LEFT] = kInputPressed;
-    drawMenu();
+    drawFrame(runMainMenu);
 }
 
 // The visible cell range for a camera, as {x0, x1, y0, y1}.
@@ -91,19 +75,8 @@ protected:
         const unsigned char* wall = &sheet[(832 * 1024 + 448) * 3];
         edgeColour = {edge[0], edge[1], edge[2]};
         wallColour = {wall[0], wall[1], wall[2]};
-        seeThroughVignettes();
-    }
-
-    // The HUD's vignettes become one clear texel, so the world's own colours
-    // show right up to the window's edges.
-    static void seeThroughVignettes()
-    {
-        const unsigned char clear[4] = {0, 0, 0, 0};
-        GLuint name = 0;
-        glGenTextures(1, &name);
-        glBindTexture(GL_TEXTURE_2D, name);
-        glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA, 1, 1, 0, GL_RGBA, GL_UNSIGNED_BYTE, clear);
-        borderDarknessTexture = borderBloodTexture = name;
+        // The HUD's vignettes become clear, so the world shows up to the window's edges.
+        borderDarknessTexture = borderBloodTexture = textureOf(1, 1, {0, 0, 0, 0});
     }
 
     // An empty world, no players, the camera at a cell corner at full zoom,
@@ -146,12 +119,12 @@ TEST_F(View, DecalsFadeWithAgeAndOnlyThoseStrictlyInsideTheWidenedViewAreDrawn)
     decals[0].x = kCamera - 1.0f;
     Decal& newest = decals[kMaxDecals - 1];
     newest = {kDecalBlood, border, kCamera, 0.785398f};
-    drawWorld();
+    drawFrame(renderWorld);
     EXPECT_PRED2(near, wallColour, worldPixel(kCamera - 1.0f, kCamera));
     EXPECT_PRED2(near, wallColour, pixelAt(kWidth - 3, kHeight / 2));
 
     newest.x = nextafterf(border, 0.0f);
-    drawWorld();
+    drawFrame(renderWorld);
     EXPECT_PRED2(near, edgeColour, pixelAt(kWidth - 3, kHeight / 2));  // nearly opaque
 }
 
@@ -164,7 +137,7 @@ TEST_F(View, WallsCoverActorsAndTouchingBoxesShareOneOutline)
     wallBoxCount[100][100] = 2;
     addActor(kActorZombie, 100.5f, 100.125f, 0, 0, 0);
     addActor(kActorZombie, 98.5f, 100.5f, 0, 0, 0);
-    drawWorld();
+    drawFrame(renderWorld);
     float pixel = cameraZoom / kHeight;  // one window pixel, in cells
     EXPECT_PRED2(near, wallColour, worldPixel(100.5f, 100.125f));
     EXPECT_PRED2(near, wallColour, worldPixel(100.5f - pixel, 100.125f));
@@ -173,80 +146,61 @@ TEST_F(View, WallsCoverActorsAndTouchingBoxesShareOneOutline)
     EXPECT_PRED2(near, edgeColour, worldPixel(101.0f + pixel * 0.5f, 100.125f));
 }
 
-TEST_F(View, MenuEntryUnderTheCursorComesFromItsHeightAlone)
-{
-    EXPECT_EQ(-7, menuItemAt(0, 600.0f));
-    EXPECT_EQ(3, menuItemAt(225, 600.0f));
-    EXPECT_EQ(-1, menuItemAt(140, 600.0f));  // the band just above the first entry
-    EXPECT_EQ(0, menuItemAt(150, 600.0f));   // entry 0 starts 200 units above the centre
-    EXPECT_EQ(0, menuItemAt(192, 768.0f));   // the window's own height counts
-}
-
 TEST_F(View, HighlightRunsAcrossTheWholeWidthOfTheHotEntry)
 {
     gameState = kStateGameMenu;
-    drawMenu();
+    drawFrame(runMainMenu);
     Pixel coldLeft = pixelAt(0, kLoadGameY), coldRight = pixelAt(kWidth - 1, kLoadGameY);
     Pixel coldBelow = pixelAt(0, kLoadGameY + 30);
     mouseY = kLoadGameY;
-    drawMenu();
+    drawFrame(runMainMenu);
     EXPECT_EQ(3, menuHotItem);
     EXPECT_FALSE(near(coldLeft, pixelAt(0, kLoadGameY)));
     EXPECT_FALSE(near(coldRight, pixelAt(kWidth - 1, kLoadGameY)));
     EXPECT_PRED2(near, coldBelow, pixelAt(0, kLoadGameY + 30));
 }
 
-// Only a press in this very pass on an entry counts; "Resume" then goes back
-// to the game as it was.
-TEST_F(View, OnlyAPressOnAnEntryChoosesIt)
+// A press off every entry chooses nothing; "Start a new game" starts one for
+// one player, "Resume" goes back to the game as it was.
+TEST_F(View, APressOnAnEntryChoosesIt)
 {
     playerCount = 3;
-    const int outside[] = {0, 140, 205, kHeight - 1};  // title, above entry 0, past "Load game"
-    for (int y : outside) {
+    for (int y : {0, 140, 205, kHeight - 1}) {  // title, above entry 0, past "Load game"
         pressAt(y);
         EXPECT_EQ(kStateTitleMenu, gameState) << "cursor at " << y;
     }
-    gameState = kStateGameMenu, killCount = 5, mouseY = kResumeY;
-    mouseButtonState[SDL_BUTTON_LEFT] = kInputHeld;   // held from an earlier pass
-    drawMenu();
-    EXPECT_EQ(kStateGameMenu, gameState);
+    gameState = kStateGameMenu, killCount = 5;
     pressAt(kResumeY);
-    EXPECT_EQ(std::make_tuple(kStatePlaying, 3, 5), std::make_tuple(gameState, playerCount, killCount));
-}
-
-TEST_F(View, StartANewGameStartsOneForOnePlayer)
-{
-    playerCount = 3;
-    pressAt(kResumeY);  // entry 0 in the title menu
-    EXPECT_EQ(std::make_tuple(kStatePlaying, 1, kActorPlayer), std::make_tuple(gameState, playerCount, actors[0].type));
+    EXPECT_EQ(kStatePlaying, gameState);
+    EXPECT_EQ(3, playerCount);
+    EXPECT_EQ(5, killCount);
+    gameState = kStateTitleMenu;
+    pressAt(kResumeY);  // entry 0 of the title menu
+    EXPECT_EQ(kStatePlaying, gameState);
+    EXPECT_EQ(1, playerCount);
     EXPECT_GT(actorCount, 0);
+    EXPECT_EQ(kActorPlayer, actors[0].type);
 }
 
 // Without a sound saved game the game in progress survives and the menu stays
 // open; a sound one is played at once.
 TEST_F(View, LoadGameWithoutASavedGameKeepsTheMenuAndTheGameInProgress)
 {
-    char home[4096];
-    ASSERT_NE(nullptr, getcwd(home, sizeof home));
-    char scratch[] = "/tmp/vg-menu-XXXXXX";
-    ASSERT_NE(nullptr, mkdtemp(scratch));
-    ASSERT_EQ(0, chdir(scratch));
+    ScratchDir scratch;
+    enterScratchDir(scratch, "menu");
     gameState = kStateGameMenu;
     addActor(kActorPlayer, 10.0f, 10.0f, 0, 0, 0);
     pressAt(kLoadGameY);
     EXPECT_EQ(kStateGameMenu, gameState);
     EXPECT_EQ(1, actorCount);
-
     fclose(fopen("save.dat", "wb"));  // an empty file is no saved game either
-    drawMenu();
+    drawFrame(runMainMenu);
     EXPECT_EQ(kStateGameMenu, gameState);
     playerCount = 1;
     ASSERT_TRUE(saveGame());
-    drawMenu();
+    drawFrame(runMainMenu);
     EXPECT_EQ(kStatePlaying, gameState);
-    remove("save.dat");
-    EXPECT_EQ(0, chdir(home));
-    rmdir(scratch);
+    leaveScratchDir(scratch);
 }
 
 }  // namespace
