@@ -98,6 +98,21 @@ void endSpriteDrawing()
     glDisable(GL_ALPHA_TEST);
 }
 
+// Pictures drawn in exactly their texels' colours, for layers drawn at the
+// white colour: multiplying by white changes no pixel, but makes the software
+// rasteriser interpolate and multiply a colour at every pixel it fills.
+void useTexelColours()
+{
+    glTexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_REPLACE);
+}
+
+// Pictures multiplied by the current colour, GL's default: decals and
+// explosions fade through its alpha.
+void useTintedTexels()
+{
+    glTexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_MODULATE);
+}
+
 // Writes the rectangle (x0, y0)-(x1, y1) in drawSprite's vertex order:
 // (x0, y1), (x1, y1), (x1, y0), (x0, y0), counter-clockwise under y-down views.
 static void quadCorners(float x0, float y0, float x1, float y1, float out[8])

@@ -193,9 +193,11 @@ static void drawCount(const char* label, int32_t count, float top)
 }
 
 // Drawn last in every frame of play, over the world, in HUD space (800 units
-// tall, y downward, origin in the middle). Leaves the sprite sheet bound.
+// tall, y downward, origin in the middle), at the white colour the world view
+// leaves. Leaves the sprite sheet bound and texels tinted again, GL's default.
 void drawHud()
 {
+    useTexelColours();
     glDisable(GL_DEPTH_TEST);
     glMatrixMode(GL_MODELVIEW);
     glLoadIdentity();
@@ -208,4 +210,5 @@ void drawHud()
     drawPlayerBars();
     drawCount(kBestCountLabel, bestKillCount, kBestCountTop);
     drawCount(kKillCountLabel, killCount, kKillCountTop);
+    useTintedTexels();
 }

@@ -104,6 +104,7 @@ static void drawTiles(int x0, int x1, int y0, int y1)
     glDisable(GL_BLEND);
     glDisable(GL_ALPHA_TEST);
     glColor4f(1.0f, 1.0f, 1.0f, 1.0f);
+    useTexelColours();
     for (int x = x0; x < x1; x++) {
         for (int y = y0; y < y1; y++) {
             if (outsideView((float)x + 0.5f, (float)y + 0.5f, 0.5f * kTileSize))
@@ -128,6 +129,7 @@ static void drawDecals()
     float right = cameraX + hw + kDecalCullMargin;
     float top = cameraY - hz - kDecalCullMargin;
     float bottom = cameraY + hz + kDecalCullMargin;
+    useTintedTexels();
     for (int i = 0; i < decalCount; i++) {
         const Decal& d = decals[i];
         if (!(left < d.x && d.x < right && top < d.y && d.y < bottom))
@@ -142,6 +144,7 @@ static void drawDecals()
 static void drawAimPoints()
 {
     glColor4f(1.0f, 1.0f, 1.0f, 1.0f);
+    useTexelColours();
     for (int i = 0; i < playerCount; i++) {
         if (outsideView(aimWorldX[i], aimWorldY[i], 0.5f * kCrosshairSize))
             continue;
@@ -153,6 +156,7 @@ static void drawAimPoints()
 // Blasts, fading as their strength runs out.
 static void drawExplosions()
 {
+    useTintedTexels();
     for (int i = 0; i < explosionCount; i++) {
         const Explosion& e = explosions[i];
         if (outsideView(e.x, e.y, kHalfDiagonal * kExplosionSize))
@@ -163,10 +167,12 @@ static void drawExplosions()
 }
 
 // Gun shots: the beam stretched from muzzle to end point, and a blast mark
-// where the shot stopped.
+// where the shot stopped. From here on every layer, the HUD included, is
+// drawn at the white colour in its texels' own colours.
 static void drawTracers()
 {
     glColor4f(1.0f, 1.0f, 1.0f, 1.0f);
+    useTexelColours();
     for (int i = 0; i < tracerCount; i++) {
         const Tracer& t = tracers[i];
         float dx = t.startX - t.endX;
