@@ -44,6 +44,7 @@ extern float glyphHeight;                        // likewise for the height
 void beginSpriteDrawing();
 void endSpriteDrawing();
 void useTexelColours();
+void useFadingTexels();
 void useTintedTexels();
 SDL_Surface* loadPicture(const char* path);  // silent PNG decode; null when unusable
 uint32_t loadTexture(const char* path);

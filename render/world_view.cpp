@@ -129,7 +129,7 @@ static void drawDecals()
     float right = cameraX + hw + kDecalCullMargin;
     float top = cameraY - hz - kDecalCullMargin;
     float bottom = cameraY + hz + kDecalCullMargin;
-    useTintedTexels();
+    useFadingTexels();
     for (int i = 0; i < decalCount; i++) {
         const Decal& d = decals[i];
         if (!(left < d.x && d.x < right && top < d.y && d.y < bottom))
@@ -156,7 +156,7 @@ static void drawAimPoints()
 // Blasts, fading as their strength runs out.
 static void drawExplosions()
 {
-    useTintedTexels();
+    useFadingTexels();
     for (int i = 0; i < explosionCount; i++) {
         const Explosion& e = explosions[i];
         if (outsideView(e.x, e.y, kHalfDiagonal * kExplosionSize))
