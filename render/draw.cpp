@@ -75,6 +75,7 @@ SpriteFrame wholeTexture = {};
 SpriteFrame glyphFrames[kGlyphFrames] = {};
 float glyphWidth = 32;
 float glyphHeight = 32;
+bool skipWhiteTint = true;
 
 // Switches on what every sprite-drawing routine relies on: texturing, blending
 // and the alpha test, the two client arrays, and the sprite sheet bound.
@@ -103,7 +104,7 @@ void endSpriteDrawing()
 // rasteriser interpolate and multiply a colour at every pixel it fills.
 void useTexelColours()
 {
-    glTexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_REPLACE);
+    glTexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, skipWhiteTint ? GL_REPLACE : GL_MODULATE);
 }
 
 // Pictures in their texels' colours faded by the current colour's alpha, for
@@ -111,7 +112,7 @@ void useTexelColours()
 // pixels of the default modulation, with only the alpha multiplied.
 void useFadingTexels()
 {
-    glTexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_COMBINE);
+    glTexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, skipWhiteTint ? GL_COMBINE : GL_MODULATE);
     glTexEnvi(GL_TEXTURE_ENV, GL_COMBINE_RGB, GL_REPLACE);
     glTexEnvi(GL_TEXTURE_ENV, GL_SOURCE0_RGB, GL_TEXTURE);
     glTexEnvi(GL_TEXTURE_ENV, GL_OPERAND0_RGB, GL_SRC_COLOR);

@@ -1,8 +1,8 @@
 // Frames of play drawn for real into the game's window and read back: the
 // HUD's bars and blood vignette with flat test textures; and, with the
 // game's own art, the work the drawing leaves out (the blood vignette's clear
-// middle, pictures wholly outside the view) giving exactly the picture that
-// drawing everything gives.
+// middle, pictures wholly outside the view, the multiply by white) giving
+// exactly the picture that drawing everything gives.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -119,6 +119,28 @@ TEST_F(Hud, LeavingOutTheClearMiddlesOfTheVignettesChangesNoPixel)
             EXPECT_TRUE(fast == wholeFrame()) << "health " << health << ", mipmaps " << mipmaps;
             for (ClearMiddle& c : vignetteClearing)
                 c.texture = 0;   // measured afresh
+        }
+    }
+}
+
+// The busiest world (decals and explosions fading, shots, the blood vignette
+// at low health), without and with mipmaps: drawing the layers at white in
+// their texels' own colours gives exactly the pixels of multiplying by white.
+TEST_F(Hud, SkippingTheWhiteTintChangesNoPixel)
+{
+    for (bool mipmaps : {false, true}) {
+        mipmapping = mipmaps;
+        loadTextures();
+        buildCrowdedWorld(kBusiestCrowd);
+        cameraX = actors[0].x, cameraY = actors[0].y, cameraZoom = kPlayZoom;
+        for (float health : {100.0f, 30.0f}) {
+            actors[0].health = health;
+            drawFrame(renderWorld);
+            std::vector<unsigned char> fast = wholeFrame();
+            skipWhiteTint = false;
+            drawFrame(renderWorld);
+            skipWhiteTint = true;
+            EXPECT_TRUE(fast == wholeFrame()) << "health " << health << ", mipmaps " << mipmaps;
         }
     }
 }
