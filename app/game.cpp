@@ -4,11 +4,11 @@
 #include <cstdio>
 
 #include "app/app.h"
+#include "app/flow.h"
 #include "app/input.h"
 #include "overlay/overlay.h"
 #include "render/draw.h"
 #include "render/view.h"
-#include "sim/step.h"
 #include "world/savefile.h"
 #include "world/world.h"
 
@@ -34,10 +34,10 @@ void runFrame()
     beginSpriteDrawing();
     float speedFactor = speedFactorFor(framesPerSecond);
     if (gameState == kStatePlaying) {
-        stepGame(speedFactor);
+        playStep(speedFactor);
         renderWorld();
     } else {
-        runMainMenu();
+        chooseMenuEntry(runMainMenu());
     }
     endSpriteDrawing();
 }
@@ -52,7 +52,8 @@ static void drainEvents()
 }
 
 // Passes until quitting: clear, input, game frame unless paused, overlay (which
-// paces the frame), swap, then the rest of the events.
+// paces the frame), swap, then the rest of the events. Quitting ends the game
+// in progress, whose recording is kept.
 void runMainLoop()
 {
     while (!quitRequested) {
@@ -65,4 +66,5 @@ void runMainLoop()
         SDL_GL_SwapBuffers();
         drainEvents();
     }
+    finishGame();
 }

@@ -3,6 +3,8 @@
 
 #include <SDL/SDL.h>
 
+#include "sim/step.h"
+
 int32_t keyState[kKeyStates] = {};
 int32_t mouseButtonState[kMouseButtonStates] = {};
 int32_t mouseX = 0;
@@ -42,4 +44,26 @@ void pollInput()
     SDL_GetMouseState(&x, &y);
     mouseX = x;
     mouseY = y;
+}
+
+// 1 when either key is down (held or just pressed), else 0.
+static int eitherDown(int keyA, int keyB)
+{
+    return keyState[keyA] != kInputUp || keyState[keyB] != kInputUp ? 1 : 0;
+}
+
+// The step's input from this pass's live state: arrows or W, A, S, D walk
+// (opposite keys cancel), left Shift sprints, the two buttons fire and throw,
+// the pointer aims, and Return or Space going down opens the menu.
+void readStepInput(float speedFactor)
+{
+    stepInput.moveAcross = (eitherDown(SDLK_RIGHT, SDLK_d) - eitherDown(SDLK_LEFT, SDLK_a)) * kAxisFull;
+    stepInput.moveAlong = (eitherDown(SDLK_UP, SDLK_w) - eitherDown(SDLK_DOWN, SDLK_s)) * kAxisFull;
+    stepInput.pointerX = mouseX;
+    stepInput.pointerY = mouseY;
+    stepInput.sprint = keyState[SDLK_LSHIFT] != kInputUp;
+    stepInput.gun = mouseButtonState[kGunButton] != kInputUp;
+    stepInput.throwing = mouseButtonState[kThrowButton] != kInputUp;
+    stepInput.menuKey = keyState[SDLK_RETURN] == kInputPressed || keyState[SDLK_SPACE] == kInputPressed;
+    stepInput.speedFactor = speedFactor;
 }

@@ -7,11 +7,12 @@
 #include "app/display.h"
 #include "app/settings.h"
 #include "overlay/overlay.h"
+#include "world/world.h"
 
 int main(int, char**)
 {
     readSettings();
-    srand((unsigned)(uint32_t)time(nullptr));
+    seedRandom((uint32_t)time(nullptr));
     setupDisplay();
     initOverlay();
     initGame();

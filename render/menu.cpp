@@ -6,13 +6,11 @@
 #include <cmath>
 
 #include "app/app.h"
+#include "app/flow.h"
 #include "app/input.h"
 #include "app/settings.h"
 #include "render/draw.h"
 #include "render/view.h"
-#include "world/levelgen.h"
-#include "world/savefile.h"
-#include "world/world.h"
 
 // ---- Constants --------------------------------------------------------------
 
@@ -75,9 +73,9 @@ bool menuButton(const char* label, bool click)
 }
 
 // The title or in-game menu: background, title, and the entries of this state.
-// Only a press of the left button in this very pass chooses an entry; "Load
-// game" without a sound saved game keeps the menu open and the world as it is.
-void runMainMenu()
+// Only a press of the left button in this very pass chooses an entry; the
+// entry chosen, if any, is returned for the game flow to carry out.
+int runMainMenu()
 {
     loadMenuView();
     float halfWidth = kMenuHalfHeight * aspectRatio;
@@ -85,16 +83,14 @@ void runMainMenu()
     drawSprite(0.0f, kTitleY, kTitleWidth, kTitleHeight, true, 0.0f, titleFrame);
     bool click = readMenuPointer();
     menuItemCursor = 0;
+    int choice = kMenuNothing;
     if (gameState == kStateGameMenu && menuButton("Resume", click))
-        gameState = kStatePlaying;
-    if (menuButton("Start a new game", click)) {
-        playerCount = 1;
-        startNewGame();
-        gameState = kStatePlaying;
-    } else if (gameState == kStateGameMenu && menuButton("Save game", click)) {
-        saveGame();
-        gameState = kStatePlaying;
-    }
-    if (menuButton("Load game", click) && loadGame())
-        gameState = kStatePlaying;
+        choice = kMenuResume;
+    if (menuButton("Start a new game", click))
+        choice = kMenuNewGame;
+    else if (gameState == kStateGameMenu && menuButton("Save game", click))
+        choice = kMenuSaveGame;
+    if (menuButton("Load game", click))
+        choice = kMenuLoadGame;
+    return choice;
 }

@@ -22,7 +22,7 @@ extern ClearMiddle vignetteClearing[kVignettes];  // the blood and darkness vign
 
 void renderWorld();
 void drawHud();
-void runMainMenu();
+int runMainMenu();
 bool menuButton(const char* label, bool click);
 
 // The cells around the camera that the tile, prop and wall layers draw:

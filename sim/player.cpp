@@ -2,21 +2,14 @@
 // explosive, the camera and zoom, energy, health regeneration and death.
 #include "sim/player.h"
 
-#include <SDL/SDL_keysym.h>
 #include <cmath>
 #include <cstdlib>
 
-#include "app/input.h"
 #include "app/settings.h"
 #include "sim/shots.h"
+#include "sim/step.h"
 #include "sim/zombies.h"
 #include "world/world.h"
-
-// 1 when either key is down (held or just pressed), else 0.
-static int eitherDown(int keyA, int keyB)
-{
-    return keyState[keyA] != kInputUp || keyState[keyB] != kInputUp ? 1 : 0;
-}
 
 // Keeps a value within -1..1.
 static float clampUnit(float v)
@@ -28,24 +21,23 @@ static float clampUnit(float v)
     return v;
 }
 
-// Player 0 walks with the arrows or W, A, S, D, aims with the mouse (its aim
-// on screen is set here) and uses Shift and the two buttons; opposite keys
-// cancel and a diagonal is as fast as a straight line. Other players receive
-// no input: they stand, hold fire and keep their aim.
+// Player 0 walks and aims by the step's input record (its aim on screen is set
+// here); a diagonal is never faster than a straight line. Other players
+// receive no input: they stand, hold fire and keep their aim.
 PlayerControls readPlayerControls(int p)
 {
     PlayerControls c = {};
     if (p != 0)
         return c;
-    int across = eitherDown(SDLK_RIGHT, SDLK_d) - eitherDown(SDLK_LEFT, SDLK_a);
-    int along = eitherDown(SDLK_UP, SDLK_w) - eitherDown(SDLK_DOWN, SDLK_s);
-    c.moveAngle = atan2f((float)across, (float)along) - kQuarterTurn;
-    c.moveMagnitude = fminf(sqrtf((float)(across * across + along * along)), 1.0f);
-    c.sprint = keyState[SDLK_LSHIFT] != kInputUp;
-    c.gun = mouseButtonState[kGunButton] != kInputUp;
-    c.throwing = mouseButtonState[kThrowButton] != kInputUp;
-    aimScreenX[0] = (float)mouseX / screenWidth * 2.0f - 1.0f;
-    aimScreenY[0] = (float)mouseY / screenHeight * 2.0f - 1.0f;
+    float across = (float)stepInput.moveAcross / (float)kAxisFull;
+    float along = (float)stepInput.moveAlong / (float)kAxisFull;
+    c.moveAngle = atan2f(across, along) - kQuarterTurn;
+    c.moveMagnitude = fminf(sqrtf(across * across + along * along), 1.0f);
+    c.sprint = stepInput.sprint;
+    c.gun = stepInput.gun;
+    c.throwing = stepInput.throwing;
+    aimScreenX[0] = (float)stepInput.pointerX / screenWidth * 2.0f - 1.0f;
+    aimScreenY[0] = (float)stepInput.pointerY / screenHeight * 2.0f - 1.0f;
     return c;
 }
 
@@ -81,8 +73,8 @@ static void walk(int p, const PlayerControls& c, float f)
 static void fireGun(int p)
 {
     const Actor& a = actors[p];
-    int reach = rand() % kGunRangeDraws;
-    int spread = rand() % kGunSpreadDraws;
+    int reach = drawRandom() % kGunRangeDraws;
+    int spread = drawRandom() % kGunSpreadDraws;
     fireTracer(a.angle + spread * kGunSpreadUnit - kGunSpreadHalf, a.x, a.y, kGunStartDistance,
                kGunRange + reach * kGunRangeUnit, kGunDamage, p);
 }

@@ -34,8 +34,6 @@ const float kCameraOnPlayer = 0.75f;         // the camera aims between the play
 const float kCameraOnAim = 0.25f;            // ...and the aim point
 const float kZoomSpread = 5.5f;              // cells the view height grows from no health to full
 const float kDeathZoom = 2.0f;               // view height at health 0, cells (7.5 at full health)
-const int kGunButton = 1;                    // left mouse button
-const int kThrowButton = 3;                  // right mouse button
 
 // ---- Records ----------------------------------------------------------------
 
@@ -43,9 +41,9 @@ const int kThrowButton = 3;                  // right mouse button
 struct PlayerControls {
     float moveAngle;      // radians, 0 along +x
     float moveMagnitude;  // 1 when the keys give a direction, else 0
-    bool sprint;          // left Shift held
-    bool gun;             // left button down
-    bool throwing;        // right button down
+    bool sprint;          // sprint held
+    bool gun;             // fire held
+    bool throwing;        // throw held
 };
 
 // ---- Functions --------------------------------------------------------------

@@ -25,7 +25,7 @@ static void bleedAround(Actor& a, float direction)
 {
     if (!(a.bleedTimer < 0))
         return;
-    float spread = (rand() % kBloodSpreadDraws) * kBloodSpreadUnit - kBloodSpreadHalf;
+    float spread = (drawRandom() % kBloodSpreadDraws) * kBloodSpreadUnit - kBloodSpreadHalf;
     addDecal(kDecalBlood, a.x, a.y, direction + spread * kDegreesToRadians);
     a.bleedTimer = kBleedPause;
 }

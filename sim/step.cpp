@@ -2,15 +2,13 @@
 // actors, in a fixed order, then the menu key and the end of a game.
 #include "sim/step.h"
 
-#include <SDL/SDL_keysym.h>
-
 #include "app/app.h"
-#include "app/input.h"
 #include "sim/player.h"
 #include "sim/shots.h"
 #include "sim/zombies.h"
-#include "world/savefile.h"
 #include "world/world.h"
+
+StepInput stepInput = {};
 
 // The players that exist: never more than the per-player arrays hold or the
 // actor list has, whatever a loaded game claims.
@@ -20,25 +18,14 @@ static int livePlayers()
     return n < actorCount ? n : actorCount;
 }
 
-// Return or Space went down in this pass.
-static bool menuKeyWentDown()
-{
-    return keyState[SDLK_RETURN] == kInputPressed || keyState[SDLK_SPACE] == kInputPressed;
-}
-
 // The menu key opens the main menu over the game; a death ends the game
-// instead, keeping a beaten best score on disk first.
+// instead, back to the title (the game flow keeps the best score).
 static void endStep(bool menuKeyPressed, bool gameOver)
 {
     if (menuKeyPressed)
         gameState = kStateGameMenu;
-    if (!gameOver)
-        return;
-    if (killCount > bestKillCount) {
-        bestKillCount = killCount;
-        writeBestScore();
-    }
-    gameState = kStateTitleMenu;
+    if (gameOver)
+        gameState = kStateTitleMenu;
 }
 
 // Advances the world by one step of speedFactor step units. Last step's
@@ -56,5 +43,5 @@ void stepGame(float speedFactor)
     spawnActors(speedFactor);
     advanceThinkTick();
     runActorStage(speedFactor);
-    endStep(menuKeyWentDown(), gameOver);
+    endStep(stepInput.menuKey, gameOver);
 }

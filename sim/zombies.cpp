@@ -47,10 +47,10 @@ bool beyondCameraSquare(float x, float y)
            y > cameraY + kDespawnDistance || y < cameraY - kDespawnDistance;
 }
 
-// A random direction in hundredths of a degree, in radians: one rand() draw.
+// A random direction in hundredths of a degree, in radians: one drawRandom() draw.
 static float randomAngle()
 {
-    return (rand() % kAngleDraws) * kAngleDrawUnit * kDegreesToRadians;
+    return (drawRandom() % kAngleDraws) * kAngleDrawUnit * kDegreesToRadians;
 }
 
 // Tries once to place an actor of the given type on the ring around the camera;
@@ -58,7 +58,7 @@ static float randomAngle()
 static void spawnOnRing(int type)
 {
     float a = randomAngle();
-    float d = kSpawnRingRadius + (rand() % kSpawnRingDraws) * kSpawnRingStep;
+    float d = kSpawnRingRadius + (drawRandom() % kSpawnRingDraws) * kSpawnRingStep;
     float x = cameraX + cosf(a) * d;
     float y = cameraY + sinf(a) * d;
     if (isBlocked(x, y, kActorRadius, true))

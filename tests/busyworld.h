@@ -130,5 +130,6 @@ inline void buildBusyWorld()
     mouseButtonState[kGunButton] = mouseButtonState[kThrowButton] = kInputHeld;
     mouseX = 600;
     mouseY = 200;
+    readStepInput(1.0f);
     takeSnapshot();
 }

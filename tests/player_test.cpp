@@ -12,6 +12,7 @@
 #include <new>
 
 #include "app/app.h"
+#include "app/flow.h"
 #include "app/input.h"
 #include "app/settings.h"
 #include "sim/player.h"
@@ -58,6 +59,14 @@ void* realloc(void* p, size_t size) { heapCalls += countingHeap; return __libc_r
 
 namespace {
 
+// The player stage with the step's input read from the live key and mouse
+// tables, as the main loop reads it.
+void stageWithLiveInput(float f)
+{
+    readStepInput(f);
+    runPlayerStage(0, f);
+}
+
 // One player at rest in the middle of the open patch, full of health and
 // energy, every control released and the cursor in the middle of a 4:3 window;
 // each test runs in a scratch directory, where a game over may write its score.
@@ -103,7 +112,7 @@ TEST_F(Player, EveryDirectionWalksAtOneRateAndOnlyARealMoveSprints)
         energyRegenDelay[0] = actors[0].vx = actors[0].vy = 0;
         for (int k : c.keys)
             keyState[k] = kInputHeld;
-        runPlayerStage(0, 1);
+        stageWithLiveInput(1);
         EXPECT_NEAR(actors[0].vx, c.vx, 1e-9f);
         EXPECT_NEAR(actors[0].vy, c.vy, 1e-9f);
         EXPECT_FLOAT_EQ(energy[0], c.energyAfter);
@@ -118,12 +127,12 @@ TEST_F(Player, SprintingPastEmptyEnergyIsPaidWithHealth)
 {
     energy[0] = 0.3f;
     keyState[SDLK_d] = keyState[SDLK_LSHIFT] = kInputHeld;
-    runPlayerStage(0, 1);
+    stageWithLiveInput(1);
     EXPECT_EQ(energy[0], 0.0f);
     EXPECT_NEAR(actors[0].health, 99.9f, 1e-4f);
     EXPECT_EQ(healthRegenDelay[0], 59.0f);
     energy[0] = 0.3f;
-    runPlayerStage(0, 0.5f);
+    stageWithLiveInput(0.5f);
     EXPECT_FLOAT_EQ(energy[0], 0.05f) << "at f = 0.5 the sprint costs 0.25";
 }
 
@@ -133,7 +142,7 @@ TEST_F(Player, BothButtonsFireTheGunAndNeverThrow)
     mouseButtonState[kGunButton] = mouseButtonState[kThrowButton] = kInputHeld;
     int shots = 0;
     for (int step = 0; step < 50; step++) {
-        stepGame(1);
+        playStep(1);
         shots += tracerCount;
         actors[0].health = 100;
     }
@@ -149,7 +158,7 @@ TEST_F(Player, AThrowLeavesAheadAtItsOwnSpeedAndSetsTheTimersEvenWhenTheListIsFu
     mouseButtonState[kThrowButton] = kInputPressed;
     mouseX = 800;
     actors[0].vx = 0.05f;
-    runPlayerStage(0, 1);
+    stageWithLiveInput(1);
     ASSERT_EQ(projectileCount, 1);
     EXPECT_NEAR(projectiles[0].x, 128.25f, 1e-5f);
     EXPECT_NEAR(projectiles[0].vx, 0.11f, 1e-6f);
@@ -157,7 +166,7 @@ TEST_F(Player, AThrowLeavesAheadAtItsOwnSpeedAndSetsTheTimersEvenWhenTheListIsFu
     EXPECT_EQ(fireCooldown[0], 20.0f);
     projectileCount = kMaxProjectiles;
     fireCooldown[0] = energyRegenDelay[0] = 0;
-    runPlayerStage(0, 1);
+    stageWithLiveInput(1);
     EXPECT_EQ(projectileCount, kMaxProjectiles);
     EXPECT_EQ(fireCooldown[0], 20.0f);
     EXPECT_EQ(energyRegenDelay[0], 29.0f);
@@ -174,7 +183,7 @@ TEST_F(Player, TheGunDrawsItsReachThenItsSpread)
     int reach = rand() % 100;
     int spread = rand() % 201;
     srand(99);
-    runPlayerStage(0, 1);
+    stageWithLiveInput(1);
     ASSERT_EQ(tracerCount, 1);
     const Tracer& t = tracers[0];
     EXPECT_FLOAT_EQ(t.angle, spread * 0.001f - 0.1f);
@@ -187,7 +196,7 @@ TEST_F(Player, ACursorOutsideTheWindowAimsAtTheEdgeOfTheView)
 {
     mouseX = -300;
     mouseY = 5000;
-    runPlayerStage(0, 1);
+    stageWithLiveInput(1);
     EXPECT_EQ(aimScreenX[0], -1.0f);
     EXPECT_EQ(aimScreenY[0], 1.0f);
     EXPECT_FLOAT_EQ(aimWorldX[0], 123.0f);
@@ -202,7 +211,7 @@ TEST_F(Player, TimersAndTheCameraMoveTwiceAsFastAtDoubleSpeed)
     actors[0].x = 132;
     actors[0].health = 50;
     fireCooldown[0] = energyRegenDelay[0] = healthRegenDelay[0] = 10;
-    runPlayerStage(0, 2);
+    stageWithLiveInput(2);
     EXPECT_EQ(fireCooldown[0], 8.0f);
     EXPECT_EQ(energyRegenDelay[0], 8.0f);
     EXPECT_EQ(healthRegenDelay[0], 8.0f);
@@ -216,12 +225,12 @@ TEST_F(Player, HealthComesBackInProportionToEnergyAndBothStopAtTheTop)
     actors[0].health = 50;
     energy[0] = 40;
     energyRegenDelay[0] = 5;
-    runPlayerStage(0, 1);
+    stageWithLiveInput(1);
     EXPECT_NEAR(actors[0].health, 50.06f, 1e-5f);
     EXPECT_EQ(energy[0], 40.0f);
     actors[0].health = energy[0] = 99.99f;
     for (int step = 0; step < 5; step++)
-        runPlayerStage(0, 1);
+        stageWithLiveInput(1);
     EXPECT_EQ(energy[0], 100.0f);
     EXPECT_EQ(actors[0].health, 100.0f);
 }
@@ -230,12 +239,12 @@ TEST_F(Player, TheMenuKeyOpensTheMenuAfterAWholeStep)
 {
     keyState[SDLK_SPACE] = kInputPressed;
     keyState[SDLK_d] = kInputHeld;
-    stepGame(1);
+    playStep(1);
     EXPECT_EQ(gameState, kStateGameMenu);
     EXPECT_GT(actors[0].x, 128) << "the player still moved";
     keyState[SDLK_SPACE] = kInputHeld;
     gameState = kStatePlaying;
-    stepGame(1);
+    playStep(1);
     EXPECT_EQ(gameState, kStatePlaying) << "a held key opens nothing";
 }
 
@@ -244,7 +253,7 @@ TEST_F(Player, ADeathEndsTheGameOverTheMenuKeyAndKeepsOnlyABeatenBest)
     keyState[SDLK_RETURN] = kInputPressed;
     killCount = bestKillCount = 7;
     actors[0].health = -1;
-    stepGame(1);
+    playStep(1);
     EXPECT_EQ(gameState, kStateTitleMenu);
     EXPECT_NE(access("stats.dat", F_OK), 0) << "an equal score is not a new best";
     EXPECT_EQ(bestKillCount, 7);
@@ -252,7 +261,7 @@ TEST_F(Player, ADeathEndsTheGameOverTheMenuKeyAndKeepsOnlyABeatenBest)
     gameState = kStatePlaying;
     killCount = 9;
     actors[0].health = 0;
-    stepGame(1);
+    playStep(1);
     EXPECT_EQ(gameState, kStateTitleMenu);
     EXPECT_EQ(bestKillCount, 9);
     bestKillCount = 0;
@@ -266,7 +275,7 @@ TEST_F(Player, APlayerCountPastThePlayersThereAreStepsOnlyThoseThatExist)
 {
     playerCount = 9;
     energy[1] = 50;
-    stepGame(1);
+    playStep(1);
     EXPECT_EQ(energy[1], 50.0f);
     EXPECT_EQ(gameState, kStatePlaying);
 }
@@ -280,7 +289,7 @@ TEST(Step, NoHeapCallsAtTheBusiest)
         mouseButtonState[kGunButton] = step < 60 ? kInputHeld : kInputUp;
         actors[0].health = 100;
         countingHeap = true;
-        stepGame(1);
+        playStep(1);
         countingHeap = false;
     }
     EXPECT_EQ(heapCalls, 0);

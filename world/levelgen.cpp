@@ -1,7 +1,7 @@
 // The random city of a new game. The map is planned on a coarse grid of 5 x 5
 // cell blocks (open ground and streets), expanded to cells, cut into lots by
 // walkways, and the lots are built up into walled buildings with doorways and
-// inner walls. Every choice comes from rand() in a fixed order, so one seed
+// inner walls. Every choice comes from drawRandom() in a fixed order, so one seed
 // always gives the same city; all arithmetic that places things is in float.
 #include "world/levelgen.h"
 
@@ -27,7 +27,7 @@ const int kStreetBlockMin = 2;
 const int kLotLineIterations = 3276;    // each tries one lot line along y and one along x
 const int kLotLineClearance = 3;        // a lot line keeps this many cells from parallel edges
 const int kCentreLineReach = 2;         // walkways this far to both sides make a centre line
-const int kOpenLotPercent = 10;         // a lot stays open ground when rand() % 100 <= this
+const int kOpenLotPercent = 10;         // a lot stays open ground when drawRandom() % 100 <= this
 const int kDoorStreetReach = 3;         // a side faces a street this far from the floor
 const int kExtraDoorChance = 10;        // 1 in 10 for each extra doorway of a street-side building
 const int kInnerWallAttempts = 3276;
@@ -151,10 +151,10 @@ static void growBlockAreas()
 {
     int opened = 0;
     while (opened < kOpenBlocksWanted) {
-        int ca = rand() % kAreaCentreRange + kAreaCentreMin;
-        int cb = rand() % kAreaCentreRange + kAreaCentreMin;
-        int ha = rand() % kAreaHalfRange + kAreaHalfMin;
-        int hb = rand() % kAreaHalfRange + kAreaHalfMin;
+        int ca = drawRandom() % kAreaCentreRange + kAreaCentreMin;
+        int cb = drawRandom() % kAreaCentreRange + kAreaCentreMin;
+        int ha = drawRandom() % kAreaHalfRange + kAreaHalfMin;
+        int hb = drawRandom() % kAreaHalfRange + kAreaHalfMin;
         if (opened > 0 && !innerPartTouchesCity(ca, cb, ha, hb))
             continue;
         for (int a = ca - ha; a <= ca + ha; a++)
@@ -201,11 +201,11 @@ static void tryStreet(bool alongA, int along, int across)
 static void layStreets()
 {
     for (int i = 0; i < kStreetIterations; i++) {
-        int a = rand() % kStreetBlockRange + kStreetBlockMin;
-        int b = rand() % kStreetBlockRange + kStreetBlockMin;
+        int a = drawRandom() % kStreetBlockRange + kStreetBlockMin;
+        int b = drawRandom() % kStreetBlockRange + kStreetBlockMin;
         tryStreet(true, a, b);
-        a = rand() % kStreetBlockRange + kStreetBlockMin;
-        b = rand() % kStreetBlockRange + kStreetBlockMin;
+        a = drawRandom() % kStreetBlockRange + kStreetBlockMin;
+        b = drawRandom() % kStreetBlockRange + kStreetBlockMin;
         tryStreet(false, b, a);
     }
 }
@@ -307,12 +307,12 @@ static void layLotLine(int x, int y, int dx, int dy)
 static void layLotLines()
 {
     for (int i = 0; i < kLotLineIterations; i++) {
-        int x = rand() % kMapSize;
-        int y = rand() % kMapSize;
+        int x = drawRandom() % kMapSize;
+        int y = drawRandom() % kMapSize;
         if (openAcross(x, y, 1, 0, kLotLineClearance))
             layLotLine(x, y, 0, 1);
-        x = rand() % kMapSize;
-        y = rand() % kMapSize;
+        x = drawRandom() % kMapSize;
+        y = drawRandom() % kMapSize;
         if (openAcross(x, y, 0, 1, kLotLineClearance))
             layLotLine(x, y, 1, 0);
     }
@@ -393,7 +393,7 @@ static void buildLots()
     for (int x = 0; x < kMapSize; x++)
         for (int y = 0; y < kMapSize; y++)
             if (tileKind[x][y] == kTileMark)
-                fillLot(x, y, rand() % 100 > kOpenLotPercent ? kTileFloor : kTileOpenGround);
+                fillLot(x, y, drawRandom() % 100 > kOpenLotPercent ? kTileFloor : kTileOpenGround);
 }
 
 // The outer wall a floor cell becomes from the walkways beside it (later
@@ -457,7 +457,7 @@ static int streetDoor(int sx, int sy, int x, int y)
 // Makes the wall cell (x, y) an outer doorway, always or on a 1 in 10 draw.
 static void extraDoor(int x, int y, bool always)
 {
-    if (always || rand() % kExtraDoorChance == 0)
+    if (always || drawRandom() % kExtraDoorChance == 0)
         tileKind[x][y] = kTileOuterDoorway;
 }
 
@@ -470,15 +470,15 @@ static void finishBuilding(int x0, int y0)
     for (int x = x0; x < x0 + nx; x++)
         for (int y = y0; y < y0 + ny; y++)
             tileKind[x][y] = kTileFloor;
-    int dx = rand() % nx + x0;
-    int dy = rand() % ny + y0;
+    int dx = drawRandom() % nx + x0;
+    int dy = drawRandom() % ny + y0;
     int r = kDoorStreetReach;
     int n = streetDoor(x0 - r, dy, x0 - 1, dy);
     n += streetDoor(x0 + nx - 1 + r, dy, x0 + nx, dy);
     n += streetDoor(dx, y0 - r, dx, y0 - 1);
     n += streetDoor(dx, y0 + ny - 1 + r, dx, y0 + ny);
-    int ex = rand() % nx + x0;
-    int ey = rand() % ny + y0;
+    int ex = drawRandom() % nx + x0;
+    int ey = drawRandom() % ny + y0;
     extraDoor(x0 - 1, ey, n == 0);
     extraDoor(x0 + nx, ey, n == 0);
     extraDoor(ex, y0 - 1, n == 0);
@@ -522,18 +522,18 @@ static void tryInnerWall(int x, int y, int dx, int dy)
 static void raiseInnerWalls()
 {
     for (int i = 0; i < kInnerWallAttempts; i++) {
-        int x = rand() % kMapSize;
-        int y = rand() % kMapSize;
+        int x = drawRandom() % kMapSize;
+        int y = drawRandom() % kMapSize;
         if (tileKind[x][y] != kTileFloor)
             continue;
-        if (rand() % 2 == 0)
+        if (drawRandom() % 2 == 0)
             tryInnerWall(x, y, 1, 0);
         else
             tryInnerWall(x, y, 0, 1);
     }
 }
 
-// Lays out the whole tile map from rand(), phase by phase.
+// Lays out the whole tile map from drawRandom(), phase by phase.
 void generateLevel()
 {
     clearMap();
@@ -658,14 +658,14 @@ static void tryCar(int x, int y)
     if (tileRotation[x][y] == 0) {
         if (!streetOrCentreLine(x - 1, y) || !streetOrCentreLine(x + 1, y))
             return;
-        if (rand() % 2 == 0)
+        if (drawRandom() % 2 == 0)
             addObstacle(x, y, kObstacleCar, mx, my - kCarOffset, 0, 0, kCarAngleRight);
         else
             addObstacle(x, y, kObstacleCar, mx, my + kCarOffset, 0, 0, kCarAngleLeft);
     } else {
         if (!streetOrCentreLine(x, y - 1) || !streetOrCentreLine(x, y + 1))
             return;
-        if (rand() % 2 == 0)
+        if (drawRandom() % 2 == 0)
             addObstacle(x, y, kObstacleCar, mx + kCarOffset, my, 0, 0, kCarAngleDown);
         else
             addObstacle(x, y, kObstacleCar, mx - kCarOffset, my, 0, 0, kCarAngleUp);
@@ -675,12 +675,12 @@ static void tryCar(int x, int y)
 // One prop attempt at a random point with nothing solid within kPropClearance.
 static void tryProp()
 {
-    float px = (rand() % kPropTenthsRange + kPropTenthsMin) * 0.1f;
-    float py = (rand() % kPropTenthsRange + kPropTenthsMin) * 0.1f;
+    float px = (drawRandom() % kPropTenthsRange + kPropTenthsMin) * 0.1f;
+    float py = (drawRandom() % kPropTenthsRange + kPropTenthsMin) * 0.1f;
     if (isBlocked(px, py, kPropClearance, true))
         return;
-    float angle = (rand() % kPropAngleHundredths) * 0.01f * kDegreesToRadians;
-    int kind = rand() % kPropKinds;
+    float angle = (drawRandom() % kPropAngleHundredths) * 0.01f * kDegreesToRadians;
+    int kind = drawRandom() % kPropKinds;
     addObstacle((int)floorf(px), (int)floorf(py), kind, px, py, 0, 0, angle);
 }
 
@@ -688,8 +688,8 @@ static void tryProp()
 void placeObstacles()
 {
     for (int i = 0; i < kCarAttempts; i++) {
-        int x = rand() % kCarCellRange + kCarCellMin;
-        int y = rand() % kCarCellRange + kCarCellMin;
+        int x = drawRandom() % kCarCellRange + kCarCellMin;
+        int y = drawRandom() % kCarCellRange + kCarCellMin;
         tryCar(x, y);
     }
     for (int i = 0; i < kPropAttempts; i++)
@@ -714,8 +714,8 @@ void startNewGame()
     int sx = kStartCell;
     int sy = kStartCell;
     while (isBlocked(sx + 0.5f, sy + 0.5f, kPlayerRadius, true)) {
-        sx = rand() % kMapSize;
-        sy = rand() % kMapSize;
+        sx = drawRandom() % kMapSize;
+        sy = drawRandom() % kMapSize;
     }
     for (int i = 0; i < playerCount; i++)
         addActor(kActorPlayer, sx + kPlayerOffsets[i].x, sy + kPlayerOffsets[i].y, 0, 0, 0);

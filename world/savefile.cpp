@@ -556,7 +556,7 @@ static int32_t readWholeFile(const char* path, unsigned char* bytes, int32_t cap
 
 // Writes every byte, going on after short writes; false on any error (a full
 // disk included).
-static bool writeAll(int fd, const unsigned char* bytes, int32_t size)
+bool writeAll(int fd, const unsigned char* bytes, int32_t size)
 {
     while (size > 0) {
         ssize_t n = write(fd, bytes, (size_t)size);
@@ -571,7 +571,7 @@ static bool writeAll(int fd, const unsigned char* bytes, int32_t size)
 }
 
 // Makes the renaming of a file in the working directory last through a crash.
-static void syncWorkingDirectory()
+void syncWorkingDirectory()
 {
     int fd = open(".", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (fd < 0)
@@ -612,12 +612,22 @@ bool saveGame()
     return decodeSave(size, false) && writeWholeFile(kSavePath, saveBytes, size);
 }
 
+// Reads "save.dat" into saveBytes and checks it from end to end without
+// touching the world. Its size when it is one sound save, else -1.
+int32_t readSave()
+{
+    int32_t size = readWholeFile(kSavePath, saveBytes, (int32_t)sizeof saveBytes);
+    if (size < 0 || !decodeSave(size, false))
+        return -1;
+    return size;
+}
+
 // Replaces the world by "save.dat" when the whole file is one sound save;
 // otherwise nothing changes, the world and the file alike. True when loaded.
 bool loadGame()
 {
-    int32_t size = readWholeFile(kSavePath, saveBytes, (int32_t)sizeof saveBytes);
-    if (size < 0 || !decodeSave(size, false))
+    int32_t size = readSave();
+    if (size < 0)
         return false;
     decodeSave(size, true);
     return true;

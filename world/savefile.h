@@ -43,7 +43,10 @@ extern unsigned char saveBytes[kMaxSaveBytes + 1];  // the save being written or
 int32_t encodeSave();
 bool decodeSave(int32_t size, bool apply);
 bool saveGame();
+int32_t readSave();
 bool loadGame();
 void readBestScore();
 bool writeBestScore();
 bool writeWholeFile(const char* path, const unsigned char* bytes, int32_t size);
+bool writeAll(int fd, const unsigned char* bytes, int32_t size);
+void syncWorkingDirectory();

@@ -39,6 +39,9 @@ int32_t killCount = 0;
 int32_t bestKillCount = 0;
 int32_t thinkTick = 0;
 
+uint32_t randomSeed = 0;
+uint64_t randomDraws = 0;
+
 // Empties every list and per-cell list. The map layers, players' values, camera
 // and counters stay: the old level remains until something replaces it.
 void resetWorld()
@@ -67,7 +70,7 @@ void addActor(int type, float x, float y, float vx, float vy, float angle)
     a.type = type;
     a.hasTarget = 0;
     a.target = 0;
-    a.thinkSlot = rand() % 10;
+    a.thinkSlot = drawRandom() % 10;
     a.x = x;
     a.y = y;
     a.vx = vx;
@@ -112,4 +115,28 @@ void addDecal(int kind, float x, float y, float angle)
     d.y = y;
     d.angle = angle;
     decalCount++;
+}
+
+// Seeds the C library's generator and starts counting draws from it, so that
+// the generator's position can be written down and reached again.
+void seedRandom(uint32_t seed)
+{
+    srand(seed);
+    randomSeed = seed;
+    randomDraws = 0;
+}
+
+// The game's one source of chance: rand(), counted.
+int drawRandom()
+{
+    randomDraws++;
+    return rand();
+}
+
+// Moves the generator on by the given number of draws, as if the game had
+// taken them: a recorded game starts where the generator stood.
+void skipRandomDraws(uint64_t draws)
+{
+    for (uint64_t i = 0; i < draws; i++)
+        drawRandom();
 }

@@ -134,9 +134,17 @@ extern int32_t killCount;                          // zombies killed this game
 extern int32_t bestKillCount;                      // most zombies killed in any game
 extern int32_t thinkTick;                          // 0..9, advances every step
 
+// ---- Randomness -------------------------------------------------------------
+
+extern uint32_t randomSeed;                        // the seed last given to srand by seedRandom
+extern uint64_t randomDraws;                       // rand() draws taken by the game since that seed
+
 // ---- Operations -------------------------------------------------------------
 
 void resetWorld();
 void addActor(int type, float x, float y, float vx, float vy, float angle);
 void removeActor(int index);
 void addDecal(int kind, float x, float y, float angle);
+void seedRandom(uint32_t seed);
+int drawRandom();
+void skipRandomDraws(uint64_t draws);
