@@ -106,7 +106,7 @@ class Package(unittest.TestCase):
             player.choose(g, player.GAME_MENU_ENTRIES, "Save game")
             player.pause_and_click(g, "Save screenshot", data)
             kept = self.files_kept(g, home)
-        self.assertEqual(kept, {"Media", "settings.ini", "save.dat", "screenshot1.png"})
+        self.assertEqual(kept, {"Media", "settings.ini", "save.dat", "screenshot1.png", "lastgame.rec"})
         self.assertEqual(os.path.realpath(os.path.join(data, "Media")),
                          os.path.realpath(os.path.join(self.root, "usr/share/games/vellgrave2/Media")))
         with open(os.path.join(data, "settings.ini")) as f:
