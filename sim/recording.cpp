@@ -1,7 +1,8 @@
 // Recorded games. The file is little-endian throughout:
 //   header: "VG2REC" 0x1A 0x0A, format, game version, date, players, window
 //           width, height and aspect, how the game started, seed, rand() draws,
-//           the embedded save's size and bytes (a loaded game only);
+//           the embedded save's size, packed size and deflated bytes (a
+//           loaded game only);
 //   steps:  one flags byte per step (held controls, and which of the move,
 //           pointer and speed factor changed), then the changed values; after
 //           every 60th step a checkpoint of the world;
@@ -12,6 +13,8 @@
 
 #include <fcntl.h>
 #include <unistd.h>
+
+#include <zlib.h>
 
 #include <cmath>
 #include <cstring>
@@ -58,30 +61,16 @@ static StepInput previousInput = {};                           // the last step'
 static FILE* replayFile = nullptr;                             // the recording being read
 static const char* replayName = "";                            // its name, for messages
 static int64_t replayOffset = 0;                               // bytes read so far
-static uint32_t crcTable[256] = {};                            // CRC-32 of every byte value
+static unsigned char packedSave[kMaxPackedSaveBytes] = {};     // the embedded save, deflated
+static unsigned char zlibArena[kZlibArenaBytes] = {};          // zlib's working memory, reused by every stream
+static int32_t zlibArenaUsed = 0;                              // bytes of the arena handed out
 
 // ---- Checksums ----------------------------------------------------------------
-
-// The CRC-32 (IEEE, reflected) table, made on first use.
-static void buildCrcTable()
-{
-    for (uint32_t n = 0; n < 256; n++) {
-        uint32_t c = n;
-        for (int k = 0; k < 8; k++)
-            c = (c & 1) ? 0xEDB88320u ^ (c >> 1) : c >> 1;
-        crcTable[n] = c;
-    }
-}
 
 // Carries the running CRC-32 over more bytes.
 static uint32_t updateCrc(uint32_t crc, const unsigned char* bytes, int64_t size)
 {
-    if (crcTable[1] == 0)
-        buildCrcTable();
-    crc = ~crc;
-    for (int64_t i = 0; i < size; i++)
-        crc = crcTable[(crc ^ bytes[i]) & 0xFF] ^ (crc >> 8);
-    return ~crc;
+    return (uint32_t)crc32(crc, bytes, (uInt)size);
 }
 
 // One word into a running world hash.
@@ -138,11 +127,12 @@ static uint32_t hashShots()
     return h;
 }
 
-// The per-player values, the camera and the think tick.
+// The values of the players in the game, the camera and the think tick.
+// (A slot no player uses keeps whatever an earlier game left there.)
 static uint32_t hashPlayers()
 {
     uint32_t h = mix(mix(kHashStart, (uint32_t)playerCount), (uint32_t)thinkTick);
-    for (int p = 0; p < kMaxPlayers; p++) {
+    for (int p = 0; p < playerCount && p < kMaxPlayers; p++) {
         h = mixFloat(mixFloat(mixFloat(mixFloat(h, aimScreenX[p]), aimScreenY[p]), aimWorldX[p]), aimWorldY[p]);
         h = mixFloat(mixFloat(mixFloat(mixFloat(h, fireCooldown[p]), healthRegenDelay[p]), energy[p]),
                      energyRegenDelay[p]);
@@ -327,7 +317,65 @@ static void encodeHeader(const RecordingHeader& h, unsigned char* out)
     at = putU32(putU64(at, (uint64_t)h.date), (uint32_t)h.playerCount);
     at = putF32(putF32(putF32(at, h.screenWidth), h.screenHeight), h.aspectRatio);
     at = putU64(putU32(putU32(at, (uint32_t)h.start), h.seed), h.draws);
-    putU32(at, (uint32_t)h.saveSize);
+    putU32(putU32(at, (uint32_t)h.saveSize), (uint32_t)h.packedSize);
+}
+
+// ---- The embedded save ----------------------------------------------------------
+
+// zlib's allocations come from a fixed arena that each stream starts afresh,
+// so packing a save takes nothing from the heap.
+static voidpf arenaAlloc(voidpf, uInt items, uInt size)
+{
+    int32_t bytes = (int32_t)((items * size + 15) & ~15u);
+    if (zlibArenaUsed + bytes > kZlibArenaBytes)
+        return Z_NULL;
+    voidpf p = zlibArena + zlibArenaUsed;
+    zlibArenaUsed += bytes;
+    return p;
+}
+
+static void arenaFree(voidpf, voidpf) {}
+
+// A zlib stream over the arena.
+static z_stream arenaStream()
+{
+    z_stream z = {};
+    z.zalloc = arenaAlloc;
+    z.zfree = arenaFree;
+    zlibArenaUsed = 0;
+    return z;
+}
+
+// Deflates a save into packedSave; its packed size, or -1.
+static int32_t packSave(const unsigned char* save, int32_t size)
+{
+    z_stream z = arenaStream();
+    if (deflateInit(&z, Z_BEST_COMPRESSION) != Z_OK)
+        return -1;
+    z.next_in = const_cast<unsigned char*>(save);
+    z.avail_in = (uInt)size;
+    z.next_out = packedSave;
+    z.avail_out = (uInt)kMaxPackedSaveBytes;
+    int r = deflate(&z, Z_FINISH);
+    int32_t packed = (int32_t)z.total_out;
+    deflateEnd(&z);
+    return r == Z_STREAM_END ? packed : -1;
+}
+
+// Inflates packedSave into saveBytes; true when it gives exactly `size` bytes.
+static bool unpackSave(int32_t packed, int32_t size)
+{
+    z_stream z = arenaStream();
+    if (inflateInit(&z) != Z_OK)
+        return false;
+    z.next_in = packedSave;
+    z.avail_in = (uInt)packed;
+    z.next_out = saveBytes;
+    z.avail_out = (uInt)size;
+    int r = inflate(&z, Z_FINISH);
+    bool whole = r == Z_STREAM_END && z.total_out == (uLong)size && z.avail_in == 0;
+    inflateEnd(&z);
+    return whole;
 }
 
 // ---- Writing ------------------------------------------------------------------
@@ -364,11 +412,12 @@ void beginRecording(int start, const unsigned char* save, int32_t saveSize, int6
     if (recordingFd >= 0)
         close(recordingFd);
     recordingFd = open(kRecordingTempPath, O_WRONLY | O_CREAT | O_TRUNC | O_NOFOLLOW | O_CLOEXEC, kRecordingMode);
-    if (recordingFd < 0 || randomDraws > kMaxRecordedDraws)
+    int32_t packed = start == kStartLoadedGame ? packSave(save, saveSize) : 0;
+    if (recordingFd < 0 || randomDraws > kMaxRecordedDraws || packed < 0)
         return;
     recordingHeader = RecordingHeader{kRecordingFormat, versionNumber, date, start == kStartNewCity ? 1 : playerCount,
                                       screenWidth, screenHeight, aspectRatio, start, randomSeed, randomDraws,
-                                      start == kStartLoadedGame ? saveSize : 0};
+                                      start == kStartLoadedGame ? saveSize : 0, packed};
     recordingActive = true;
     recordingFailed = false;
     recordingBufferUsed = 0;
@@ -379,7 +428,7 @@ void beginRecording(int start, const unsigned char* save, int32_t saveSize, int6
     encodeHeader(recordingHeader, header);
     appendRecording(header, kRecordingHeaderBytes);
     if (start == kStartLoadedGame)
-        appendRecording(save, saveSize);
+        appendRecording(packedSave, packed);
 }
 
 // Writes this step's input and sets the step's input record by reading those
@@ -505,13 +554,14 @@ static bool checkHeader(const RecordingHeader& h)
         return damaged("window size out of range");
     if (h.draws > kMaxRecordedDraws)
         return damaged("too many rand() draws before the game");
-    if (h.start == kStartNewCity && h.saveSize == 0)
+    if (h.start == kStartNewCity && h.saveSize == 0 && h.packedSize == 0)
         return true;
-    if (h.start != kStartLoadedGame || h.saveSize <= 0 || h.saveSize > kMaxSaveBytes)
+    if (h.start != kStartLoadedGame || h.saveSize <= 0 || h.saveSize > kMaxSaveBytes || h.packedSize <= 0 ||
+        h.packedSize > kMaxPackedSaveBytes)
         return damaged("unknown start");
-    if (!readRecording(saveBytes, h.saveSize))
+    if (!readRecording(packedSave, h.packedSize))
         return false;
-    if (!decodeSave(h.saveSize, false))
+    if (!unpackSave(h.packedSize, h.saveSize) || !decodeSave(h.saveSize, false))
         return damaged("the embedded save does not load");
     return true;
 }
@@ -550,6 +600,7 @@ bool openRecording(FILE* file, const char* name)
     h.seed = getU32(b + 44);
     h.draws = getU64(b + 48);
     h.saveSize = (int32_t)getU32(b + 56);
+    h.packedSize = (int32_t)getU32(b + 60);
     return checkHeader(h);
 }
 

@@ -7,6 +7,7 @@
 #include <cstdio>
 
 #include "sim/step.h"
+#include "world/savefile.h"
 
 // ---- Constants --------------------------------------------------------------
 
@@ -18,7 +19,9 @@ const uint64_t kMaxRecordedDraws = 1u << 28; // rand() draws before a game, at m
 const int kRecordingBufferBytes = 1 << 16;   // steps gather here before going to disk in pieces
 const int kMaxStepBytes = 16;                // one encoded step at its largest
 const int kCheckpointBytes = 44;
-const int kRecordingHeaderBytes = 60;
+const int kRecordingHeaderBytes = 64;
+const int kMaxPackedSaveBytes = kMaxSaveBytes + kMaxSaveBytes / 1000 + 64;  // a deflated save at its largest
+const int kZlibArenaBytes = 320 * 1024;      // deflate at its best compression needs about 270 KiB
 const int kRecordingErrorLength = 160;
 const int kReplayStepped = 1;                // replayStep ran a step
 const int kReplayEnded = 0;                  // the recording ended where it should
@@ -40,6 +43,7 @@ struct RecordingHeader {
     uint32_t seed;        // the seed given to srand
     uint64_t draws;       // rand() draws taken since that seed, before the game began
     int32_t saveSize;     // bytes of the embedded save (kStartLoadedGame), else 0
+    int32_t packedSize;   // bytes of that save deflated, as the file holds it, else 0
 };
 
 // The world as it stood after a step: enough to name what went different.

@@ -5,10 +5,17 @@
 # (~/.local/share/vellgrave2 unless XDG_DATA_HOME says otherwise). The first
 # run writes a commented "settings.ini"; every run points "Media" at the
 # installed pictures (a real directory of the player's own is left alone).
+# Installed a second time as vellgrave2-replay, it starts the replayer there
+# instead: with no file it plays the player's last game, and a file named
+# without a path is looked for in the data directory first.
 set -e
 here=$(dirname "$(readlink -f "$0")")
 prefix=$(dirname "$here")
-game="$prefix/lib/games/vellgrave2/vellgrave2"
+program=vellgrave2
+case "$(basename "$0")" in
+  *replay*) program=vellgrave2-replay ;;
+esac
+game="$prefix/lib/games/vellgrave2/$program"
 media="$prefix/share/games/vellgrave2/Media"
 
 # Only an absolute XDG_DATA_HOME counts; a relative one is ignored.
@@ -26,6 +33,7 @@ if ! mkdir -p "$data" 2>/dev/null || [ ! -w "$data" ]; then
   echo "vellgrave2: cannot write to $data" >&2
   exit 1
 fi
+started_in=$(pwd)
 cd "$data"
 
 if [ -L Media ] || [ ! -e Media ]; then
@@ -55,4 +63,21 @@ SETTINGS
   mv settings.ini.new settings.ini
 fi
 
-exec "$game"
+if [ "$program" = vellgrave2 ]; then
+  exec "$game"
+fi
+# The replayer runs in the data directory (it needs Media/), so each file
+# argument becomes an absolute path: the data directory's file if it has one
+# of that name, else the file where the command was given.
+n=$#
+while [ "$n" -gt 0 ]; do
+  a=$1
+  shift
+  case "$a" in
+    -*|/*) ;;
+    *) if [ -e "$data/$a" ]; then a="$data/$a"; else a="$started_in/$a"; fi ;;
+  esac
+  set -- "$@" "$a"
+  n=$((n - 1))
+done
+exec "$game" "$@"

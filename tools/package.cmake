@@ -14,8 +14,9 @@ add_custom_command(
   VERBATIM)
 add_custom_target(icon ALL DEPENDS ${VG_ICON_DIR}/vellgrave2.png)
 
-install(TARGETS vellgrave2 RUNTIME DESTINATION lib/games/vellgrave2)
+install(TARGETS vellgrave2 vellgrave2-replay RUNTIME DESTINATION lib/games/vellgrave2)
 install(PROGRAMS ${CMAKE_SOURCE_DIR}/tools/launcher.sh DESTINATION games RENAME vellgrave2)
+install(PROGRAMS ${CMAKE_SOURCE_DIR}/tools/launcher.sh DESTINATION games RENAME vellgrave2-replay)
 install(FILES ${VG_MEDIA_FILES} DESTINATION share/games/vellgrave2/Media)
 install(FILES ${CMAKE_SOURCE_DIR}/tools/vellgrave2.desktop DESTINATION share/applications)
 install(FILES ${VG_ICON_DIR}/vellgrave2.png DESTINATION share/icons/hicolor/256x256/apps)

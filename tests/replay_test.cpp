@@ -1,0 +1,230 @@
+// Recorded games: the games in tests/recordings, played for real, must replay
+// step for step to every checkpoint they hold, on every build; a changed input
+// is caught at the next checkpoint; a broken file is refused with one line
+// naming the problem; and a recording reaches the disk whole or not at all.
+#include <gtest/gtest.h>
+#include <sys/resource.h>
+#include <zlib.h>
+
+#include <csignal>
+#include <cstdio>
+#include <fstream>
+#include <iterator>
+#include <string>
+#include <vector>
+
+#include "app/app.h"
+#include "app/settings.h"
+#include "sim/recording.h"
+#include "tests/scratchdir.h"
+#include "world/levelgen.h"
+#include "world/world.h"
+
+namespace {
+
+typedef std::vector<unsigned char> Bytes;
+
+// What a replay went through, beyond its checkpoints.
+struct Replayed {
+    int result;              // how replayStep ended
+    int32_t score;           // the score the file holds
+    uint32_t steps;          // steps run
+    float slowestSpeed;      // largest speed factor of any step
+    float fastestSpeed;      // smallest speed factor of any step
+    float leastEnergy;       // player 0's lowest energy
+    int mostExplosions;      // most explosions at once
+    bool menuKey;            // the menu key went down in some step
+    bool walkedDiagonally;   // both walking axes pushed in some step
+};
+
+Bytes readFile(const std::string& path)
+{
+    std::ifstream in(path, std::ios::binary);
+    return Bytes(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+// Replays a recording held in memory to its end, as `vellgrave2-replay
+// --check` does, noting what the game went through on the way.
+Replayed replay(Bytes bytes, const char* name = "game.rec")
+{
+    Replayed r = {kReplayDamaged, 0, 0, 0, 10, 100, 0, false, false};
+    FILE* f = fmemopen(bytes.data(), bytes.size(), "rb");
+    uint32_t steps = 0;
+    if (!openRecording(f, name) || !scanRecording(steps, r.score)) {
+        fclose(f);
+        return r;
+    }
+    rewind(f);
+    if (openRecording(f, name) && startRecordedGame()) {
+        do {
+            r.result = replayStep(r.score);
+            r.slowestSpeed = std::max(r.slowestSpeed, stepInput.speedFactor);
+            r.fastestSpeed = std::min(r.fastestSpeed, stepInput.speedFactor);
+            r.leastEnergy = std::min(r.leastEnergy, energy[0]);
+            r.mostExplosions = std::max(r.mostExplosions, (int)explosionCount);
+            r.menuKey = r.menuKey || stepInput.menuKey;
+            r.walkedDiagonally = r.walkedDiagonally || (stepInput.moveAcross != 0 && stepInput.moveAlong != 0);
+        } while (r.result == kReplayStepped);
+    }
+    r.steps = recordedSteps;
+    fclose(f);
+    return r;
+}
+
+Replayed replayRecording(const char* name)
+{
+    return replay(readFile(std::string(VG_SOURCE_DIR "/tests/recordings/") + name), name);
+}
+
+// Puts a CRC that matches the altered bytes back at the file's end.
+void refreshCrc(Bytes& b)
+{
+    uint32_t crc = (uint32_t)crc32(0, b.data(), (uInt)(b.size() - 4));
+    for (int i = 0; i < 4; i++)
+        b[b.size() - 4 + i] = (unsigned char)(crc >> (8 * i));
+}
+
+// Records a game of new city standing still for `steps` steps, the pointer
+// to the right of the player, nothing held; returns the file's bytes.
+Bytes recordStandingGame(uint32_t steps)
+{
+    seedRandom(11);
+    screenWidth = 800;
+    screenHeight = 600;
+    aspectRatio = screenWidth / screenHeight;
+    beginRecording(kStartNewCity, nullptr, 0, 0);
+    playerCount = 1;
+    startNewGame();
+    StepInput still = {0, 0, 600, 300, false, false, false, false, 1.0f};
+    for (uint32_t s = 0; s < steps; s++) {
+        recordStep(still);
+        stepGame(stepInput.speedFactor);
+        recordCheckpointIfDue();
+    }
+    endRecording(killCount);
+    return readFile("lastgame.rec");
+}
+
+struct Recording : ::testing::Test {
+    void SetUp() override { enterScratchDir(scratch, "recording"); }
+    void TearDown() override { leaveScratchDir(scratch); }
+    ScratchDir scratch;
+};
+
+}  // namespace
+
+// Each checked-in game replays to its end with every checkpoint matching, and
+// reaches the part of the game it was recorded for.
+TEST(RecordedGames, WalkingAndSprintingPastEmptyEnergyReplays)
+{
+    Replayed r = replayRecording("walk.rec");
+    EXPECT_EQ(r.result, kReplayEnded) << recordingError;
+    EXPECT_EQ(r.leastEnergy, 0.0f) << "sprinted until the energy ran out";
+    EXPECT_TRUE(r.walkedDiagonally);
+}
+
+TEST(RecordedGames, GunAndExplosivesAgainstWallsReplay)
+{
+    Replayed r = replayRecording("fight.rec");
+    EXPECT_EQ(r.result, kReplayEnded) << recordingError;
+    EXPECT_GT(r.mostExplosions, 0);
+    EXPECT_EQ(r.score, killCount);
+}
+
+TEST(RecordedGames, AGameFoughtToADeathReplaysToTheTitle)
+{
+    Replayed r = replayRecording("death.rec");
+    EXPECT_EQ(r.result, kReplayEnded) << recordingError;
+    EXPECT_EQ(gameState, kStateTitleMenu);
+    EXPECT_GT(r.score, 0);
+}
+
+TEST(RecordedGames, MenuResumeAndSaveInTheMiddleReplay)
+{
+    Replayed r = replayRecording("menu.rec");
+    EXPECT_EQ(r.result, kReplayEnded) << recordingError;
+    EXPECT_TRUE(r.menuKey);
+    Replayed loaded = replayRecording("menu-loaded.rec");
+    EXPECT_EQ(loaded.result, kReplayEnded) << recordingError;
+    EXPECT_EQ(recordingHeader.start, kStartLoadedGame);
+}
+
+TEST(RecordedGames, AFourPlayerGameContinuedFromASaveReplaysToADeath)
+{
+    Replayed r = replayRecording("party.rec");
+    EXPECT_EQ(r.result, kReplayEnded) << recordingError;
+    EXPECT_EQ(playerCount, 4);
+    EXPECT_EQ(gameState, kStateTitleMenu);
+}
+
+TEST(RecordedGames, AWideWindowAtAnotherFrameRateReplays)
+{
+    Replayed r = replayRecording("wide.rec");
+    EXPECT_EQ(r.result, kReplayEnded) << recordingError;
+    EXPECT_NE(aspectRatio, 800.0f / 600.0f);
+    EXPECT_GT(r.slowestSpeed, 1.2f) << "some steps ran slower than 60 frames per second";
+}
+
+// A recorded game replays to its end; one step's input changed is caught as
+// a divergence at the first checkpoint after it, not before.
+TEST_F(Recording, AChangedInputIsCaughtAtTheNextCheckpoint)
+{
+    Bytes good = recordStandingGame(3 * kCheckpointSteps);
+    Replayed r = replay(good);
+    EXPECT_EQ(r.result, kReplayEnded) << recordingError;
+    EXPECT_EQ(r.steps, 3u * kCheckpointSteps);
+    // The header, the first step (flags, pointer, speed), then one byte a step
+    // and a checkpoint after every 60th: step 70's flags byte.
+    size_t step70 = kRecordingHeaderBytes + 9 + 59 + kCheckpointBytes + 9;
+    Bytes bad = good;
+    bad[step70] |= 0x02;  // the gun held for that one step
+    refreshCrc(bad);
+    Replayed d = replay(bad);
+    EXPECT_EQ(d.result, kReplayDiverged);
+    EXPECT_EQ(d.steps, 2u * kCheckpointSteps);
+    EXPECT_STREQ(recordingError, "diverged at step 120: rand draws 41414 != 41410");
+}
+
+// Every kind of broken file gets one line naming the problem.
+TEST_F(Recording, ABrokenFileIsRefusedWithOneLineNamingTheProblem)
+{
+    Bytes good = recordStandingGame(2);
+    Bytes newer = good, cut = good, flipped = good, longer = good, slow = good;
+    newer[8] = 2;
+    refreshCrc(newer);
+    cut.resize(100);
+    flipped[kRecordingHeaderBytes + 9] ^= 0x01;
+    longer.push_back(0);
+    slow[kRecordingHeaderBytes + 8] = 0x7F;  // the speed factor's high byte: a huge factor
+    refreshCrc(slow);
+    struct Case { const char* what; Bytes bytes; const char* message; };
+    const Case cases[] = {
+        {"empty", Bytes(), "game.rec: empty file"},
+        {"foreign", Bytes(good.begin() + 1, good.end()), "game.rec: not a recorded game"},
+        {"newer", newer, "game.rec: format 2 is newer than this replayer reads (1)"},
+        {"cut", cut, "game.rec: truncated at byte 100"},
+        {"flipped", flipped, "game.rec: damaged: the file's checksum does not match its bytes"},
+        {"longer", longer, "game.rec: damaged at byte 131: bytes after the end"},
+        {"slow", slow, "game.rec: damaged at byte 73: speed factor out of range"},
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(replay(c.bytes).result, kReplayDamaged) << c.what;
+        EXPECT_STREQ(recordingError, c.message) << c.what;
+    }
+}
+
+// The recording takes its name only once it is whole: when the disk refuses
+// the bytes, the older recording stays and no temporary file is left.
+TEST_F(Recording, AFailedWriteKeepsTheOlderRecording)
+{
+    Bytes old = recordStandingGame(2);
+    rlimit limit = {};
+    getrlimit(RLIMIT_FSIZE, &limit);
+    rlimit small = {200, limit.rlim_max};
+    signal(SIGXFSZ, SIG_IGN);
+    setrlimit(RLIMIT_FSIZE, &small);
+    recordStandingGame(3 * kCheckpointSteps);
+    setrlimit(RLIMIT_FSIZE, &limit);
+    EXPECT_EQ(readFile("lastgame.rec"), old);
+    EXPECT_EQ(filesHere(), std::set<std::string>{"lastgame.rec"});
+}
