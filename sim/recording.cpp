@@ -678,16 +678,17 @@ bool readCheckpointIfDue(Checkpoint& expected)
 // CRC that must match every byte read; nothing may follow.
 bool readRecordingEnd(Checkpoint& expected, uint32_t& steps, int32_t& score)
 {
-    unsigned char b[kTrailerBytes - 1];
-    if (!readRecording(b, kTrailerBytes - 5))
+    const int crcAt = kCheckpointBytes + 8;  // after the end mark: checkpoint, steps, score, CRC
+    unsigned char b[crcAt + 4];
+    if (!readRecording(b, crcAt))
         return false;
     uint32_t crc = recordingCrc;
-    if (!readRecording(b + kTrailerBytes - 5, 4))
+    if (!readRecording(b + crcAt, 4))
         return false;
     expected = decodeCheckpoint(b);
     steps = getU32(b + kCheckpointBytes);
     score = (int32_t)getU32(b + kCheckpointBytes + 4);
-    if (getU32(b + kTrailerBytes - 5) != crc)
+    if (getU32(b + crcAt) != crc)
         return refuse("damaged: the file's checksum does not match its bytes");
     if (steps != recordedSteps || expected.step != steps)
         return damaged("step count does not match the steps");
