@@ -64,7 +64,7 @@ void playStep(float speedFactor)
     readStepInput(speedFactor);
     recordStep(stepInput);
     stepGame(stepInput.speedFactor);
-    recordCheckpointIfDue();
+    recordStepResult();
     if (gameState != kStateTitleMenu)
         return;
     if (killCount > bestKillCount) {

@@ -61,7 +61,7 @@ void BM_EndOfATenMinuteGame(benchmark::State& state)
         beginRecording(kStartNewCity, nullptr, 0, 0);
         for (uint32_t s = 0; s < kTenMinutes; s++) {
             recordStep(livelyInput(s));
-            recordCheckpointIfDue();
+            recordStepResult();
         }
         state.ResumeTiming();
         endRecording(0);

@@ -4,11 +4,12 @@
 //           the embedded save's size, packed size and deflated bytes (a
 //           loaded game only);
 //   steps:  one flags byte per step (held controls, and which of the move,
-//           pointer and speed factor changed), then the changed values; after
-//           every 60th step a checkpoint of the world;
+//           pointer and speed factor changed), then the changed values and a
+//           one-byte fingerprint of the world after the step; after every
+//           60th step a checkpoint of the world;
 //   end:    the byte 0x80, a last checkpoint, the step count, the score and a
 //           CRC-32 of every byte before it.
-// A step whose input did not change costs one byte.
+// A step whose input did not change costs two bytes.
 #include "sim/recording.h"
 
 #include <fcntl.h>
@@ -61,6 +62,7 @@ static StepInput previousInput = {};                           // the last step'
 static FILE* replayFile = nullptr;                             // the recording being read
 static const char* replayName = "";                            // its name, for messages
 static int64_t replayOffset = 0;                               // bytes read so far
+static uint32_t firstDifferentStep = 0;                        // first replayed step whose fingerprint differed, or 0
 static unsigned char packedSave[kMaxPackedSaveBytes] = {};     // the embedded save, deflated
 static unsigned char zlibArena[kZlibArenaBytes] = {};          // zlib's working memory, reused by every stream
 static int32_t zlibArenaUsed = 0;                              // bytes of the arena handed out
@@ -172,14 +174,23 @@ Checkpoint takeCheckpoint(uint32_t step)
     return c;
 }
 
-// Names the first value in which the world replayed differs from the world
-// recorded, as "diverged at step S: what recorded != replayed". False when
-// they agree.
-bool describeDivergence(const Checkpoint& expected, const Checkpoint& actual, char* out, int size)
+// One byte that changes with almost any difference a step makes to the
+// counts, the generator or player 0, so a replay can name the very step at
+// which it first went different.
+static unsigned char stepFingerprint()
 {
-    int n = snprintf(out, (size_t)size, "diverged at step %u: ", (unsigned)expected.step);
-    char* d = out + (n > 0 && n < size ? n : 0);
-    size_t left = (size_t)(size - (d - out));
+    uint32_t h = mix(mix(kHashStart, (uint32_t)randomDraws), (uint32_t)actorCount);
+    h = mix(mix(mix(h, (uint32_t)killCount), (uint32_t)projectileCount), (uint32_t)explosionCount);
+    if (actorCount > 0)
+        h = mixFloat(mixFloat(mixFloat(h, actors[0].x), actors[0].y), actors[0].health);
+    return (unsigned char)(h ^ h >> 8 ^ h >> 16 ^ h >> 24);
+}
+
+// Names the first value in which the world replayed differs from the world
+// recorded, as "what recorded != replayed". False when they agree.
+bool describeDivergence(const Checkpoint& expected, const Checkpoint& actual, char* d, int size)
+{
+    size_t left = (size_t)size;
     if (expected.draws != actual.draws)
         snprintf(d, left, "rand draws %llu != %llu", (unsigned long long)expected.draws,
                  (unsigned long long)actual.draws);
@@ -461,12 +472,14 @@ void recordStep(const StepInput& live)
         appendRecording(bytes, size);
 }
 
-// After every 60th step, the world's checkpoint.
-void recordCheckpointIfDue()
+// After a step: its fingerprint, and after every 60th the world's checkpoint.
+void recordStepResult()
 {
     if (!recordingActive)
         return;
     recordedSteps++;
+    unsigned char fingerprint = stepFingerprint();
+    appendRecording(&fingerprint, 1);
     if (recordedSteps % kCheckpointSteps != 0)
         return;
     unsigned char bytes[kCheckpointBytes];
@@ -575,6 +588,7 @@ bool openRecording(FILE* file, const char* name)
     replayOffset = 0;
     recordingCrc = 0;
     recordedSteps = 0;
+    firstDifferentStep = 0;
     previousInput = StepInput{};
     unsigned char b[kRecordingHeaderBytes];
     size_t got = fread(b, 1, sizeof b, file);
@@ -658,13 +672,15 @@ int readRecordedStep()
     return 1;
 }
 
-// After every 60th step read, the checkpoint the recording holds for it.
-bool readCheckpointIfDue(Checkpoint& expected)
+// After a step read: its fingerprint, and after every 60th the checkpoint
+// the recording holds for it (else expected.step is 0).
+bool readStepResult(unsigned char& fingerprint, Checkpoint& expected)
 {
-    if (recordedSteps == 0 || recordedSteps % kCheckpointSteps != 0) {
-        expected.step = 0;
+    expected.step = 0;
+    if (!readRecording(&fingerprint, 1))
+        return false;
+    if (recordedSteps % kCheckpointSteps != 0)
         return true;
-    }
     unsigned char b[kCheckpointBytes];
     if (!readRecording(b, kCheckpointBytes))
         return false;
@@ -721,24 +737,34 @@ bool startRecordedGame()
 bool scanRecording(uint32_t& steps, int32_t& score)
 {
     Checkpoint expected = {};
+    unsigned char fingerprint = 0;
     for (;;) {
         int r = readRecordedStep();
         if (r < 0)
             return false;
         if (r == 0)
             break;
-        if (!readCheckpointIfDue(expected))
+        if (!readStepResult(fingerprint, expected))
             return false;
     }
     return readRecordingEnd(expected, steps, score);
 }
 
-// Compares the world with a recorded checkpoint; on a difference the line
-// naming it goes to recordingError.
+// Compares the world with a recorded checkpoint. On a difference the line
+// naming it goes to recordingError: the first step whose fingerprint
+// differed, or else the checkpoint's step, and what the checkpoint shows.
 static bool matchesCheckpoint(const Checkpoint& expected)
 {
-    return !describeDivergence(expected, takeCheckpoint(expected.step), recordingError,
-                               (int)sizeof recordingError);
+    char what[kRecordingErrorLength / 2];
+    if (!describeDivergence(expected, takeCheckpoint(expected.step), what, (int)sizeof what))
+        return true;
+    uint32_t first = firstDifferentStep != 0 ? firstDifferentStep : expected.step;
+    if (first == expected.step)
+        snprintf(recordingError, sizeof recordingError, "diverged at step %u: %s", (unsigned)first, what);
+    else
+        snprintf(recordingError, sizeof recordingError, "diverged at step %u: by step %u, %s", (unsigned)first,
+                 (unsigned)expected.step, what);
+    return false;
 }
 
 // Runs the next recorded step and checks the world where the recording has a
@@ -757,8 +783,11 @@ int replayStep(int32_t& score)
         return matchesCheckpoint(expected) ? kReplayEnded : kReplayDiverged;
     }
     stepGame(stepInput.speedFactor);
-    if (!readCheckpointIfDue(expected))
+    unsigned char fingerprint = 0;
+    if (!readStepResult(fingerprint, expected))
         return kReplayDamaged;
+    if (fingerprint != stepFingerprint() && firstDifferentStep == 0)
+        firstDifferentStep = recordedSteps;
     if (expected.step != 0 && !matchesCheckpoint(expected))
         return kReplayDiverged;
     return kReplayStepped;

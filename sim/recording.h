@@ -69,14 +69,14 @@ extern char recordingError[kRecordingErrorLength];  // what is wrong with a reco
 // ---- Functions --------------------------------------------------------------
 
 Checkpoint takeCheckpoint(uint32_t step);
-bool describeDivergence(const Checkpoint& expected, const Checkpoint& actual, char* out, int size);
+bool describeDivergence(const Checkpoint& expected, const Checkpoint& actual, char* what, int size);
 void beginRecording(int start, const unsigned char* save, int32_t saveSize, int64_t date);
 void recordStep(const StepInput& live);
-void recordCheckpointIfDue();
+void recordStepResult();
 void endRecording(int32_t score);
 bool openRecording(FILE* file, const char* name);
 int readRecordedStep();
-bool readCheckpointIfDue(Checkpoint& expected);
+bool readStepResult(unsigned char& fingerprint, Checkpoint& expected);
 bool readRecordingEnd(Checkpoint& expected, uint32_t& steps, int32_t& score);
 bool startRecordedGame();
 bool scanRecording(uint32_t& steps, int32_t& score);

@@ -8,6 +8,16 @@
 #include "sim/collision.h"
 #include "world/world.h"
 
+const int kNearbyWords = (kMaxActors + 63) / 64;  // 64-bit words of the nearby set
+
+// The actor stage files every actor under the map cell it stands in, so that
+// contacts are looked for only among the actors of the nine cells around.
+static int32_t firstInCell[kMapSize][kMapSize] = {};  // 1 + index of an actor filed in the cell, 0: none
+static int32_t nextInCell[kMaxActors] = {};           // 1 + index of the next actor in the same cell, 0: none
+static int32_t filedCellX[kMaxActors] = {};           // cell each actor is filed under, 0..255
+static int32_t filedCellY[kMaxActors] = {};
+static uint64_t nearby[kNearbyWords] = {};            // set of the actors around the one moving, bit = index
+
 // Makes the nearest actor of the given type closer than radius the target of
 // actor i and returns its distance, or radius when there is none. Never clears
 // hasTarget; on a tie the earlier index stays. The search stops once every
@@ -128,27 +138,6 @@ static void steerCivilian(int i, float f)
     accelerateFacing(a, atan2f(a.y - t.y, a.x - t.x), kCivilianAcceleration, f);
 }
 
-// Handles a non-player at or below 0 health. A zombie leaves its corpse and
-// scores; a civilian rises as a zombie and carries on. Returns true when the
-// actor was removed.
-static bool removedByDeath(int i)
-{
-    Actor& a = actors[i];
-    if (a.type == kActorCivilian) {
-        actorTypeCount[kActorCivilian]--;
-        actorTypeCount[kActorZombie]++;
-        a.type = kActorZombie;
-        a.health = kRisenHealth;
-        return false;
-    }
-    if (a.type == kActorZombie) {
-        addDecal(kDecalCorpse, a.x, a.y, a.angle);
-        killCount++;
-    }
-    removeActor(i);
-    return true;
-}
-
 // A zombie's bite on actor j: damage over time, a regeneration pause for a
 // player, and blood once the victim's bleed pause has run out.
 static void bite(int j, float f)
@@ -188,17 +177,112 @@ static void touch(int i, int j, float f)
     b.vy -= push * dy / s;
 }
 
-// Actor i touches every other actor within the contact box. Positions do not
-// change here, so the loop only compares.
+// The cell a coordinate files under, kept on the map (a point off the map
+// files under the edge cell, which only adds candidates).
+static int32_t fileCell(float c)
+{
+    if (!(c >= 1.0f))
+        return 0;
+    if (c >= (float)(kMapSize - 1))
+        return kMapSize - 1;
+    return (int32_t)c;
+}
+
+// Files actor i under the cell it stands in.
+static void fileActor(int i)
+{
+    int32_t cx = fileCell(actors[i].x);
+    int32_t cy = fileCell(actors[i].y);
+    filedCellX[i] = cx;
+    filedCellY[i] = cy;
+    nextInCell[i] = firstInCell[cx][cy];
+    firstInCell[cx][cy] = i + 1;
+}
+
+// Takes actor i out of its cell's list.
+static void unfileActor(int i)
+{
+    int32_t* link = &firstInCell[filedCellX[i]][filedCellY[i]];
+    while (*link != 0 && *link != i + 1)
+        link = &nextInCell[*link - 1];
+    if (*link != 0)
+        *link = nextInCell[i];
+}
+
+// Files every actor; the cells are empty between stages.
+static void fileAllActors()
+{
+    for (int i = 0; i < actorCount; i++)
+        fileActor(i);
+}
+
+// Empties the cells in use.
+static void unfileAllActors()
+{
+    for (int i = 0; i < actorCount; i++)
+        firstInCell[filedCellX[i]][filedCellY[i]] = 0;
+}
+
+// Marks the actors filed in the nine cells around actor i in the nearby set.
+static void gatherNearby(int i)
+{
+    for (int cx = filedCellX[i] - 1; cx <= filedCellX[i] + 1; cx++)
+        for (int cy = filedCellY[i] - 1; cy <= filedCellY[i] + 1; cy++) {
+            if (cx < 0 || cy < 0 || cx >= kMapSize || cy >= kMapSize)
+                continue;
+            for (int32_t k = firstInCell[cx][cy]; k != 0; k = nextInCell[k - 1])
+                nearby[(k - 1) >> 6] |= 1ull << ((k - 1) & 63);
+        }
+}
+
+// Actor i touches every other actor within the contact box, in list order:
+// the nearby set is read lowest index first, and emptied as it is read.
+// Positions do not change here, so only the actors filed around it need
+// looking at.
 static void touchOthers(int i, float f)
 {
     const float ax = actors[i].x;
     const float ay = actors[i].y;
-    for (int j = 0; j < actorCount; j++) {
-        const Actor& b = actors[j];
-        if (fabsf(ax - b.x) < kContactDistance && fabsf(ay - b.y) < kContactDistance && j != i)
-            touch(i, j, f);
+    gatherNearby(i);
+    for (int w = 0; w * 64 < actorCount; w++)
+        for (uint64_t bits = nearby[w]; bits != 0; bits &= bits - 1) {
+            int j = w * 64 + __builtin_ctzll(bits);
+            const Actor& b = actors[j];
+            if (fabsf(ax - b.x) < kContactDistance && fabsf(ay - b.y) < kContactDistance && j != i)
+                touch(i, j, f);
+        }
+    for (int w = 0; w * 64 < actorCount; w++)
+        nearby[w] = 0;
+}
+
+// Removes actor i; every later actor moves down one place, so the cells are
+// filed afresh.
+static void removeStageActor(int i)
+{
+    unfileAllActors();
+    removeActor(i);
+    fileAllActors();
+}
+
+// Handles a non-player at or below 0 health. A zombie leaves its corpse and
+// scores; a civilian rises as a zombie and carries on. Returns true when the
+// actor was removed.
+static bool removedByDeath(int i)
+{
+    Actor& a = actors[i];
+    if (a.type == kActorCivilian) {
+        actorTypeCount[kActorCivilian]--;
+        actorTypeCount[kActorZombie]++;
+        a.type = kActorZombie;
+        a.health = kRisenHealth;
+        return false;
     }
+    if (a.type == kActorZombie) {
+        addDecal(kDecalCorpse, a.x, a.y, a.angle);
+        killCount++;
+    }
+    removeStageActor(i);
+    return true;
 }
 
 // Moves an actor by its velocity, pushes it out of the walls, keeps only the
@@ -220,6 +304,7 @@ static void moveActor(Actor& a, float oldX, float oldY, float f)
 // handled at the same index.
 void runActorStage(float f)
 {
+    fileAllActors();
     for (int i = 0; i < actorCount; i++) {
         Actor& a = actors[i];
         float oldX = a.x;
@@ -230,7 +315,7 @@ void runActorStage(float f)
             steerCivilian(i, f);
         bool roams = a.type == kActorZombie || a.type == kActorCivilian;
         if (roams && beyondCameraSquare(a.x, a.y)) {
-            removeActor(i--);
+            removeStageActor(i--);
             continue;
         }
         if (a.type != kActorPlayer && a.health <= 0 && removedByDeath(i)) {
@@ -239,5 +324,8 @@ void runActorStage(float f)
         }
         touchOthers(i, f);
         moveActor(a, oldX, oldY, f);
+        unfileActor(i);
+        fileActor(i);
     }
+    unfileAllActors();
 }

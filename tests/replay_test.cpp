@@ -99,7 +99,7 @@ Bytes recordStandingGame(uint32_t steps)
     for (uint32_t s = 0; s < steps; s++) {
         recordStep(still);
         stepGame(stepInput.speedFactor);
-        recordCheckpointIfDue();
+        recordStepResult();
     }
     endRecording(killCount);
     return readFile("lastgame.rec");
@@ -173,16 +173,16 @@ TEST_F(Recording, AChangedInputIsCaughtAtTheNextCheckpoint)
     Replayed r = replay(good);
     EXPECT_EQ(r.result, kReplayEnded) << recordingError;
     EXPECT_EQ(r.steps, 3u * kCheckpointSteps);
-    // The header, the first step (flags, pointer, speed), then one byte a step
-    // and a checkpoint after every 60th: step 70's flags byte.
-    size_t step70 = kRecordingHeaderBytes + 9 + 59 + kCheckpointBytes + 9;
+    // The header, the first step (flags, pointer, speed, fingerprint), then
+    // two bytes a step and a checkpoint after every 60th: step 70's flags.
+    size_t step70 = kRecordingHeaderBytes + 10 + 59 * 2 + kCheckpointBytes + 9 * 2;
     Bytes bad = good;
     bad[step70] |= 0x02;  // the gun held for that one step
     refreshCrc(bad);
     Replayed d = replay(bad);
     EXPECT_EQ(d.result, kReplayDiverged);
-    EXPECT_EQ(d.steps, 2u * kCheckpointSteps);
-    EXPECT_STREQ(recordingError, "diverged at step 120: rand draws 41414 != 41410");
+    EXPECT_EQ(d.steps, 2u * kCheckpointSteps) << "found at the checkpoint";
+    EXPECT_STREQ(recordingError, "diverged at step 70: by step 120, rand draws 41414 != 41410");
 }
 
 // Every kind of broken file gets one line naming the problem.
@@ -204,7 +204,7 @@ TEST_F(Recording, ABrokenFileIsRefusedWithOneLineNamingTheProblem)
         {"newer", newer, "game.rec: format 2 is newer than this replayer reads (1)"},
         {"cut", cut, "game.rec: truncated at byte 100"},
         {"flipped", flipped, "game.rec: damaged: the file's checksum does not match its bytes"},
-        {"longer", longer, "game.rec: damaged at byte 131: bytes after the end"},
+        {"longer", longer, "game.rec: damaged at byte 133: bytes after the end"},
         {"slow", slow, "game.rec: damaged at byte 73: speed factor out of range"},
     };
     for (const Case& c : cases) {
