@@ -391,12 +391,16 @@ static bool unpackSave(int32_t packed, int32_t size)
 
 // ---- Writing ------------------------------------------------------------------
 
-// Writes out what the buffer holds; after a failure nothing more is written.
+// Writes out what the buffer holds and starts it on its way to the disk
+// without waiting, so the sync at the end of a long game finds little left to
+// do; after a failure nothing more is written.
 static void flushRecording()
 {
     if (!recordingFailed && !writeAll(recordingFd, recordingBuffer, recordingBufferUsed))
         recordingFailed = true;
     recordingBufferUsed = 0;
+    if (!recordingFailed)
+        sync_file_range(recordingFd, 0, 0, SYNC_FILE_RANGE_WRITE);
 }
 
 // Appends bytes through the buffer, counting them into the CRC.
