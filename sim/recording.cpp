@@ -225,11 +225,13 @@ static unsigned char* putU32(unsigned char* at, uint32_t v)
     return at;
 }
 
+// Low word first.
 static unsigned char* putU64(unsigned char* at, uint64_t v)
 {
     return putU32(putU32(at, (uint32_t)v), (uint32_t)(v >> 32));
 }
 
+// A float by its exact bits.
 static unsigned char* putF32(unsigned char* at, float v)
 {
     uint32_t u;
@@ -237,6 +239,7 @@ static unsigned char* putF32(unsigned char* at, float v)
     return putU32(at, u);
 }
 
+// The low 16 bits, two's complement.
 static unsigned char* putI16(unsigned char* at, int32_t v)
 {
     *at++ = (unsigned char)v;
@@ -244,6 +247,7 @@ static unsigned char* putI16(unsigned char* at, int32_t v)
     return at;
 }
 
+// The readers of the values above.
 static uint32_t getU32(const unsigned char* at)
 {
     return (uint32_t)at[0] | (uint32_t)at[1] << 8 | (uint32_t)at[2] << 16 | (uint32_t)at[3] << 24;
@@ -304,6 +308,7 @@ static void encodeCheckpoint(const Checkpoint& c, unsigned char* out)
     putU32(putU32(putU32(putU32(at, c.actorsSum), c.shotsSum), c.playersSum), c.mapSum);
 }
 
+// A checkpoint read back from its bytes.
 static Checkpoint decodeCheckpoint(const unsigned char* in)
 {
     Checkpoint c = {};
@@ -345,6 +350,7 @@ static voidpf arenaAlloc(voidpf, uInt items, uInt size)
     return p;
 }
 
+// The arena is emptied only when the next stream starts.
 static void arenaFree(voidpf, voidpf) {}
 
 // A zlib stream over the arena.
@@ -387,6 +393,23 @@ static bool unpackSave(int32_t packed, int32_t size)
     bool whole = r == Z_STREAM_END && z.total_out == (uLong)size && z.avail_in == 0;
     inflateEnd(&z);
     return whole;
+}
+
+// The header's fields read back, after the magic.
+static void decodeHeader(const unsigned char* b, RecordingHeader& h)
+{
+    h.format = getU32(b + 8);
+    h.gameVersion = getF32(b + 12);
+    h.date = (int64_t)getU64(b + 16);
+    h.playerCount = (int32_t)getU32(b + 24);
+    h.screenWidth = getF32(b + 28);
+    h.screenHeight = getF32(b + 32);
+    h.aspectRatio = getF32(b + 36);
+    h.start = (int32_t)getU32(b + 40);
+    h.seed = getU32(b + 44);
+    h.draws = getU64(b + 48);
+    h.saveSize = (int32_t)getU32(b + 56);
+    h.packedSize = (int32_t)getU32(b + 60);
 }
 
 // ---- Writing ------------------------------------------------------------------
@@ -606,20 +629,8 @@ bool openRecording(FILE* file, const char* name)
         snprintf(recordingError, sizeof recordingError, "%s: truncated at byte %lld", name, (long long)got);
         return false;
     }
-    RecordingHeader& h = recordingHeader;
-    h.format = getU32(b + 8);
-    h.gameVersion = getF32(b + 12);
-    h.date = (int64_t)getU64(b + 16);
-    h.playerCount = (int32_t)getU32(b + 24);
-    h.screenWidth = getF32(b + 28);
-    h.screenHeight = getF32(b + 32);
-    h.aspectRatio = getF32(b + 36);
-    h.start = (int32_t)getU32(b + 40);
-    h.seed = getU32(b + 44);
-    h.draws = getU64(b + 48);
-    h.saveSize = (int32_t)getU32(b + 56);
-    h.packedSize = (int32_t)getU32(b + 60);
-    return checkHeader(h);
+    decodeHeader(b, recordingHeader);
+    return checkHeader(recordingHeader);
 }
 
 // Reads one move, pointer or speed value that the flags say changed.
