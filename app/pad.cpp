@@ -24,6 +24,10 @@ static const PadInput kButton0 = {kPadInputButton, 0, 0}, kButton1 = {kPadInputB
                       kButton4 = {kPadInputButton, 4, 0}, kButton5 = {kPadInputButton, 5, 0},
                       kButton6 = {kPadInputButton, 6, 0}, kButton7 = {kPadInputButton, 7, 0},
                       kButton9 = {kPadInputButton, 9, 0};
+static const PadInput kDefaultPadBindings[kPadActions][kPadBindingsPerAction] = {
+    {kAxis0}, {kAxis1}, {kAxis3}, {kAxis4}, {kAxis5}, {kAxis2},
+    {kButton4, kButton5, kButton9}, {kButton0}, {kButton1}, {kButton7}, {kButton6}};
+static const int32_t kDefaultPadBindingCounts[kPadActions] = {1, 1, 1, 1, 1, 1, 3, 1, 1, 1, 1};
 static const char* const kPadSettingKeys[kPadActions] = {
     "padwalkx", "padwalky", "padaimx", "padaimy", "padfire", "padthrow",
     "padsprint", "padchoose", "padcancel", "padmenu", "padpause"};
@@ -40,10 +44,8 @@ int32_t padAxis[kPadAxes] = {};
 int32_t padAxisLowest[kPadAxes] = {};
 int32_t padButtonState[kPadButtons] = {};
 int32_t padHat[kPadHats] = {};
-PadInput padBindings[kPadActions][kPadBindingsPerAction] = {
-    {kAxis0}, {kAxis1}, {kAxis3}, {kAxis4}, {kAxis5}, {kAxis2},
-    {kButton4, kButton5, kButton9}, {kButton0}, {kButton1}, {kButton7}, {kButton6}};
-int32_t padBindingCount[kPadActions] = {1, 1, 1, 1, 1, 1, 3, 1, 1, 1, 1};
+PadInput padBindings[kPadActions][kPadBindingsPerAction] = {};
+int32_t padBindingCount[kPadActions] = {};
 int32_t padActionState[kPadActions] = {};
 StickPosition padWalk = {};
 int32_t padPointerX = 0;
@@ -207,14 +209,17 @@ int parsePadInputs(const char* text, PadInput* inputs, int room)
     }
 }
 
-// Applies the pad keys of "settings.ini" over the default layout. A stick
+// The default layout with the pad keys of "settings.ini" over it. A stick
 // takes one axis; a switch takes up to four inputs of any kind. A key whose
-// value cannot be read leaves that action as it was.
+// value cannot be read leaves that action at its default.
 void readPadBindings()
 {
     char text[kPadSettingLength];
     PadInput inputs[kPadBindingsPerAction];
     for (int a = 0; a < kPadActions; a++) {
+        for (int i = 0; i < kPadBindingsPerAction; i++)
+            padBindings[a][i] = kDefaultPadBindings[a][i];
+        padBindingCount[a] = kDefaultPadBindingCounts[a];
         if (!settingText(kPadSettingKeys[a], text, sizeof text))
             continue;
         int count = parsePadInputs(text, inputs, a < kPadFirstSwitch ? 1 : kPadBindingsPerAction);
