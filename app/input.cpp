@@ -114,11 +114,9 @@ bool keyActionPressed(int action)
     return keyState[keyBindings[action]] == kInputPressed || (second != 0 && keyState[second] == kInputPressed);
 }
 
-// The step's input from this pass's live state. The keys walk (opposite keys
-// cancel, a diagonal is full on both axes); without a walking key the pad's
-// stick walks with its analogue push. The pointer aims from whichever of the
-// mouse and the aiming stick moved last. Keys, mouse buttons and the pad's
-// switches sprint, fire, throw and open the menu alike.
+// The step's input from this pass's live state: walking keys at full (opposite
+// ones cancel), else the pad's stick at its push; the pointer of whichever of
+// mouse and aiming stick moved last; keys, buttons and pad switches alike.
 void readStepInput(float speedFactor)
 {
     int across = (keyActionDown(kKeyRight) ? 1 : 0) - (keyActionDown(kKeyLeft) ? 1 : 0);

@@ -69,10 +69,9 @@ static float unitAxis(int32_t value)
     return v < -1.0f ? -1.0f : (v > 1.0f ? 1.0f : v);
 }
 
-// Scaled radial dead zone: a stick within 0.2 of its reach from the middle
-// rests; beyond, the length grows from 0 at the zone's edge to full at the
-// rim, keeping the stick's direction, so diagonals are neither snapped nor
-// longer than a full push.
+// Scaled radial dead zone: within 0.2 of its reach the stick rests; beyond,
+// the length grows from 0 at the zone's edge to full at the rim along the
+// stick's direction, so diagonals are neither snapped nor over-long.
 StickPosition applyDeadZone(int32_t x, int32_t y)
 {
     float ux = unitAxis(x), uy = unitAxis(y);

@@ -176,10 +176,9 @@ void updateClockText()
     formatTimeText(timeText, sizeof timeText, local);
 }
 
-// The pause key (Escape unless rebound) or the pad's Back toggles the menu,
-// and the pad's B closes it; opening from closed captures the frame this pass
-// drew (no overlay is on it yet). While the overlay shows, the captured frame
-// stands in for the game's, which neither steps nor draws.
+// The pause key or the pad's Back toggles the menu, B closes it; opening from
+// closed captures this pass's frame (no overlay on it yet), which then stands
+// in for the game's while the overlay shows.
 void updatePause(float step)
 {
     int width = (int)screenWidth, height = (int)screenHeight;
@@ -228,10 +227,9 @@ void runPauseMenu()
     }
 }
 
-// Draws a panel with its text centred, highlighted while the pointer is on it
-// (or, when the pad was used last, while it is the pad's choice, padHot);
-// true when the left button (or A) went down on it in this pass. A centred
-// button is placed by the middle of its panel.
+// Draws a panel with its text centred, highlighted under the pointer (or as
+// the pad's choice, padHot, when the pad was used last); true when the left
+// button (or A) went down on it this pass. Centred: placed by its middle.
 bool overlayButton(int x, int y, int height, bool centred, bool interactive, const char* text, bool padHot)
 {
     if (centred) {

@@ -50,10 +50,9 @@ bool readMenuPointer()
     return mouseButtonState[SDL_BUTTON_LEFT] == kInputPressed;
 }
 
-// Reads the pad for this menu pass: the stick or d-pad moves the pad's
-// highlight among the entries. While the pad was used more lately than the
-// mouse its entry is the hot one and only A chooses; otherwise the mouse's
-// click stands.
+// Moves the pad's highlight among the entries by the stick or d-pad. While
+// the pad was used more lately than the mouse its entry is hot and only A
+// chooses; otherwise the mouse's click stands.
 bool readMenuPad(int32_t entries, bool click)
 {
     menuPadItem = stepHighlight(menuPadItem, padMenuStep, entries);
@@ -90,10 +89,8 @@ bool menuButton(const char* label, bool click)
 }
 
 // The title or in-game menu: background, title, and the entries of this state.
-// A press of the left button in this very pass chooses the entry under the
-// cursor, A the pad's; B resumes a game in progress. The entry chosen, if
-// any, is returned for the game flow to carry out, and the pad's highlight
-// starts again from the first entry next time.
+// A left press in this pass or A chooses the hot entry, B resumes; the choice
+// goes back to the game flow, and the pad's highlight restarts at the top.
 int runMainMenu()
 {
     loadMenuView();
