@@ -13,6 +13,7 @@
 #include "app/input.h"
 #include "app/pad.h"
 #include "app/settings.h"
+#include "overlay/overlay.h"
 #include "render/view.h"
 #include "sim/player.h"
 #include "sim/step.h"
@@ -204,6 +205,27 @@ TEST_F(Pad, MenusFollowTheStickOrHatAndAChoosesTheFirstEntryWithNothingMoved)
     menuHotItem = 3;
     EXPECT_TRUE(menuPass(4, true)) << "the mouse moved: its click stands";
     EXPECT_EQ(menuHotItem, 3);
+}
+
+TEST_F(Pad, BackTogglesThePauseOverlayOnItsFirstButtonAndBClosesIt)
+{
+    pauseMenuOpen = false;
+    pauseFade = 0;
+    pausePadItem = 2;
+    padButtonState[6] = kInputPressed;
+    pass();
+    updatePause(1.0f);
+    EXPECT_TRUE(pauseMenuOpen);
+    EXPECT_EQ(pausePadItem, 0);
+    padButtonState[6] = kInputUp;
+    padButtonState[1] = kInputPressed;
+    pass();
+    updatePause(1.0f);
+    EXPECT_FALSE(pauseMenuOpen) << "B closes";
+    pass();
+    updatePause(1.0f);
+    EXPECT_FALSE(pauseMenuOpen) << "and does not open it again";
+    pauseFade = 0;
 }
 
 TEST_F(Pad, SettingsMoveActionsToAxesButtonsOrHatsAndUnreadableValuesKeepTheDefault)
