@@ -6,6 +6,7 @@
 #include "app/app.h"
 #include "app/flow.h"
 #include "app/input.h"
+#include "app/pad.h"
 #include "overlay/overlay.h"
 #include "render/draw.h"
 #include "render/view.h"
@@ -51,15 +52,16 @@ static void drainEvents()
             quitRequested = true;
 }
 
-// Passes until quitting: clear, input, game frame unless paused, overlay (which
-// paces the frame), swap, then the rest of the events. Quitting ends the game
-// in progress, whose recording is kept.
+// Passes until quitting: clear, keys, mouse and pad, game frame unless
+// paused, overlay (which paces the frame), swap, then the rest of the events.
+// Quitting ends the game in progress, whose recording is kept.
 void runMainLoop()
 {
     while (!quitRequested) {
         glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
         SDL_PumpEvents();
         pollInput();
+        pollPad();
         if (pauseFade == 0.0f)
             runFrame();
         overlayFrame();

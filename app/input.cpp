@@ -2,13 +2,27 @@
 #include "app/input.h"
 
 #include <SDL/SDL.h>
+#include <strings.h>
 
+#include "app/pad.h"
+#include "app/settings.h"
 #include "sim/step.h"
+
+// The keys of settings.ini that bind each action, the keys bound when they
+// are missing (W, S, A, D, left Shift, Space, Escape), and the second keys
+// that stay whatever the binding (0: none).
+static const char* const kKeySettingKeys[kKeyActions] = {"keyup",     "keydown", "keyleft", "keyright",
+                                                         "keysprint", "keymenu", "keypause"};
+static const int32_t kDefaultKeys[kKeyActions] = {SDLK_w,      SDLK_s,     SDLK_a,     SDLK_d,
+                                                  SDLK_LSHIFT, SDLK_SPACE, SDLK_ESCAPE};
+static const int32_t kSecondKeys[kKeyActions] = {SDLK_UP, SDLK_DOWN, SDLK_LEFT, SDLK_RIGHT, 0, SDLK_RETURN, 0};
 
 int32_t keyState[kKeyStates] = {};
 int32_t mouseButtonState[kMouseButtonStates] = {};
 int32_t mouseX = 0;
 int32_t mouseY = 0;
+int32_t keyBindings[kKeyActions] = {SDLK_w, SDLK_s, SDLK_a, SDLK_d, SDLK_LSHIFT, SDLK_SPACE, SDLK_ESCAPE};
+char keyNames[kKeyStates][kKeyNameLength] = {};
 
 // Ages every "went down" mark of the table to "held".
 static void agePresses(int32_t* states, int count)
@@ -46,24 +60,75 @@ void pollInput()
     mouseY = y;
 }
 
-// 1 when either key is down (held or just pressed), else 0.
-static int eitherDown(int keyA, int keyB)
+// Fills keyNames from SDL's own names with the spaces taken out, as the
+// settings reader takes them out of every line ("left ctrl" is "leftctrl").
+// SDL knows the names only once its video part has started.
+void buildKeyNames()
 {
-    return keyState[keyA] != kInputUp || keyState[keyB] != kInputUp ? 1 : 0;
+    for (int key = SDLK_FIRST + 1; key < SDLK_LAST && key < kKeyStates; key++) {
+        const char* name = SDL_GetKeyName((SDLKey)key);
+        int length = 0;
+        for (const char* c = name; *c && length < kKeyNameLength - 1; c++)
+            if (*c != ' ')
+                keyNames[key][length++] = *c;
+        keyNames[key][length] = 0;
+        if (strcasecmp(keyNames[key], "unknownkey") == 0)
+            keyNames[key][0] = 0;
+    }
 }
 
-// The step's input from this pass's live state: arrows or W, A, S, D walk
-// (opposite keys cancel), left Shift sprints, the two buttons fire and throw,
-// the pointer aims, and Return or Space going down opens the menu.
+// The key symbol with this name (case does not matter), 0 when none has it.
+int32_t keyByName(const char* name)
+{
+    for (int key = 1; key < kKeyStates; key++)
+        if (keyNames[key][0] && strcasecmp(keyNames[key], name) == 0)
+            return key;
+    return 0;
+}
+
+// Binds each action named in settings.ini to its key, over the defaults; an
+// unknown name leaves the default.
+void readKeyBindings()
+{
+    buildKeyNames();
+    char name[kKeyNameLength * 2];
+    for (int a = 0; a < kKeyActions; a++) {
+        keyBindings[a] = kDefaultKeys[a];
+        int32_t key = settingText(kKeySettingKeys[a], name, sizeof name) ? keyByName(name) : 0;
+        if (key > 0)
+            keyBindings[a] = key;
+    }
+}
+
+// The action's bound key or its second key is down (held or just pressed).
+bool keyActionDown(int action)
+{
+    int32_t second = kSecondKeys[action];
+    return keyState[keyBindings[action]] != kInputUp || (second != 0 && keyState[second] != kInputUp);
+}
+
+// The action's bound key or its second key went down in this pass.
+bool keyActionPressed(int action)
+{
+    int32_t second = kSecondKeys[action];
+    return keyState[keyBindings[action]] == kInputPressed || (second != 0 && keyState[second] == kInputPressed);
+}
+
+// The step's input from this pass's live state: walking keys at full (opposite
+// ones cancel), else the pad's stick at its push; the pointer of whichever of
+// mouse and aiming stick moved last; keys, buttons and pad switches alike.
 void readStepInput(float speedFactor)
 {
-    stepInput.moveAcross = (eitherDown(SDLK_RIGHT, SDLK_d) - eitherDown(SDLK_LEFT, SDLK_a)) * kAxisFull;
-    stepInput.moveAlong = (eitherDown(SDLK_UP, SDLK_w) - eitherDown(SDLK_DOWN, SDLK_s)) * kAxisFull;
-    stepInput.pointerX = mouseX;
-    stepInput.pointerY = mouseY;
-    stepInput.sprint = keyState[SDLK_LSHIFT] != kInputUp;
-    stepInput.gun = mouseButtonState[kGunButton] != kInputUp;
-    stepInput.throwing = mouseButtonState[kThrowButton] != kInputUp;
-    stepInput.menuKey = keyState[SDLK_RETURN] == kInputPressed || keyState[SDLK_SPACE] == kInputPressed;
+    int across = (keyActionDown(kKeyRight) ? 1 : 0) - (keyActionDown(kKeyLeft) ? 1 : 0);
+    int along = (keyActionDown(kKeyUp) ? 1 : 0) - (keyActionDown(kKeyDown) ? 1 : 0);
+    bool keysWalk = across != 0 || along != 0;
+    stepInput.moveAcross = keysWalk ? across * kAxisFull : padWalk.x;
+    stepInput.moveAlong = keysWalk ? along * kAxisFull : -padWalk.y;
+    stepInput.pointerX = padDrivesAim ? padPointerX : mouseX;
+    stepInput.pointerY = padDrivesAim ? padPointerY : mouseY;
+    stepInput.sprint = keyActionDown(kKeySprint) || padActionState[kPadSprint] != kInputUp;
+    stepInput.gun = mouseButtonState[kGunButton] != kInputUp || padActionState[kPadFire] != kInputUp;
+    stepInput.throwing = mouseButtonState[kThrowButton] != kInputUp || padActionState[kPadThrow] != kInputUp;
+    stepInput.menuKey = keyActionPressed(kKeyMenu) || padActionState[kPadMenu] == kInputPressed;
     stepInput.speedFactor = speedFactor;
 }

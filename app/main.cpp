@@ -5,6 +5,8 @@
 
 #include "app/app.h"
 #include "app/display.h"
+#include "app/input.h"
+#include "app/pad.h"
 #include "app/settings.h"
 #include "overlay/overlay.h"
 #include "world/world.h"
@@ -14,6 +16,9 @@ int main(int, char**)
     readSettings();
     seedRandom((uint32_t)time(nullptr));
     setupDisplay();
+    readKeyBindings();
+    readPadBindings();
+    initPad();
     initOverlay();
     initGame();
     runMainLoop();

@@ -83,6 +83,24 @@ float settingValue(const char* key)
     return value;
 }
 
+// Copies the text after "key=" on the last held line that starts with it into
+// out (spaces already removed, cut to fit); false and out empty when no line
+// gives the key. Key names and pad inputs are read this way.
+bool settingText(const char* key, char* out, int size)
+{
+    char pattern[kSettingsLineLength + 1];
+    snprintf(pattern, sizeof pattern, "%s=", key);
+    size_t patternLength = strlen(pattern);
+    bool found = false;
+    out[0] = 0;
+    for (int i = 0; i < settingsLineCount; i++)
+        if (strncmp(settingsLines[i], pattern, patternLength) == 0) {
+            snprintf(out, (size_t)size, "%s", settingsLines[i] + patternLength);
+            found = true;
+        }
+    return found;
+}
+
 // Truncates a setting toward zero for the calls that take whole numbers. A value
 // that is not a number, or absurdly large, cannot be converted safely: NaN gives
 // 0 and the rest is held within +-kLargestSetting.

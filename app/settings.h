@@ -22,4 +22,5 @@ extern bool mipmapping;              // textures are built with mipmaps
 
 void readSettings();
 float settingValue(const char* key);
+bool settingText(const char* key, char* out, int size);
 int32_t settingToInt(float value);

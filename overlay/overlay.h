@@ -65,6 +65,7 @@ extern char footerText1[kOverlayTextLength];  // first bottom-bar line (empty)
 extern char footerText2[kOverlayTextLength];  // second bottom-bar line
 extern bool windowHasMouse;         // the window had the mouse focus in this pass
 extern bool overlayRunning;         // at least one overlay pass has ended
+extern int32_t pausePadItem;        // pause button the pad highlights, 0..3; 0 when the menu opens
 
 // Sheet and drawing primitives.
 SheetQuad makeSheetQuad(int x, int y, int width, int height);
@@ -93,7 +94,7 @@ void updateClockText();
 void updatePause(float step);
 void drawPauseBars();
 void runPauseMenu();
-bool overlayButton(int x, int y, int height, bool centred, bool interactive, const char* text);
+bool overlayButton(int x, int y, int height, bool centred, bool interactive, const char* text, bool padHot);
 
 // Screenshots.
 void uprightCapture(const uint8_t* capture, int width, int height, uint8_t* rgb);

@@ -7,6 +7,7 @@
 
 #include "app/app.h"
 #include "app/input.h"
+#include "app/pad.h"
 #include "app/settings.h"
 #include "overlay/overlay.h"
 
@@ -57,6 +58,7 @@ char footerText1[kOverlayTextLength] = {};
 char footerText2[kOverlayTextLength] = {};
 bool windowHasMouse = false;
 bool overlayRunning = false;
+int32_t pausePadItem = 0;
 
 // ---- Functions --------------------------------------------------------------
 
@@ -130,11 +132,14 @@ bool insideButton(int x, int y, int height, bool centred, int pointerX, int poin
            pointerX < x + kPanelInnerWidth + kHotMarginAfter && pointerY < y + height + kHotMarginAfter;
 }
 
-// Escape flips the wish to have the menu open; true when the frame must be
-// captured now, which is only when the menu opens from fully closed.
+// Escape flips the wish to have the menu open (an opening menu highlights its
+// first button for the pad); true when the frame must be captured now, which
+// is only when the menu opens from fully closed.
 bool togglePause()
 {
     pauseMenuOpen = !pauseMenuOpen;
+    if (pauseMenuOpen)
+        pausePadItem = 0;
     return pauseMenuOpen && pauseFade == 0.0f;
 }
 
@@ -171,14 +176,17 @@ void updateClockText()
     formatTimeText(timeText, sizeof timeText, local);
 }
 
-// Escape toggles the menu; opening from closed captures the frame this pass
-// drew (no overlay is on it yet). While the overlay shows, the captured frame
-// stands in for the game's, which neither steps nor draws.
+// The pause key or the pad's Back toggles the menu, B closes it; opening from
+// closed captures this pass's frame (no overlay on it yet), which then stands
+// in for the game's while the overlay shows.
 void updatePause(float step)
 {
     int width = (int)screenWidth, height = (int)screenHeight;
-    if (keyState[kKeyEscape] == kInputPressed && togglePause() && frameCapture)
+    bool toggle = keyState[keyBindings[kKeyPause]] == kInputPressed || padActionState[kPadPause] == kInputPressed;
+    if (toggle && togglePause() && frameCapture)
         glReadPixels(0, 0, width, height, GL_RGBA, GL_UNSIGNED_BYTE, frameCapture);
+    if (!toggle && pauseMenuOpen && padActionState[kPadBack] == kInputPressed)
+        pauseMenuOpen = false;
     if (pauseFade != 0.0f && frameCapture)
         glDrawPixels(width, height, GL_RGBA, GL_UNSIGNED_BYTE, frameCapture);
     advancePauseFade(step);
@@ -204,30 +212,33 @@ void drawPauseBars()
     drawOverlayText(kTextMargin, l.footer2Y, footerText2);
 }
 
-// The four pause buttons, rising with the overlay; they answer clicks while
-// sliding as well as at rest.
+// The four pause buttons, rising with the overlay; they answer clicks and
+// the pad while sliding as well as at rest. The stick or d-pad moves the
+// pad's highlight.
 void runPauseMenu()
 {
     PauseLayout l = pauseLayout(pauseFade, screenWidth, screenHeight);
+    pausePadItem = stepHighlight(pausePadItem, padMenuStep, kPauseButtons);
     for (int k = 0; k < kPauseButtons; k++) {
         const char* label = k == kFrameRateButton && showFrameRate ? kHideFrameRateLabel : kPauseButtonLabels[k];
         if (overlayButton(l.buttonsX, l.buttonsY + kPauseButtonSpacing * k, kPauseButtonHeight, true, true,
-                          label))
+                          label, k == pausePadItem))
             pressPauseButton(k);
     }
 }
 
-// Draws a panel with its text centred, highlighted while the pointer is on it;
-// true when the left button went down on it in this pass. A centred button is
-// placed by the middle of its panel.
-bool overlayButton(int x, int y, int height, bool centred, bool interactive, const char* text)
+// Draws a panel with its text centred, highlighted under the pointer (or as
+// the pad's choice, padHot, when the pad was used last); true when the left
+// button (or A) went down on it this pass. Centred: placed by its middle.
+bool overlayButton(int x, int y, int height, bool centred, bool interactive, const char* text, bool padHot)
 {
     if (centred) {
         x -= kPanelInnerWidth / 2;
         y -= height / 2;
     }
-    bool hot = interactive && insideButton(x, y, height, false, mouseX, mouseY);
-    bool clicked = hot && mouseButtonState[kLeftButton] == kInputPressed;
+    bool hot = interactive && (padDrivesHighlight ? padHot : insideButton(x, y, height, false, mouseX, mouseY));
+    bool clicked = hot && (padDrivesHighlight ? padActionState[kPadChoose] == kInputPressed
+                                              : mouseButtonState[kLeftButton] == kInputPressed);
     drawPanel(x, y, height, hot ? 1 : 0);
     drawOverlayText(textCentredOn(x + kPanelInnerWidth / 2, text), y + height / 2 - kLineHeight / 2, text);
     return clicked;

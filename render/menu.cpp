@@ -8,6 +8,7 @@
 #include "app/app.h"
 #include "app/flow.h"
 #include "app/input.h"
+#include "app/pad.h"
 #include "app/settings.h"
 #include "render/draw.h"
 #include "render/view.h"
@@ -22,11 +23,14 @@ const float kFirstEntryTop = -200.0f;   // top of entry 0's band
 const float kEntryHeight = 30.0f;       // height of one entry's band
 const float kLabelIndent = 50.0f;       // labels start this far from the left edge
 const float kLabelScale = 1.2f;
+const int32_t kTitleMenuEntries = 2;    // "Start a new game", "Load game"
+const int32_t kGameMenuEntries = 4;     // "Resume", "Start a new game", "Save game", "Load game"
 
 // ---- Globals ----------------------------------------------------------------
 
 int32_t menuHotItem = 0;
 int32_t menuItemCursor = 0;
+int32_t menuPadItem = 0;
 
 // ---- Functions --------------------------------------------------------------
 
@@ -44,6 +48,18 @@ bool readMenuPointer()
 {
     menuHotItem = menuItemAt(mouseY, screenHeight);
     return mouseButtonState[SDL_BUTTON_LEFT] == kInputPressed;
+}
+
+// Moves the pad's highlight among the entries by the stick or d-pad. While
+// the pad was used more lately than the mouse its entry is hot and only A
+// chooses; otherwise the mouse's click stands.
+bool readMenuPad(int32_t entries, bool click)
+{
+    menuPadItem = stepHighlight(menuPadItem, padMenuStep, entries);
+    if (!padDrivesHighlight)
+        return click;
+    menuHotItem = menuPadItem;
+    return padActionState[kPadChoose] == kInputPressed;
 }
 
 // Menu space: 800 units tall, 800 * aspectRatio wide, centred, y downward.
@@ -73,15 +89,16 @@ bool menuButton(const char* label, bool click)
 }
 
 // The title or in-game menu: background, title, and the entries of this state.
-// Only a press of the left button in this very pass chooses an entry; the
-// entry chosen, if any, is returned for the game flow to carry out.
+// A left press in this pass or A chooses the hot entry, B resumes; the choice
+// goes back to the game flow, and the pad's highlight restarts at the top.
 int runMainMenu()
 {
     loadMenuView();
     float halfWidth = kMenuHalfHeight * aspectRatio;
     fillDarkRect(-halfWidth, -kMenuHalfHeight, halfWidth, kMenuHalfHeight);
     drawSprite(0.0f, kTitleY, kTitleWidth, kTitleHeight, true, 0.0f, titleFrame);
-    bool click = readMenuPointer();
+    bool click = readMenuPad(gameState == kStateGameMenu ? kGameMenuEntries : kTitleMenuEntries,
+                             readMenuPointer());
     menuItemCursor = 0;
     int choice = kMenuNothing;
     if (gameState == kStateGameMenu && menuButton("Resume", click))
@@ -92,5 +109,9 @@ int runMainMenu()
         choice = kMenuSaveGame;
     if (menuButton("Load game", click))
         choice = kMenuLoadGame;
+    if (choice == kMenuNothing && gameState == kStateGameMenu && padActionState[kPadBack] == kInputPressed)
+        choice = kMenuResume;
+    if (choice != kMenuNothing)
+        menuPadItem = 0;
     return choice;
 }

@@ -17,6 +17,7 @@ struct ClearMiddle {
 
 extern int32_t menuHotItem;     // entry index under the cursor this pass; may name no entry
 extern int32_t menuItemCursor;  // index the next menu entry drawn this pass will take
+extern int32_t menuPadItem;     // entry the pad highlights, from 0; back to 0 once an entry is chosen
 extern float spriteCullMargin;  // pictures this close outside the view, cells, are still drawn
 extern ClearMiddle vignetteClearing[kVignettes];  // the blood and darkness vignettes' clear middles
 
@@ -51,3 +52,6 @@ void hudClearPixels(float hx, float hy, int& x0, int& x1, int& y0, int& y1);
 // Sets menuHotItem from the cursor and returns whether the left button went
 // down in this pass (the menu's click).
 bool readMenuPointer();
+// Moves the pad's highlight within `entries`; when the pad was used last, makes
+// its entry hot and returns whether A went down, else returns `click`.
+bool readMenuPad(int32_t entries, bool click);

@@ -42,7 +42,7 @@ fi
 
 if [ ! -e settings.ini ]; then
   cat > settings.ini.new <<'SETTINGS'
-# Vellgrave 2 display settings, read once at start. One key=value a line;
+# Vellgrave 2 settings, read once at start. One key=value a line;
 # spaces are ignored, a missing key counts as 0, and a line that starts with
 # anything but a key (like this one) is skipped.
 
@@ -59,6 +59,31 @@ showcursor=0
 antialiasing=0
 # 1: mipmapped textures, smoother when the view zooms out.
 mipmapping=0
+
+# Keys, by SDL's name without spaces (keyup=z, keysprint=leftctrl); remove
+# the # to use one. An unknown name keeps the default. The arrow keys, and
+# Return for the main menu, work whatever is bound.
+#keyup=w
+#keydown=s
+#keyleft=a
+#keyright=d
+#keysprint=leftshift
+#keymenu=space
+#keypause=escape
+
+# Game pad inputs, as axisN, buttonN or hatNup (hatNdown, hatNleft,
+# hatNright); several for one action are separated by commas.
+#padwalkx=axis0
+#padwalky=axis1
+#padaimx=axis3
+#padaimy=axis4
+#padfire=axis5
+#padthrow=axis2
+#padsprint=button4,button5,button9
+#padchoose=button0
+#padcancel=button1
+#padmenu=button7
+#padpause=button6
 SETTINGS
   mv settings.ini.new settings.ini
 fi
