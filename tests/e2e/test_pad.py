@@ -56,7 +56,7 @@ def recorded_steps(game):
     unchanged values carried on, and the player's x at every checkpoint."""
     with open(game.path("lastgame.rec"), "rb") as f:
         data = f.read()
-    at = 60 + struct.unpack_from("<I", data, 56)[0]
+    at = 64 + struct.unpack_from("<I", data, 60)[0]     # the header, then any packed save
     steps, xs, values = [], [], [0, 0, 0, 0]
     while data[at] != END:
         flags, at = data[at], at + 1
@@ -64,7 +64,7 @@ def recorded_steps(game):
             if flags & flag:
                 values[first:first + 2] = struct.unpack_from("<hh", data, at)
                 at += 4
-        at += 4 if flags & SPEED else 0
+        at += (4 if flags & SPEED else 0) + 1              # the speed, then the step's fingerprint
         steps.append(tuple([flags] + values))
         if len(steps) % 60 == 0:
             xs.append(struct.unpack_from("<f", data, at + 20)[0])
