@@ -1,4 +1,5 @@
-// Program entry: start-up in its fixed order, then the main loop.
+// Program entry: start-up in its fixed order (sound right after the display),
+// then the main loop.
 #include <SDL/SDL.h>
 #include <cstdlib>
 #include <ctime>
@@ -6,6 +7,7 @@
 #include "app/app.h"
 #include "app/display.h"
 #include "app/settings.h"
+#include "app/sound.h"
 #include "overlay/overlay.h"
 #include "world/world.h"
 
@@ -14,9 +16,11 @@ int main(int, char**)
     readSettings();
     seedRandom((uint32_t)time(nullptr));
     setupDisplay();
+    openSound();
     initOverlay();
     initGame();
     runMainLoop();
+    closeSound();
     SDL_Quit();
     return 0;
 }

@@ -8,6 +8,7 @@
 #include "app/app.h"
 #include "app/input.h"
 #include "app/settings.h"
+#include "app/sound.h"
 #include "overlay/overlay.h"
 
 // ---- Constants --------------------------------------------------------------
@@ -151,9 +152,11 @@ void advancePauseFade(float step)
 // What a click on pause button k does; the screenshot is written at once.
 void pressPauseButton(int button)
 {
-    if (button == kResumeButton)
+    if (button == kResumeButton) {
+        if (pauseMenuOpen)
+            playInterfaceSound(kSoundPauseClose);
         pauseMenuOpen = false;
-    else if (button == kExitButton)
+    } else if (button == kExitButton)
         quitRequested = true;
     else if (button == kScreenshotButton)
         saveScreenshot();
@@ -171,17 +174,23 @@ void updateClockText()
     formatTimeText(timeText, sizeof timeText, local);
 }
 
-// Escape toggles the menu; opening from closed captures the frame this pass
-// drew (no overlay is on it yet). While the overlay shows, the captured frame
-// stands in for the game's, which neither steps nor draws.
+// Escape toggles the menu, with its sound; opening from closed captures the
+// frame this pass drew (no overlay is on it yet). While the overlay shows, the
+// captured frame stands in for the game's, which neither steps, draws nor is
+// heard.
 void updatePause(float step)
 {
     int width = (int)screenWidth, height = (int)screenHeight;
-    if (keyState[kKeyEscape] == kInputPressed && togglePause() && frameCapture)
-        glReadPixels(0, 0, width, height, GL_RGBA, GL_UNSIGNED_BYTE, frameCapture);
+    if (keyState[kKeyEscape] == kInputPressed) {
+        bool capture = togglePause();
+        playInterfaceSound(pauseMenuOpen ? kSoundPauseOpen : kSoundPauseClose);
+        if (capture && frameCapture)
+            glReadPixels(0, 0, width, height, GL_RGBA, GL_UNSIGNED_BYTE, frameCapture);
+    }
     if (pauseFade != 0.0f && frameCapture)
         glDrawPixels(width, height, GL_RGBA, GL_UNSIGNED_BYTE, frameCapture);
     advancePauseFade(step);
+    pauseGameSounds(pauseFade != 0.0f);
 }
 
 // The two bars sliding in from the top and bottom edges with the title,

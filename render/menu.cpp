@@ -9,6 +9,7 @@
 #include "app/flow.h"
 #include "app/input.h"
 #include "app/settings.h"
+#include "app/sound.h"
 #include "render/draw.h"
 #include "render/view.h"
 
@@ -72,7 +73,8 @@ bool menuButton(const char* label, bool click)
     return i == menuHotItem && click;
 }
 
-// The title or in-game menu: background, title, and the entries of this state.
+// The title or in-game menu: background, title, and the entries of this state,
+// with a tick when the pointer moves onto an entry and a click on a choice.
 // Only a press of the left button in this very pass chooses an entry; the
 // entry chosen, if any, is returned for the game flow to carry out.
 int runMainMenu()
@@ -92,5 +94,6 @@ int runMainMenu()
         choice = kMenuSaveGame;
     if (menuButton("Load game", click))
         choice = kMenuLoadGame;
+    playMenuSounds(menuHotItem, menuItemCursor, choice != kMenuNothing);
     return choice;
 }

@@ -6,6 +6,7 @@
 #include <cstdlib>
 
 #include "sim/collision.h"
+#include "sim/events.h"
 #include "world/world.h"
 
 // Makes the nearest actor of the given type closer than radius the target of
@@ -135,6 +136,7 @@ static bool removedByDeath(int i)
 {
     Actor& a = actors[i];
     if (a.type == kActorCivilian) {
+        addGameEvent(kEventCivilianKilled, a.x, a.y);
         actorTypeCount[kActorCivilian]--;
         actorTypeCount[kActorZombie]++;
         a.type = kActorZombie;
@@ -143,6 +145,7 @@ static bool removedByDeath(int i)
     }
     if (a.type == kActorZombie) {
         addDecal(kDecalCorpse, a.x, a.y, a.angle);
+        addGameEvent(kEventZombieKilled, a.x, a.y);
         killCount++;
     }
     removeActor(i);
@@ -150,7 +153,8 @@ static bool removedByDeath(int i)
 }
 
 // A zombie's bite on actor j: damage over time, a regeneration pause for a
-// player, and blood once the victim's bleed pause has run out.
+// player, and blood once the victim's bleed pause has run out; a bite that
+// draws blood is heard.
 static void bite(int j, float f)
 {
     Actor& b = actors[j];
@@ -158,6 +162,8 @@ static void bite(int j, float f)
     if (b.type == kActorPlayer && j < kMaxPlayers)
         healthRegenDelay[j] = kPlayerHurtPause;
     if (b.bleedTimer < 0) {
+        if (b.type == kActorPlayer || b.type == kActorCivilian)
+            addGameEvent(b.type == kActorPlayer ? kEventPlayerBitten : kEventCivilianBitten, b.x, b.y);
         addDecal(kDecalBlood, b.x, b.y, randomAngle());
         b.bleedTimer = kBleedPause;
     }
