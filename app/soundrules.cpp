@@ -49,10 +49,14 @@ int soundPriority(int sound)
     return kPriorities[sound];
 }
 
-// Keeps v within -1..1.
+// Keeps v within -1..1; a value that is not a number is the middle, 0.
 static float clampUnit(float v)
 {
-    return v < -1.0f ? -1.0f : (v > 1.0f ? 1.0f : v);
+    if (v > 1.0f)
+        return 1.0f;
+    if (v >= -1.0f)
+        return v;
+    return v < -1.0f ? -1.0f : 0.0f;
 }
 
 // Where a sound at (x, y) is heard from in the view: full inside it, fading
@@ -61,10 +65,12 @@ static float clampUnit(float v)
 // hears everything in the middle.
 SoundPlace placeSound(float x, float y, const SoundView& view)
 {
+    if (!(x == x && y == y))
+        return SoundPlace{0.0f, 0.0f};
     float halfHeight = view.zoom * 0.5f;
     float halfWidth = halfHeight * view.aspect;
     if (!(halfHeight > 0.0f && halfWidth > 0.0f))
-        return SoundPlace{x == x && y == y ? kFullShare : 0.0f, 0.0f};
+        return SoundPlace{kFullShare, 0.0f};
     float across = (x - view.x) / halfWidth;
     float along = (y - view.y) / halfHeight;
     float beyond = fmaxf(fabsf(across), fabsf(along)) - 1.0f;
