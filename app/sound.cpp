@@ -150,13 +150,19 @@ void openSound()
     soundOpen = true;
 }
 
-// Stops every sound and closes the device, quietly.
+// Stops every sound, lets the chunks go and closes the device, quietly.
 void closeSound()
 {
     if (!soundOpen)
         return;
     int saved = hideErrorOutput();
     Mix_HaltChannel(-1);
+    for (int s = 0; s < kSoundCount; s++) {
+        Mix_FreeChunk(loadedChunks[s]);
+        loadedChunks[s] = nullptr;
+        for (int p = 0; p < kPanSteps; p++)
+            pannedChunks[s][p] = Mix_Chunk{};
+    }
     Mix_CloseAudio();
     SDL_QuitSubSystem(SDL_INIT_AUDIO);
     restoreErrorOutput(saved);
