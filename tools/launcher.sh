@@ -34,7 +34,7 @@ fi
 
 if [ ! -e settings.ini ]; then
   cat > settings.ini.new <<'SETTINGS'
-# Vellgrave 2 display settings, read once at start. One key=value a line;
+# Vellgrave 2 display and sound settings, read once at start. One key=value a line;
 # spaces are ignored, a missing key counts as 0, and a line that starts with
 # anything but a key (like this one) is skipped.
 
@@ -51,6 +51,10 @@ showcursor=0
 antialiasing=0
 # 1: mipmapped textures, smoother when the view zooms out.
 mipmapping=0
+# Sound volume, 1 to 100 per cent of full; 0 means full.
+volume=0
+# 1: no sound at all (the sound device is not even opened).
+mute=0
 SETTINGS
   mv settings.ini.new settings.ini
 fi
