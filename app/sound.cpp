@@ -186,7 +186,7 @@ static void startCue(const SoundCue& cue)
     int c = chooseChannel(channelSound, channelStart, cue.sound);
     if (c < 0)
         return;
-    Mix_Volume(kInterfaceChannels + c, cue.volume);
+    Mix_Volume(kInterfaceChannels + c, crowdVolume(cue.volume, channelSound));
     if (Mix_PlayChannel(kInterfaceChannels + c, (Mix_Chunk*)&chunk, 0) < 0)
         return;
     channelSound[c] = cue.sound;
@@ -224,7 +224,7 @@ void playInterfaceSound(int sound)
 {
     if (!soundOpen || sound < 0 || sound >= kSoundCount || !loadedChunks[sound])
         return;
-    int volume = cueVolume(1.0f, volumeShareFor(soundVolume));
+    int volume = cueVolume(kInterfaceLevel, volumeShareFor(soundVolume));
     interfaceTurn = (interfaceTurn + 1) % kInterfaceChannels;
     Mix_Volume(interfaceTurn, volume);
     Mix_PlayChannel(interfaceTurn, loadedChunks[sound], 0);

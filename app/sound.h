@@ -44,6 +44,9 @@ const int kPanSteps = 5;              // pans a sound can take: hard left .. cen
 const int kCentrePan = 2;
 const float kHardestPan = 0.75f;      // the far ear keeps a quarter at the view's edge
 const float kSilentBeyond = 2.0f;     // half views past the view's edge where sounds fade out
+const float kWorldLevel = 0.5f;       // the world's sounds at full volume: headroom for a crowd of them
+const float kInterfaceLevel = 0.8f;   // the menu's and the overlay's sounds, heard alone
+const int kCrowdFree = 3;             // world sounds playing before new ones start softer
 const int kMaxCuesPerStep = 8;        // sounds started for one step's events
 const int kMaxSameSoundPerStep = 3;   // starts of one sound for one step's events
 const int kInterfaceChannels = 2;     // mixer channels kept for menu and overlay sounds
@@ -96,6 +99,7 @@ int panStepFor(float pan);
 int cueVolume(float gain, float share);
 int planEventSounds(const GameEvent* events, int count, const SoundView& view, float share, SoundCue* cues);
 int chooseChannel(const int32_t* sounds, const uint32_t* starts, int sound);
+int crowdVolume(int volume, const int32_t* sounds);
 uint32_t nextSoundRandom(uint32_t& state);
 bool planGroan(const SoundView& view, float speedFactor, float share, uint32_t& state, SoundCue& cue);
 int menuSoundFor(int previousHot, int hot, int entries, bool chosen);

@@ -153,8 +153,8 @@ static int addCue(SoundCue* cues, int count, const SoundCue& cue)
 }
 
 // The sounds one step's events start: each event's sound, placed by where it
-// happened, at the player's volume share; inaudible ones are left out and the
-// caps keep the nearest and most important. Fills cues (room for
+// happened, at the world's level and the player's volume share; inaudible
+// ones are left out and the caps keep the nearest and most important. Fills cues (room for
 // kMaxCuesPerStep) and returns how many.
 int planEventSounds(const GameEvent* events, int count, const SoundView& view, float share, SoundCue* cues)
 {
@@ -164,7 +164,7 @@ int planEventSounds(const GameEvent* events, int count, const SoundView& view, f
         if (sound == kNoSound)
             continue;
         SoundPlace place = placeSound(events[e].x, events[e].y, view);
-        int volume = cueVolume(place.gain, share);
+        int volume = cueVolume(place.gain * kWorldLevel, share);
         if (volume > 0)
             n = addCue(cues, n, SoundCue{sound, volume, panStepFor(place.pan)});
     }
@@ -188,6 +188,20 @@ int chooseChannel(const int32_t* sounds, const uint32_t* starts, int sound)
             chosen = c;
     }
     return chosen;
+}
+
+// The volume a new world sound starts at among those already playing: as it
+// is up to kCrowdFree of them, then softer, so that the crowd's summed power
+// stays that of kCrowdFree and the mix does not clip. Never below 1.
+int crowdVolume(int volume, const int32_t* sounds)
+{
+    int playing = 0;
+    for (int c = 0; c < kGameChannels; c++)
+        playing += sounds[c] != kNoSound;
+    if (playing <= kCrowdFree)
+        return volume;
+    int softer = (int)lroundf((float)volume * sqrtf((float)kCrowdFree / (float)playing));
+    return softer > 1 ? softer : 1;
 }
 
 // The sound layer's own generator (xorshift), apart from the game's: a
@@ -228,7 +242,7 @@ bool planGroan(const SoundView& view, float speedFactor, float share, uint32_t& 
         if (!(place.gain > 0.0f) || pick-- > 0)
             continue;
         int variant = (int)(nextSoundRandom(state) % (uint32_t)kGroanVariants);
-        cue = SoundCue{kSoundGroan + variant, cueVolume(place.gain, share), panStepFor(place.pan)};
+        cue = SoundCue{kSoundGroan + variant, cueVolume(place.gain * kWorldLevel, share), panStepFor(place.pan)};
         return cue.volume > 0;
     }
     return false;

@@ -263,7 +263,8 @@ TEST(SoundPlan, EachEventIsPlacedAndScaledByTheVolumeShare)
     ASSERT_EQ(planEventSounds(events, 2, kView, 0.5f, cues), 2);
     EXPECT_EQ(cues[0].sound, kSoundShot);
     EXPECT_EQ(cues[0].pan, 0);
-    EXPECT_EQ(cues[0].volume, 64);
+    EXPECT_EQ(cues[0].volume, cueVolume(kWorldLevel, 0.5f));
+    EXPECT_EQ(cues[1].volume, cueVolume(kWorldLevel, 0.5f));
     EXPECT_EQ(cues[1].sound, kSoundThrow);
     EXPECT_EQ(cues[1].pan, kCentrePan);
 }
@@ -287,7 +288,7 @@ TEST(SoundPlan, ACrowdOfOneSoundIsHeardThreeTimesByItsNearestMembers)
     for (int i = 0; i < n; i++)
         quietest = cues[i].volume < quietest ? cues[i].volume : quietest;
     SoundPlace fourthNearest = placeSound(events[4].x, events[4].y, kView);
-    EXPECT_GT(quietest, cueVolume(fourthNearest.gain, 1.0f));
+    EXPECT_GT(quietest, cueVolume(fourthNearest.gain * kWorldLevel, 1.0f));
 }
 
 TEST(SoundPlan, NoMoreThanEightStartInAStepAndABlastOrADeathOutranksTheShots)
@@ -334,6 +335,23 @@ TEST(SoundChannels, WhenAllPlayTheOldestOfTheLeastImportantGivesWayOrNoneDoes)
         sounds[c] = kSoundExplosion;
     EXPECT_EQ(chooseChannel(sounds, starts, kSoundShot), -1);
     EXPECT_EQ(chooseChannel(sounds, starts, kSoundPlayerDied), 8);
+}
+
+TEST(SoundChannels, ACrowdOfSoundsPlayingStartsTheNextOnesSofterButNeverSilent)
+{
+    int32_t sounds[kGameChannels];
+    for (int c = 0; c < kGameChannels; c++)
+        sounds[c] = c < kCrowdFree ? kSoundShot : kNoSound;
+    EXPECT_EQ(crowdVolume(100, sounds), 100);
+    sounds[kCrowdFree] = kSoundGroan;
+    int four = crowdVolume(100, sounds);
+    EXPECT_LT(four, 100);
+    for (int c = 0; c < kGameChannels; c++)
+        sounds[c] = kSoundShot;
+    int all = crowdVolume(100, sounds);
+    EXPECT_LT(all, four);
+    EXPECT_GT(all, 40) << "a full mix still hears the new sound";
+    EXPECT_EQ(crowdVolume(1, sounds), 1);
 }
 
 // ---- Groans ---------------------------------------------------------------------
