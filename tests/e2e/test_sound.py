@@ -2,12 +2,14 @@
 output (16-bit stereo at 44.1 kHz, no header) to a file: the untouched title
 is silent, shots are heard, the pause overlay silences the game and closing
 it lets it be heard again, mute=1 opens no device at all, volume=20 is
-clearly softer; and with no audio device at all the game plays, exits 0 and
-prints nothing."""
+clearly softer; with no audio device at all the game plays, exits 0 and
+prints nothing; and the recorded game is heard again when vellgrave2-replay
+plays it in its window, but never opens a device to check it."""
 
 import array
 import os
 import shutil
+import subprocess
 import sys
 import tempfile
 import time
@@ -165,6 +167,38 @@ class Sound(unittest.TestCase):
         self.assertEqual(rc, 0)
         self.assertEqual(out, "")
         self.assertEqual(err, "")
+
+    def test_a_replay_in_its_window_is_heard_and_a_check_opens_no_device(self):
+        with self.game() as g:
+            self.start_playing(g)
+            self.shoot(g)
+            rc, _, _ = g.close()
+            self.assertEqual(rc, 0)
+            recording = os.path.join(self.scratch, "lastgame.rec")
+            shutil.copy(g.path("lastgame.rec"), recording)
+        os.remove(self.raw)
+        replay = os.path.join(os.path.dirname(GAME), "vellgrave2-replay")
+        env = dict(os.environ, SDL_AUDIODRIVER="disk", SDL_DISKAUDIOFILE=self.raw, SDL_VIDEODRIVER="dummy")
+        check = subprocess.run([replay, "--check", recording], env=env, capture_output=True, text=True,
+                               cwd=self.scratch, timeout=120)
+        self.assertEqual(check.returncode, 0, check.stdout + check.stderr)
+        self.assertFalse(os.path.exists(self.raw), "checking a recording opened the audio device")
+
+        # The window mode plays lastgame.rec from its working directory: a
+        # wrapper puts the recording there and becomes the replay.
+        wrapper = os.path.join(self.scratch, "replay.sh")
+        with open(wrapper, "w") as f:
+            f.write('#!/bin/sh\ncp "%s" lastgame.rec && exec "%s"\n' % (recording, replay))
+        os.chmod(wrapper, 0o755)
+        audio = {"SDL_AUDIODRIVER": "disk", "SDL_DISKAUDIOFILE": self.raw,
+                 "SDL_DISKAUDIODELAY": str(AUDIO_DELAY_MS)}
+        with driver.Game(wrapper, MEDIA, env=audio) as g:
+            g.size = (WIDTH, HEIGHT)
+            g.wait_window()
+            heard = driver.wait_for(lambda: self.written() and peak(samples(self.raw)) > HEARD, 30, 0.2)
+            rc, _, _ = g.close()
+        self.assertTrue(heard, "the replayed shots were not heard")
+        self.assertEqual(rc, 0)
 
 
 if __name__ == "__main__":
