@@ -32,7 +32,7 @@ add_custom_target(city_view
 
 # The sound review sheet: `cmake --build <dir> --target sound_sheet` writes
 # <dir>/soundsheet.png, every generated sound's waveform (with its length,
-# peak and RMS level) beside its spectrogram (sox).
+# peak and RMS level) beside its spectrogram. Needs sox and ImageMagick.
 add_custom_target(sound_sheet
   COMMAND sh ${CMAKE_SOURCE_DIR}/tools/soundsheet ${CMAKE_BINARY_DIR}
   WORKING_DIRECTORY ${CMAKE_BINARY_DIR}

@@ -88,14 +88,17 @@ class Sound(unittest.TestCase):
         g.button_up(1)
         return before, after
 
-    def test_an_untouched_title_is_silent(self):
+    def test_an_untouched_title_is_silent_and_ticks_when_the_pointer_moves_onto_an_entry(self):
         with self.game() as g:
             g.wait_window()
-            self.wait_audio(2.0)
+            untouched = self.wait_audio(2.0)
+            g.move(WIDTH // 2, player.menu_entry_y(1, HEIGHT))
+            self.wait_audio(0.3)
             rc, out, err = g.close()
         self.assertEqual(rc, 0)
-        self.assertGreater(self.written(), 2 * RATE * FRAME_BYTES, "the device never ran")
-        self.assertEqual(peak(samples(self.raw)), 0, "the title made a sound")
+        self.assertGreater(untouched, 2 * RATE * FRAME_BYTES, "the device never ran")
+        self.assertEqual(peak(samples(self.raw, 0, untouched)), 0, "the title made a sound")
+        self.assertGreater(peak(samples(self.raw, untouched)), HEARD, "no tick on the entry")
 
     def test_shots_are_heard_the_pause_overlay_silences_them_and_closing_it_resumes(self):
         with self.game() as g:
