@@ -281,11 +281,17 @@ Wave makeZombieKilled() {
     return w;
 }
 
-// A scream of the given length whose pitch runs from `from` to `to`.
+// A scream of the given length whose pitch runs from `from` to `to`: it
+// breaks upwards at the start, wavers, and carries breath through the same
+// throat.
 Wave scream(double seconds, double from, double to, double releaseStart) {
     static const double hz[3] = {950, 1700, 2900}, weight[3] = {1.0, 0.7, 0.3};
-    Wave buzz = voice(seconds, [=](double t) { return glide(t, from, to, seconds) * (1 + 0.025 * std::sin(2 * kPi * 6.5 * t)); },
-                      [=](double t) { return swell(t, 0.03, releaseStart, seconds - releaseStart); });
+    auto envelope = [=](double t) { return swell(t, 0.03, releaseStart, seconds - releaseStart); };
+    Wave buzz = voice(seconds, [=](double t) {
+        double onset = 0.8 + 0.2 * std::min(1.0, t / 0.08);
+        return glide(t, from, to, seconds) * onset * (1 + 0.03 * std::sin(2 * kPi * 6.5 * t));
+    }, envelope);
+    mix(buzz, noiseBand(seconds, highPass(600, 0.7), [=](double t) { return 0.12 * envelope(t); }));
     return formants(buzz, hz, weight, 3, 5.0);
 }
 
@@ -323,6 +329,8 @@ Wave makePlayerDied() {
     mix(w, cry, 0.05, 1.2);
     Wave toll = tone(1.9, [](double) { return 55.0; }, [](double t) { return strike(t, 0.05, 0.6); });
     mix(toll, tone(1.9, [](double) { return 82.5; }, [](double t) { return 0.5 * strike(t, 0.05, 0.4); }));
+    mix(toll, tone(1.9, [](double) { return 220.0; }, [](double t) { return 0.3 * strike(t, 0.02, 0.35); }));
+    mix(toll, tone(1.9, [](double) { return 331.0; }, [](double t) { return 0.15 * strike(t, 0.02, 0.25); }));
     mix(w, toll, 0.1, 0.7);
     saturate(w, 1.3);
     finish(w, 0.80);
