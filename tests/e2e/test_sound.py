@@ -157,8 +157,9 @@ class Sound(unittest.TestCase):
         self.assertGreater(full_start, HEARD, "the start of the game was not heard")
         self.assertLess(soft_start, full_start * 0.35)
 
-    def test_without_any_audio_device_the_game_plays_exits_0_and_prints_nothing(self):
-        with self.game(env={"SDL_AUDIODRIVER": None}) as g:
+    def play_quietly(self, env):
+        """Plays, shoots, pauses and closes; returns wait_exit()."""
+        with self.game(env=env) as g:
             self.start_playing(g)
             g.button_down(1)
             time.sleep(SHOOTING)
@@ -166,7 +167,18 @@ class Sound(unittest.TestCase):
             player.open_pause(g)
             g.key("Escape")
             player.pause_closed(g)
-            rc, out, err = g.close()
+            return g.close()
+
+    def test_without_any_audio_device_the_game_plays_exits_0_and_prints_nothing(self):
+        rc, out, err = self.play_quietly({"SDL_AUDIODRIVER": None})
+        self.assertEqual(rc, 0)
+        self.assertEqual(out, "")
+        self.assertEqual(err, "")
+
+    @unittest.skipUnless(os.path.exists("/dev/full"), "needs /dev/full")
+    def test_a_device_that_fails_while_playing_leaves_the_game_playing_silently(self):
+        rc, out, err = self.play_quietly({"SDL_AUDIODRIVER": "disk", "SDL_DISKAUDIOFILE": "/dev/full",
+                                          "SDL_DISKAUDIODELAY": str(AUDIO_DELAY_MS)})
         self.assertEqual(rc, 0)
         self.assertEqual(out, "")
         self.assertEqual(err, "")
