@@ -59,10 +59,9 @@ static float clampUnit(float v)
     return v < -1.0f ? -1.0f : 0.0f;
 }
 
-// Where a sound at (x, y) is heard from in the view: full inside it, fading
-// out over kSilentBeyond half views past its edges, and panned by its place
-// across the view. A point that is not a number is silent; a view of no size
-// hears everything in the middle.
+// A sound at (x, y) heard from the view: full inside it, fading out over
+// kSilentBeyond half views past its edges, panned by its place across it. A
+// point that is not a number is silent; a view of no size hears all centred.
 SoundPlace placeSound(float x, float y, const SoundView& view)
 {
     if (!(x == x && y == y))
