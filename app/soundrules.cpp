@@ -151,10 +151,9 @@ static int addCue(SoundCue* cues, int count, const SoundCue& cue)
     return count;
 }
 
-// The sounds one step's events start: each event's sound, placed by where it
-// happened, at the world's level and the player's volume share; inaudible
-// ones are left out and the caps keep the nearest and most important. Fills cues (room for
-// kMaxCuesPerStep) and returns how many.
+// The sounds (at most kMaxCuesPerStep, into cues) one step's events start,
+// placed where they happened, at the world's level and the player's share;
+// the inaudible are left out, the caps keep the nearest and most important.
 int planEventSounds(const GameEvent* events, int count, const SoundView& view, float share, SoundCue* cues)
 {
     int n = 0;
