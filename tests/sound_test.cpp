@@ -121,15 +121,6 @@ TEST(SoundEvents, ABiteIsHeardWhenItDrawsBloodAndADeathWhenHealthRunsOut)
     EXPECT_GE(died, 1);
 }
 
-TEST(SoundEvents, AFullListKeepsTheFirstEvents)
-{
-    clearGameEvents();
-    for (int i = 0; i < kMaxGameEvents + 5; i++)
-        addGameEvent(kEventShot, (float)i, 0);
-    EXPECT_EQ(gameEventCount, kMaxGameEvents);
-    EXPECT_EQ(gameEvents[kMaxGameEvents - 1].x, (float)(kMaxGameEvents - 1));
-}
-
 // ---- Which event plays what --------------------------------------------------
 
 TEST(SoundRules, EveryEventKindHasItsOwnSoundAndOtherKindsNone)
