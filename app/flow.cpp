@@ -7,6 +7,7 @@
 
 #include "app/app.h"
 #include "app/input.h"
+#include "app/sound.h"
 #include "sim/recording.h"
 #include "sim/step.h"
 #include "world/levelgen.h"
@@ -57,13 +58,15 @@ void finishGame()
     endRecording(killCount);
 }
 
-// One step of play from this pass's input, recorded as it goes. A death ends
-// the game: a beaten best score is kept on disk and the recording is written.
+// One step of play from this pass's input, recorded as it goes, and the sounds
+// of what happened in it. A death ends the game: a beaten best score is kept
+// on disk and the recording is written.
 void playStep(float speedFactor)
 {
     readStepInput(speedFactor);
     recordStep(stepInput);
     stepGame(stepInput.speedFactor);
+    playStepSounds(stepInput.speedFactor);
     recordStepResult();
     if (gameState != kStateTitleMenu)
         return;

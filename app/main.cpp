@@ -1,4 +1,5 @@
-// Program entry: start-up in its fixed order, then the main loop.
+// Program entry: start-up in its fixed order (sound right after the display),
+// then the main loop.
 #include <SDL/SDL.h>
 #include <cstdlib>
 #include <ctime>
@@ -8,6 +9,7 @@
 #include "app/input.h"
 #include "app/pad.h"
 #include "app/settings.h"
+#include "app/sound.h"
 #include "overlay/overlay.h"
 #include "world/world.h"
 
@@ -19,9 +21,11 @@ int main(int, char**)
     readKeyBindings();
     readPadBindings();
     initPad();
+    openSound();
     initOverlay();
     initGame();
     runMainLoop();
+    closeSound();
     SDL_Quit();
     return 0;
 }

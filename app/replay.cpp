@@ -13,6 +13,7 @@
 #include "app/display.h"
 #include "app/input.h"
 #include "app/settings.h"
+#include "app/sound.h"
 #include "render/draw.h"
 #include "render/view.h"
 #include "sim/recording.h"
@@ -127,7 +128,8 @@ static int describeRecording(const char* path)
     return 0;
 }
 
-// Runs the steps whose time has come; false once the recording is over.
+// Runs the steps whose time has come, each heard as it is played; false once
+// the recording is over.
 static bool runDueSteps(float& dueMilliseconds, float budgetMilliseconds)
 {
     int32_t score = 0;
@@ -137,6 +139,7 @@ static bool runDueSteps(float& dueMilliseconds, float budgetMilliseconds)
             fprintf(stderr, "%s\n", recordingError);
         if (r != kReplayStepped)
             return false;
+        playStepSounds(stepInput.speedFactor);
         dueMilliseconds += stepInput.speedFactor * kStepMilliseconds;
     }
     return true;
@@ -160,6 +163,7 @@ static bool readReplayKeys(bool& paused)
     pollInput();
     if (keyState[SDLK_SPACE] == kInputPressed)
         paused = !paused;
+    pauseGameSounds(paused);
     SDL_Event event;
     bool quit = keyState[SDLK_ESCAPE] == kInputPressed;
     while (SDL_PeepEvents(&event, 1, SDL_GETEVENT, SDL_ALLEVENTS) > 0)
@@ -167,15 +171,18 @@ static bool readReplayKeys(bool& paused)
     return quit;
 }
 
-// Plays the recording in a window of its recorded size at its recorded pace;
-// the last picture stays until the window is closed.
+// Plays the recording in a window of its recorded size at its recorded pace,
+// with its sounds (as the settings allow); the last picture stays until the
+// window is closed.
 static int watchRecording(const char* path)
 {
     if (!openAndScan(path))
         return kExitBadFile;
     screenWidth = recordingHeader.screenWidth;
     screenHeight = recordingHeader.screenHeight;
+    readSoundSettings();
     setupDisplay();
+    openSound();
     initGame();
     if (!startRecordedGame())
         return kExitBadFile;
@@ -194,6 +201,7 @@ static int watchRecording(const char* path)
         drawReplayFrame();
         SDL_Delay(kPassMilliseconds);
     }
+    closeSound();
     SDL_Quit();
     return 0;
 }

@@ -16,6 +16,8 @@ bool fullscreen = false;
 bool showCursor = false;
 bool antialiasing = false;
 bool mipmapping = false;
+float soundVolume = 0;
+bool soundMuted = false;
 
 // Reads one line into line (at most 255 characters). A longer line keeps its
 // first 255 characters and the rest is skipped, so it never spills into the next
@@ -45,9 +47,9 @@ static void removeSpaces(char* line)
     *to = 0;
 }
 
-// Loads the file's first 100 lines (missing lines are empty) and turns the seven
-// keys into the display settings; a missing file leaves every value 0.
-void readSettings()
+// Loads the file's first 100 lines (missing lines are empty), spaces removed;
+// a missing file holds no lines.
+static void loadSettingsLines()
 {
     settingsLineCount = 0;
     FILE* file = fopen("settings.ini", "r");
@@ -59,6 +61,21 @@ void readSettings()
         for (int i = 0; i < kSettingsLines; i++)
             removeSpaces(settingsLines[i]);
     }
+}
+
+// The sound keys alone, for a program that sizes its window otherwise.
+void readSoundSettings()
+{
+    loadSettingsLines();
+    soundVolume = settingValue("volume");
+    soundMuted = settingValue("mute") != 0;
+}
+
+// Loads the file and turns its keys into the display and sound settings; a
+// missing file leaves every value 0.
+void readSettings()
+{
+    readSoundSettings();
     screenWidth = settingValue("screenw");
     screenHeight = settingValue("screenh");
     screenBpp = settingToInt(settingValue("screenbpp"));

@@ -19,8 +19,11 @@ extern bool fullscreen;              // full screen instead of a window
 extern bool showCursor;              // the system mouse cursor stays visible
 extern bool antialiasing;            // four-sample multisampled context
 extern bool mipmapping;              // textures are built with mipmaps
+extern float soundVolume;            // "volume": per cent of full, 1..100; 0 or out of range: full
+extern bool soundMuted;              // "mute" not 0: no sound, the audio device stays closed
 
 void readSettings();
+void readSoundSettings();
 float settingValue(const char* key);
 bool settingText(const char* key, char* out, int size);
 int32_t settingToInt(float value);

@@ -9,6 +9,7 @@
 #include "app/input.h"
 #include "app/pad.h"
 #include "app/settings.h"
+#include "app/sound.h"
 #include "overlay/overlay.h"
 
 // ---- Constants --------------------------------------------------------------
@@ -156,9 +157,11 @@ void advancePauseFade(float step)
 // What a click on pause button k does; the screenshot is written at once.
 void pressPauseButton(int button)
 {
-    if (button == kResumeButton)
+    if (button == kResumeButton) {
+        if (pauseMenuOpen)
+            playInterfaceSound(kSoundPauseClose);
         pauseMenuOpen = false;
-    else if (button == kExitButton)
+    } else if (button == kExitButton)
         quitRequested = true;
     else if (button == kScreenshotButton)
         saveScreenshot();
@@ -176,20 +179,29 @@ void updateClockText()
     formatTimeText(timeText, sizeof timeText, local);
 }
 
-// The pause key or the pad's Back toggles the menu, B closes it; opening from
-// closed captures this pass's frame (no overlay on it yet), which then stands
-// in for the game's while the overlay shows.
+// The pause key or the pad's Back toggles the menu, with its sound, and B
+// closes it; opening from closed captures this pass's frame (no overlay on it
+// yet), which then stands in for the game's while the overlay shows: the game
+// neither steps, draws nor is heard.
 void updatePause(float step)
 {
     int width = (int)screenWidth, height = (int)screenHeight;
     bool toggle = keyState[keyBindings[kKeyPause]] == kInputPressed || padActionState[kPadPause] == kInputPressed;
-    if (toggle && togglePause() && frameCapture)
-        glReadPixels(0, 0, width, height, GL_RGBA, GL_UNSIGNED_BYTE, frameCapture);
-    if (!toggle && pauseMenuOpen && padActionState[kPadBack] == kInputPressed)
+    bool back = !toggle && pauseMenuOpen && padActionState[kPadBack] == kInputPressed;
+    if (toggle) {
+        bool capture = togglePause();
+        playInterfaceSound(pauseMenuOpen ? kSoundPauseOpen : kSoundPauseClose);
+        if (capture && frameCapture)
+            glReadPixels(0, 0, width, height, GL_RGBA, GL_UNSIGNED_BYTE, frameCapture);
+    }
+    if (back) {
         pauseMenuOpen = false;
+        playInterfaceSound(kSoundPauseClose);
+    }
     if (pauseFade != 0.0f && frameCapture)
         glDrawPixels(width, height, GL_RGBA, GL_UNSIGNED_BYTE, frameCapture);
     advancePauseFade(step);
+    pauseGameSounds(pauseFade != 0.0f);
 }
 
 // The two bars sliding in from the top and bottom edges with the title,

@@ -7,6 +7,7 @@
 #include <cstdio>
 
 #include "app/settings.h"
+#include "app/sound.h"
 #include "overlay/overlay.h"
 
 // ---- Constants --------------------------------------------------------------
@@ -92,8 +93,10 @@ bool saveCaptureAsPng(const uint8_t* capture, int width, int height, uint8_t* rg
 }
 
 // The pause menu's "Save screenshot": the frame captured when the menu opened.
+// The shutter sounds once the file is written.
 void saveScreenshot()
 {
-    if (frameCapture && screenshotPixels)
-        saveCaptureAsPng(frameCapture, (int)screenWidth, (int)screenHeight, screenshotPixels);
+    if (frameCapture && screenshotPixels &&
+        saveCaptureAsPng(frameCapture, (int)screenWidth, (int)screenHeight, screenshotPixels))
+        playInterfaceSound(kSoundShutter);
 }

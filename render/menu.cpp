@@ -10,6 +10,7 @@
 #include "app/input.h"
 #include "app/pad.h"
 #include "app/settings.h"
+#include "app/sound.h"
 #include "render/draw.h"
 #include "render/view.h"
 
@@ -88,7 +89,8 @@ bool menuButton(const char* label, bool click)
     return i == menuHotItem && click;
 }
 
-// The title or in-game menu: background, title, and the entries of this state.
+// The title or in-game menu: background, title, and the entries of this state,
+// with a tick when the pointer moves onto an entry and a click on a choice.
 // A left press in this pass or A chooses the hot entry, B resumes; the choice
 // goes back to the game flow, and the pad's highlight restarts at the top.
 int runMainMenu()
@@ -113,5 +115,6 @@ int runMainMenu()
         choice = kMenuResume;
     if (choice != kMenuNothing)
         menuPadItem = 0;
+    playMenuSounds(menuHotItem, menuItemCursor, choice != kMenuNothing);
     return choice;
 }

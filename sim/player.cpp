@@ -6,6 +6,7 @@
 #include <cstdlib>
 
 #include "app/settings.h"
+#include "sim/events.h"
 #include "sim/shots.h"
 #include "sim/step.h"
 #include "sim/zombies.h"
@@ -75,6 +76,7 @@ static void fireGun(int p)
     const Actor& a = actors[p];
     int reach = drawRandom() % kGunRangeDraws;
     int spread = drawRandom() % kGunSpreadDraws;
+    addGameEvent(kEventShot, a.x, a.y);
     fireTracer(a.angle + spread * kGunSpreadUnit - kGunSpreadHalf, a.x, a.y, kGunStartDistance,
                kGunRange + reach * kGunRangeUnit, kGunDamage, p);
 }
@@ -88,6 +90,7 @@ static void throwExplosive(int p)
     const Actor& a = actors[p];
     float c = cosf(a.angle);
     float s = sinf(a.angle);
+    addGameEvent(kEventThrow, a.x, a.y);
     projectiles[projectileCount++] = Projectile{p, a.x + c * kThrowDistance, a.y + s * kThrowDistance,
                                                 c * kProjectileSpeed, s * kProjectileSpeed, a.angle,
                                                 kProjectileFuse};
@@ -161,8 +164,10 @@ bool runPlayerStage(int p, float f)
     followWithCamera(p, f);
     restoreEnergy(p, f);
     bool dead = actors[p].health <= 0;
-    if (dead)
+    if (dead) {
         actors[p].health = 0;
+        addGameEvent(kEventPlayerDied, actors[p].x, actors[p].y);
+    }
     restoreHealth(p, f);
     return dead;
 }

@@ -6,6 +6,7 @@
 #include <cstdlib>
 
 #include "sim/collision.h"
+#include "sim/events.h"
 #include "sim/zombies.h"
 #include "world/levelgen.h"
 #include "world/world.h"
@@ -151,9 +152,11 @@ static void flyProjectile(Projectile& p, float f)
 }
 
 // A struck projectile cuts its crater and, if there is room, becomes an
-// explosion. The crater is cut even when the explosion list is full.
+// explosion. The crater is cut, and the blast heard, even when the explosion
+// list is full.
 static void detonate(const Projectile& p)
 {
+    addGameEvent(kEventExplosion, p.x, p.y);
     carveWalls(p.x - kCraterHalf, p.y - kCraterHalf, kCraterSize, kCraterSize);
     if (explosionCount >= kMaxExplosions)
         return;

@@ -3,6 +3,7 @@
 #include "sim/step.h"
 
 #include "app/app.h"
+#include "sim/events.h"
 #include "sim/player.h"
 #include "sim/shots.h"
 #include "sim/zombies.h"
@@ -29,11 +30,13 @@ static void endStep(bool menuKeyPressed, bool gameOver)
 }
 
 // Advances the world by one step of speedFactor step units. Last step's
-// tracers go first, so each shot is drawn once; every later stage sees what
-// the earlier ones did, and all after the players use the camera they left.
+// tracers and events go first, so each shot is drawn and heard once; every
+// later stage sees what the earlier ones did, and all after the players use
+// the camera they left.
 void stepGame(float speedFactor)
 {
     tracerCount = 0;
+    clearGameEvents();
     bool gameOver = false;
     for (int p = 0; p < livePlayers(); p++)
         if (runPlayerStage(p, speedFactor))

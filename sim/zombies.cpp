@@ -6,6 +6,7 @@
 #include <cstdlib>
 
 #include "sim/collision.h"
+#include "sim/events.h"
 #include "world/world.h"
 
 const int kNearbyWords = (kMaxActors + 63) / 64;  // 64-bit words of the nearby set
@@ -139,7 +140,8 @@ static void steerCivilian(int i, float f)
 }
 
 // A zombie's bite on actor j: damage over time, a regeneration pause for a
-// player, and blood once the victim's bleed pause has run out.
+// player, and blood once the victim's bleed pause has run out; a bite that
+// draws blood is heard.
 static void bite(int j, float f)
 {
     Actor& b = actors[j];
@@ -147,6 +149,8 @@ static void bite(int j, float f)
     if (b.type == kActorPlayer && j < kMaxPlayers)
         healthRegenDelay[j] = kPlayerHurtPause;
     if (b.bleedTimer < 0) {
+        if (b.type == kActorPlayer || b.type == kActorCivilian)
+            addGameEvent(b.type == kActorPlayer ? kEventPlayerBitten : kEventCivilianBitten, b.x, b.y);
         addDecal(kDecalBlood, b.x, b.y, randomAngle());
         b.bleedTimer = kBleedPause;
     }
@@ -271,6 +275,7 @@ static bool removedByDeath(int i)
 {
     Actor& a = actors[i];
     if (a.type == kActorCivilian) {
+        addGameEvent(kEventCivilianKilled, a.x, a.y);
         actorTypeCount[kActorCivilian]--;
         actorTypeCount[kActorZombie]++;
         a.type = kActorZombie;
@@ -279,6 +284,7 @@ static bool removedByDeath(int i)
     }
     if (a.type == kActorZombie) {
         addDecal(kDecalCorpse, a.x, a.y, a.angle);
+        addGameEvent(kEventZombieKilled, a.x, a.y);
         killCount++;
     }
     removeStageActor(i);

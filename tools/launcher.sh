@@ -59,6 +59,10 @@ showcursor=0
 antialiasing=0
 # 1: mipmapped textures, smoother when the view zooms out.
 mipmapping=0
+# Sound volume, 1 to 100 per cent of full; 0 means full.
+volume=0
+# 1: no sound at all (the sound device is not even opened).
+mute=0
 
 # Keys, by SDL's name without spaces (keyup=z, keysprint=leftctrl); remove
 # the # to use one. An unknown name keeps the default. The arrow keys, and

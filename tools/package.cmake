@@ -1,6 +1,6 @@
 # Installing and packaging the way Debian ships games: the command (a launcher
 # that prepares the player's data directory) in games/, the binary in
-# lib/games/vellgrave2/, the pictures in share/games/vellgrave2/Media, a
+# lib/games/vellgrave2/, the pictures and sounds in share/games/vellgrave2/Media, a
 # desktop entry and a hicolor icon. `cmake --install <dir>` installs under
 # /usr/local; `cpack --config <dir>/CPackConfig.cmake` builds the .deb for /usr.
 
@@ -17,7 +17,7 @@ add_custom_target(icon ALL DEPENDS ${VG_ICON_DIR}/vellgrave2.png)
 install(TARGETS vellgrave2 vellgrave2-replay RUNTIME DESTINATION lib/games/vellgrave2)
 install(PROGRAMS ${CMAKE_SOURCE_DIR}/tools/launcher.sh DESTINATION games RENAME vellgrave2)
 install(PROGRAMS ${CMAKE_SOURCE_DIR}/tools/launcher.sh DESTINATION games RENAME vellgrave2-replay)
-install(FILES ${VG_MEDIA_FILES} DESTINATION share/games/vellgrave2/Media)
+install(FILES ${VG_MEDIA_FILES} ${VG_SOUND_FILES} DESTINATION share/games/vellgrave2/Media)
 install(FILES ${CMAKE_SOURCE_DIR}/tools/vellgrave2.desktop DESTINATION share/applications)
 install(FILES ${VG_ICON_DIR}/vellgrave2.png DESTINATION share/icons/hicolor/256x256/apps)
 

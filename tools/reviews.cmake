@@ -29,3 +29,18 @@ add_custom_target(city_view
   DEPENDS cityview
   COMMENT "Drawing a new city into citystart.png and citymap.png"
   VERBATIM)
+
+# The sound review sheet: `cmake --build <dir> --target sound_sheet` writes
+# <dir>/soundsheet.png, every generated sound's waveform (with its length,
+# peak and RMS level) beside its spectrogram. Needs sox and ImageMagick.
+add_custom_target(sound_sheet
+  COMMAND sh ${CMAKE_SOURCE_DIR}/tools/soundsheet ${CMAKE_BINARY_DIR}
+  WORKING_DIRECTORY ${CMAKE_BINARY_DIR}
+  COMMENT "Drawing the sound sheet into soundsheet.png"
+  VERBATIM)
+function(soundSheetNeedsGenerator)
+  if(TARGET makesound)
+    add_dependencies(sound_sheet makesound)
+  endif()
+endfunction()
+cmake_language(DEFER CALL soundSheetNeedsGenerator)

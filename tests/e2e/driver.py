@@ -211,7 +211,8 @@ class Game:
                 raise RuntimeError("libfaketime is not installed")
             env["LD_PRELOAD"] = lib
             env["FAKETIME"] = "@" + self.faketime
-        env.update(self.extra_env)
+        env["SDL_AUDIODRIVER"] = "dummy"   # sound plays into nothing unless a scenario asks (None: unset)
+        env = {k: v for k, v in dict(env, **self.extra_env).items() if v is not None}
         self._out = tempfile.TemporaryFile(dir=self.workdir)
         self._err = tempfile.TemporaryFile(dir=self.workdir)
         self.proc = subprocess.Popen(fault_wrapper(self.workdir) + [self.game], cwd=self.workdir, env=env,

@@ -18,13 +18,18 @@ import player  # noqa: E402
 
 GAME, MEDIA = None, None
 WIDTH, HEIGHT = 800, 600
-SETTING_KEYS = ("screenw", "screenh", "screenbpp", "fullscreen", "showcursor", "antialiasing", "mipmapping")
-INSTALLED = ("usr/games/vellgrave2", "usr/lib/games/vellgrave2/vellgrave2",
+SETTING_KEYS = ("screenw", "screenh", "screenbpp", "fullscreen", "showcursor", "antialiasing", "mipmapping",
+                "volume", "mute")
+INSTALLED = ("usr/games/vellgrave2", "usr/lib/games/vellgrave2/vellgrave2", "usr/games/vellgrave2-replay",
+             "usr/lib/games/vellgrave2/vellgrave2-replay",
              "usr/share/applications/vellgrave2.desktop",
              "usr/share/icons/hicolor/256x256/apps/vellgrave2.png") + tuple(
     "usr/share/games/vellgrave2/Media/" + name for name in (
         "spritesheettexture.png", "borderdarknesstexture.png", "borderbloodtexture.png",
-        "tilebrighttexture.png", "tiledarktexture.png", "dashboard.png"))
+        "tilebrighttexture.png", "tiledarktexture.png", "dashboard.png")) + tuple(
+    "usr/share/games/vellgrave2/Media/%s.wav" % name for name in (
+        "shot", "throw", "explosion", "playerbitten", "zombiekilled", "civilianbitten", "civiliankilled",
+        "playerdied", "groan1", "groan2", "groan3", "menuhover", "menuclick", "pauseopen", "pauseclose", "shutter"))
 
 
 def run(*args, **kwargs):
@@ -72,6 +77,7 @@ class Package(unittest.TestCase):
         self.assertIn("Section: games", fields)
         self.assertIn("Version: 0.8", fields)
         self.assertIn("libsdl1.2debian", fields)
+        self.assertIn("libsdl-mixer1.2", fields)
         self.assertTrue(os.access(self.launcher, os.X_OK))
         with open(os.path.join(self.root, "usr/share/applications/vellgrave2.desktop")) as f:
             entry = f.read().splitlines()
@@ -114,6 +120,12 @@ class Package(unittest.TestCase):
         for key in SETTING_KEYS:
             self.assertIn(key + "=0", lines)
         self.assertLessEqual(len(lines), 100, "the game reads only the first 100 lines")
+        # The installed replayer finds the last game in the data directory.
+        check = subprocess.run([os.path.join(self.root, "usr/games/vellgrave2-replay"), "--check", "lastgame.rec"],
+                               env=dict(os.environ, HOME=home, XDG_DATA_HOME=""), cwd=self.root,
+                               capture_output=True, text=True)
+        self.assertEqual(check.returncode, 0, check.stdout + check.stderr)
+        self.assertTrue(check.stdout.startswith("ok: "), check.stdout)
 
     def test_later_runs_keep_the_players_settings_and_follow_xdg_data_home(self):
         data_home = self.home("xdg")

@@ -1,0 +1,102 @@
+// Playing sounds allocates nothing once they are loaded: every malloc, calloc,
+// realloc and operator new on the main thread is counted, whoever calls it
+// (the mixer included, which would allocate for its own panning effects),
+// while the busiest world's steps are heard, the game pauses and resumes and
+// the menu clicks. Runs with the build's Media/ through SDL's dummy driver.
+// (Among the OpenGL tests only because its own malloc must not meet the
+// sanitizers' allocator; it opens no window.)
+#include <gtest/gtest.h>
+#include <pthread.h>
+
+#include <cstdlib>
+#include <new>
+
+#include "app/settings.h"
+#include "app/sound.h"
+#include "sim/events.h"
+#include "tests/busyworld.h"
+
+extern "C" void* __libc_malloc(size_t size);
+extern "C" void* __libc_calloc(size_t count, size_t size);
+extern "C" void* __libc_realloc(void* block, size_t size);
+
+namespace {
+
+bool counting = false;
+pthread_t countedThread;
+int allocations = 0;
+
+void noteAllocation()
+{
+    if (counting && pthread_equal(pthread_self(), countedThread))
+        allocations++;
+}
+
+}  // namespace
+
+extern "C" void* malloc(size_t size)
+{
+    noteAllocation();
+    return __libc_malloc(size);
+}
+
+extern "C" void* calloc(size_t count, size_t size)
+{
+    noteAllocation();
+    return __libc_calloc(count, size);
+}
+
+extern "C" void* realloc(void* block, size_t size)
+{
+    noteAllocation();
+    return __libc_realloc(block, size);
+}
+
+void* operator new(size_t size)
+{
+    noteAllocation();
+    void* block = __libc_malloc(size ? size : 1);
+    if (!block)
+        throw std::bad_alloc();
+    return block;
+}
+
+namespace {
+
+const int kSteps = 600;
+
+// A step's worth of events all over the view and past it, every kind.
+void busyEvents(int step)
+{
+    clearGameEvents();
+    for (int i = 0; i < 40; i++)
+        addGameEvent(i % kEventKinds, cameraX - 12.0f + (float)((i * 7 + step) % 24), cameraY - 4.0f + (float)(i % 8));
+}
+
+TEST(SoundAllocations, HearingTheBusiestWorldPausingAndClickingAllocateNothing)
+{
+    ASSERT_EQ(chdir(VG_BUILD_DIR), 0);
+    setenv("SDL_AUDIODRIVER", "dummy", 0);
+    openSound();
+    ASSERT_TRUE(soundOpen);
+    buildCrowdedWorld(kBusiestCrowd);
+    cameraX = actors[0].x, cameraY = actors[0].y, cameraZoom = 7.5f, aspectRatio = 16.0f / 9.0f;
+    countedThread = pthread_self();
+    counting = true;
+    for (int s = 0; s < kSteps; s++) {
+        busyEvents(s);
+        playStepSounds(1.0f);
+        if (s % 100 == 50)
+            pauseGameSounds(true);
+        if (s % 100 == 60)
+            pauseGameSounds(false);
+        if (s % 30 == 0)
+            playInterfaceSound(kSoundMenuHover + s / 30 % (kSoundCount - kSoundMenuHover));
+    }
+    counting = false;
+    EXPECT_GT(soundStarts, (uint32_t)kSteps) << "the busy steps were heard";
+    EXPECT_EQ(allocations, 0);
+    closeSound();
+}
+
+}  // namespace
