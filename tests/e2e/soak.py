@@ -115,7 +115,7 @@ def flat(samples, seconds):
 
 def soak(game_path, media, seconds, seed):
     rng = random.Random(seed)
-    with driver.sized(game_path, media, WIDTH, HEIGHT, env=sanitizer_env()) as game:
+    with driver.Game(game_path, media, size=(WIDTH, HEIGHT), env=sanitizer_env()) as game:
         game.wait_window(timeout=60)
         sampler = MemorySampler(game.proc.pid)
         sampler.start()
