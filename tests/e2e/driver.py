@@ -1,11 +1,9 @@
-"""Drives the real game as a player would, each run on an X server of its own
-(Xvfb) in a fresh working directory with a "Media" link and the given
-"settings.ini", with libfaketime preloaded when a start instant is given.
-Keys and buttons are held 60 ms, 60 ms apart, so that down and up fall in
-different passes. Journeys wait for what they look for, never a fixed time,
-and stop the game while they look (picture_when): the suite runs beside
-others on a loaded machine."""
+"""Drives the real game as a player would, each run on its own Xvfb in a
+scratch directory. Journeys wait for what they look for, never a fixed time,
+and stop the game while they look (picture_when): the suite shares a loaded
+machine."""
 
+import contextlib
 import ctypes
 import glob
 import os
@@ -36,8 +34,6 @@ _FAULT_SCRIPTS = {
 
 def paths_from_argv():
     """Takes the game binary and the Media directory off sys.argv."""
-    if len(sys.argv) < 3:
-        sys.exit("usage: %s <path-to-vellgrave2> <path-to-Media>" % sys.argv[0])
     paths = os.path.abspath(sys.argv[1]), os.path.abspath(sys.argv[2])
     del sys.argv[1:3]
     return paths
@@ -52,18 +48,24 @@ def shots_dir(name):
 
 
 def written_files(*names):
-    """The game's directory after a run that wrote `names`: in a fault run
-    nothing the game writes shows."""
+    """The game's directory once it wrote `names`, none of them in a fault run."""
     return {"Media", "settings.ini"} | (set() if FAULT else set(names))
+
+
+def kill(process):
+    """Kills a process started in a session of its own, with its group."""
+    with contextlib.suppress(ProcessLookupError):
+        os.killpg(process.pid, signal.SIGKILL)
+    return process.wait()
 
 
 _IGNORE_X_ERRORS = ctypes.CFUNCTYPE(ctypes.c_int, ctypes.c_void_p, ctypes.c_void_p)(lambda display, error: 0)
 
 
 def send_delete_window(display, window):
-    """Sends WM_DELETE_WINDOW, as a close button does. The XClientMessageEvent
-    is laid out in longs (x86-64): type, serial, send_event, display, window,
-    message_type, format, data. X errors (a window gone) are ignored."""
+    """Sends WM_DELETE_WINDOW as a close button does, ignoring X errors. The
+    event in longs (x86-64): type, serial, send_event, display, window,
+    message_type, format, data."""
     x = ctypes.CDLL("libX11.so.6")
     x.XOpenDisplay.restype = ctypes.c_void_p
     x.XInternAtom.restype = ctypes.c_ulong
@@ -78,10 +80,8 @@ def send_delete_window(display, window):
 
 
 class Game:
-    """One run of the game, as a context manager. size: the window asked for
-    in "settings.ini", on a screen at least 800 x 600 (else `settings` and
-    `screen` as given); faketime: the clock's start instant; env: extra
-    variables; no_display: no X server at all."""
+    """One run of the game. size: the window "settings.ini" asks for (else
+    `settings` as given); faketime: the clock's start instant; no_display: no X."""
 
     def __init__(self, game, media, size=None, screen=(800, 600), settings=None, faketime=None,
                  env=None, no_display=False):
@@ -120,16 +120,12 @@ class Game:
 
     def __exit__(self, *exc):
         """Kills the game if it still runs, stops Xvfb, removes the directory."""
-        if self.running():
-            self.kill()
-        if self.xvfb is not None:
-            self.xvfb.kill()
-            self.xvfb.wait()
+        for process in (self.proc, self.xvfb):
+            if process is not None:
+                kill(process)
         for f in (self.out, self.err):
-            if f is not None:
-                f.close()
-        if self.scratch is not None:
-            shutil.rmtree(self.scratch, ignore_errors=True)
+            f and f.close()
+        shutil.rmtree(self.scratch, ignore_errors=True)
 
     def start_xvfb(self):
         """Starts Xvfb on a free display and waits until it is ready."""
@@ -151,13 +147,6 @@ class Game:
         unshare = ["unshare", "-m"] if os.geteuid() == 0 else ["unshare", "-r", "-m"]
         return unshare + ["sh", "-c", _FAULT_SCRIPTS[FAULT], self.workdir]
 
-    def kill(self):
-        try:
-            os.killpg(self.proc.pid, signal.SIGKILL)
-        except ProcessLookupError:
-            pass
-        self.proc.wait()
-
     def wait_exit(self, timeout=10):
         """Waits for the game to end, killing it if it hangs; returns (exit
         code, or None when killed; stdout text; stderr text)."""
@@ -165,8 +154,7 @@ class Game:
             try:
                 rc = self.proc.wait(timeout)
             except subprocess.TimeoutExpired:
-                self.kill()
-                rc = None
+                rc = kill(self.proc) and None
             self.result = (rc,) + tuple(f.seek(0) or f.read().decode(errors="replace") for f in (self.out, self.err))
         return self.result
 
@@ -262,8 +250,8 @@ class Game:
     def picture_when(self, condition, path, *press, tries=300, run=0.01):
         """Sends `press` (xdotool arguments) to the stopped game, then lets it
         run `run` seconds at a time, stopped for each picture, until
-        condition(path) holds; returns whether it did. Looking takes the game
-        no time: nothing comes late, no crowd gathers while the test thinks."""
+        condition(path) holds, else fails; returns the path. Looking takes the
+        game no time: nothing comes late, no crowd gathers while the test thinks."""
         self.freeze()
         try:
             if press:
@@ -273,32 +261,25 @@ class Game:
                 time.sleep(run)
                 self.freeze()
                 if condition(self.shot(path)):
-                    return True
-            return False
+                    return path
+            raise AssertionError("never came to pass: " + path)
         finally:
             self.thaw()
 
     def first_picture_after(self, before, path, *press):
         """The first picture after `press` that differs from the picture
-        `before` over half the window (a new scene); returns its path."""
+        `before` over half the window (a new scene)."""
         w, h = self.window_size()
-        if not self.picture_when(lambda now: differing_pixels(before, now) > w * h // 2, path, *press):
-            raise AssertionError("the picture stayed as it was after %r" % (press,))
-        return path
+        return self.picture_when(lambda now: differing_pixels(before, now) > w * h // 2, path, *press)
 
     def settled(self, path, moving=False):
         """A picture once the last two, a tenth of a second of play apart,
         match: the same pixels, or for `moving` pictures of the world the same
         view (the crowd may move)."""
         previous = path + ".prev.png"
-
-        def same(now):
-            return os.path.exists(previous) and (
-                view_shift(previous, now, range(-3, 4), range(-3, 4))[:2] == (0, 0) if moving
-                else differing_pixels(previous, now) == 0) or shutil.copy(now, previous) is None
-        if not self.picture_when(same, path, tries=50, run=0.1):
-            raise AssertionError("the picture never came to rest: " + path)
-        return path
+        return self.picture_when(lambda now: os.path.exists(previous) and (
+            view_shift(previous, now, range(-3, 4), range(-3, 4))[:2] == (0, 0) if moving
+            else differing_pixels(previous, now) == 0) or shutil.copy(now, previous) is None, path, tries=50, run=0.1)
 
     def play_zoom_picture(self, path):
         """Points at the middle; the picture once the view has eased out to
@@ -306,11 +287,9 @@ class Game:
         w, h = self.window_size()
         self.move(w // 2, h // 2)
         spans = []
-        if not self.picture_when(lambda now: spans.append(crosshair_span(now, w // 2, h // 2)) or len(spans) > 1 and
+        return self.picture_when(lambda now: spans.append(crosshair_span(now, w // 2, h // 2)) or len(spans) > 1 and
                                  spans[-1] == spans[-2] and PLAY_CROSSHAIR[0] <= spans[-1] <= PLAY_CROSSHAIR[1],
-                                 path, tries=100, run=0.1):
-            raise AssertionError("the view never came to rest at play zoom: aim mark widths %r" % spans[-5:])
-        return path
+                                 path, tries=100, run=0.1)
 
 
 def wait_for(condition, timeout=10, interval=0.1):
@@ -393,3 +372,99 @@ def view_shift(before, after, dxs=range(-10, 111), dys=range(-3, 4), scale=4):
             if best is None or mismatch < best[0]:
                 best = (mismatch, dx * scale, dy * scale)
     return best[1], best[2], best[0]
+
+
+# What a player does with the menus, in window pixels. The main menu lists its
+# entries in 30-unit bands from -200 in a view 800 units tall. The pause
+# overlay's bars are 60 pixels tall, the top one with a red edge on row 55
+# once open; its buttons sit 50 pixels apart from 125 above the middle.
+TITLE_ENTRIES = ("Start a new game", "Load game")
+GAME_MENU_ENTRIES = ("Resume", "Start a new game", "Save game", "Load game")
+PAUSE_BUTTONS = ("Resume game", "Exit", "Save screenshot", "Frame rate")
+PAUSE_BAR_ROWS = 60
+PANEL_EDGE = (191, 194, 204)   # the light edge of the frame-rate panel
+MENU_SETTLE = 0.2              # seconds for a menu choice to take effect
+
+
+def menu_entry_y(index, height):
+    return int((-200 + 30 * index + 15 + 400) * height / 800)
+
+
+def pause_button_y(index, height):
+    return int(height * 0.5 - 125) + 50 * index
+
+
+def entries_shown(png):
+    """How many main-menu entries in a row from the first have a lit label."""
+    picture = read_rgb(png)
+    lit = [count(rows(picture, menu_entry_y(i, picture[1]) - 8, menu_entry_y(i, picture[1]) + 8, 0, picture[0] // 2),
+                 lambda p: min(p) > 180) > 30 for i in range(6)]
+    return (lit + [False]).index(False)
+
+
+def choose(game, entries, label):
+    """Clicks a main-menu entry by its label; `entries` are those shown."""
+    w, h = game.window_size()
+    game.click(1, w // 2, menu_entry_y(entries.index(label), h))
+    time.sleep(MENU_SETTLE)
+
+
+def open_game_menu(game, path=None):
+    """Return over a game: the menu of four entries, waited for if a path for
+    its picture is given."""
+    if path is None:
+        game.keys("Return")
+        return time.sleep(MENU_SETTLE)
+    game.picture_when(lambda now: entries_shown(now) == 4, path, "keydown", "Return")
+    game.xdotool("keyup", "Return")
+
+
+def red_rows(picture):
+    """Rows of the top bar's height that are mostly the bar's red edge."""
+    return [y for y in range(PAUSE_BAR_ROWS) if count(rows(picture, y, y + 1), lambda p: p[0] > 170 and p[1] < 40)
+            > picture[0] // 2]
+
+
+def open_pause(game):
+    """Escape, then waits until the bars have slid fully in."""
+    game.keys("Escape")
+    if not wait_for(lambda: 55 in red_rows(game.picture()), 10, 0.05):
+        raise AssertionError("the pause overlay never opened")
+
+
+def pause_closed(game):
+    """Waits until the bars have slid out; returns that picture."""
+    pictures = []
+    if not wait_for(lambda: pictures.append(game.picture()) or not red_rows(pictures[-1]), 10):
+        raise AssertionError("the pause overlay stayed open")
+    return pictures[-1]
+
+
+def pause_and_click(game, label, folder=None):
+    """Opens the pause overlay, clicks a button and closes it again; waits
+    for a screenshot, which holds up the pass for seconds in a sanitizer build."""
+    w, h = game.window_size()
+    folder, shots = folder or game.workdir, len(glob.glob(os.path.join(folder or game.workdir, "screenshot*")))
+    open_pause(game)
+    game.click(1, w // 2, pause_button_y(PAUSE_BUTTONS.index(label), h))
+    wait_for(lambda: label != "Save screenshot" or len(glob.glob(os.path.join(folder, "screenshot*"))) > shots, 10)
+    game.keys("Escape")
+    pause_closed(game)
+
+
+def frame_rate_shown(picture):
+    """The frame-rate panel's light edge at the top left, over the kill counts."""
+    return count(rows(picture, 0, 60, 0, 360), lambda p: near(p, PANEL_EDGE, 6)) > 300
+
+
+def wander(game, rng, seconds):
+    """Random play for about `seconds`: walking and sprinting, aiming all over
+    the window, shooting and throwing explosives."""
+    w, h = game.window_size()
+    end = time.monotonic() + seconds
+    while time.monotonic() < end:
+        direction, button = rng.choice(("w", "a", "s", "d", "Up", "Left", "Down", "Right")), rng.choice((1, 1, 1, 3))
+        game.xdotool("mousemove", "--window", game.window, rng.randrange(w), rng.randrange(h),
+                     *(["keydown", "Shift_L"] if rng.random() < 0.3 else []), "keydown", direction,
+                     "sleep", round(rng.uniform(0.1, 0.6), 2), "mousedown", button, "sleep", HOLD, "mouseup", button,
+                     "keyup", direction, "keyup", "Shift_L", "sleep", HOLD)

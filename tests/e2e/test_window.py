@@ -1,19 +1,26 @@
 """The game's window and what it starts from: the window's size from
-"settings.ini" and the desktop, a silent failure without a display, and
-broken pictures in Media/ that neither stop the game nor make it say a word."""
+"settings.ini" and the desktop, a silent failure without a display, broken
+pictures that neither stop the game nor make it say a word, and the driver's
+fault runs, which really take the working directory away."""
 
 import os
+import pathlib
 import random
 import shutil
 import sys
 import tempfile
+import time
 import unittest
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 import driver  # noqa: E402
-import player  # noqa: E402
 
 GAME, MEDIA = None, None
+PROBE = """#!/bin/sh
+[ -f settings.ini ] && [ -f Media/spritesheettexture.png ] || exit 5
+{ printf saved > probe.dat; } 2>/dev/null && [ -s probe.dat ] && exit 0
+exit 4
+"""   # a stand-in for the game. Exit 5: settings or pictures missing; 4: the write failed; 0: it worked
 BROKEN = {   # four pictures broken four ways: cut short twice, emptied, scrambled
     "spritesheettexture.png": lambda d: d[:len(d) // 2],
     "dashboard.png": lambda d: d[:len(d) // 3],
@@ -44,19 +51,30 @@ class Window(unittest.TestCase):
         with tempfile.TemporaryDirectory(prefix="vg-media-") as scratch:
             media = shutil.copytree(MEDIA, os.path.join(scratch, "Media"))
             for name, change in BROKEN.items():
-                with open(os.path.join(media, name), "rb") as f:
-                    data = f.read()
-                with open(os.path.join(media, name), "wb") as f:
-                    f.write(change(data))
+                picture = pathlib.Path(media, name)
+                picture.write_bytes(change(picture.read_bytes()))
             with driver.Game(GAME, media, size=(800, 600)) as g:
                 g.wait_window()
-                player.choose(g, player.TITLE_ENTRIES, "Start a new game")
-                player.wander(g, random.Random(7), 2)
-                player.open_game_menu(g)
-                player.choose(g, player.GAME_MENU_ENTRIES, "Resume")
-                player.pause_and_click(g, "Frame rate", drawn=False)   # the overlay's own sheet is broken
+                driver.choose(g, driver.TITLE_ENTRIES, "Start a new game")
+                driver.wander(g, random.Random(7), 2)
+                driver.open_game_menu(g)
+                driver.choose(g, driver.GAME_MENU_ENTRIES, "Resume")
+                g.keys("Escape")           # the overlay's own pictures are broken: it works unseen
+                time.sleep(1.2)
+                g.click(1, 400, driver.pause_button_y(3, 600))
+                g.keys("Escape")
                 self.assertEqual(g.close(), (0, "", ""))
                 self.assertEqual(g.files(), driver.written_files("lastgame.rec"))
+
+
+    def test_a_fault_run_stops_every_write_and_a_normal_run_none(self):
+        with tempfile.TemporaryDirectory(prefix="vg-probe-") as scratch:
+            probe = pathlib.Path(scratch, "probe.sh")
+            probe.write_text(PROBE)
+            probe.chmod(0o700)
+            with driver.Game(str(probe), MEDIA, settings="screenw=640\n", no_display=True) as g:
+                self.assertEqual(g.wait_exit(), (4 if driver.FAULT else 0, "", ""))
+                self.assertEqual(g.files(), driver.written_files("probe.dat"))
 
 
 if __name__ == "__main__":
