@@ -19,10 +19,9 @@ HOLD = 0.06              # seconds a key or button is held, and left before the 
 HUD_ROWS = (0.15, 0.84)  # share of the height between the kill counts and the bars
 PLAY_CROSSHAIR = (85, 110)  # width of the aim mark at play zoom in an 800 x 600 window
 
-# Fault runs (tools/faults): with VG_E2E_FAULT=readonly the game's working
-# directory is a read-only bind mount of itself, with diskfull a tiny tmpfs
-# holding what it held, filled to the last byte; both only in the game's own
-# mount namespace. The journeys pass all the same, less what the game writes.
+# Fault runs (tools/faults), in the game's own mount namespace: its directory
+# read-only, or on a tiny tmpfs filled to the last byte. Journeys pass all the
+# same, less what the game writes.
 FAULT = os.environ.get("VG_E2E_FAULT") or None
 _FAULT_SCRIPTS = {
     "readonly": 'mount --bind -o ro "$0" "$0" && cd "$0" && exec "$@"',
@@ -53,9 +52,10 @@ def written_files(*names):
 
 
 def kill(process):
-    """Kills a process started in a session of its own, with its group."""
-    with contextlib.suppress(ProcessLookupError):
-        os.killpg(process.pid, signal.SIGKILL)
+    """Kills a process started in a session of its own, with its group, unless it has ended."""
+    if process.poll() is None:
+        with contextlib.suppress(ProcessLookupError):
+            os.killpg(process.pid, signal.SIGKILL)
     return process.wait()
 
 
@@ -63,9 +63,8 @@ _IGNORE_X_ERRORS = ctypes.CFUNCTYPE(ctypes.c_int, ctypes.c_void_p, ctypes.c_void
 
 
 def send_delete_window(display, window):
-    """Sends WM_DELETE_WINDOW as a close button does, ignoring X errors. The
-    event in longs (x86-64): type, serial, send_event, display, window,
-    message_type, format, data."""
+    """Sends WM_DELETE_WINDOW as a close button does, ignoring X errors. The event
+    in longs (x86-64): type, serial, send_event, display, window, atom, format, data."""
     x = ctypes.CDLL("libX11.so.6")
     x.XOpenDisplay.restype = ctypes.c_void_p
     x.XInternAtom.restype = ctypes.c_ulong
@@ -140,16 +139,14 @@ class Game:
             raise RuntimeError("Xvfb did not start")
 
     def fault_wrapper(self):
-        """The prefix that runs the game under this run's fault, in a private
-        mount namespace, keeping its process id (every step execs the next)."""
+        """Runs the game under this run's fault, keeping its process id (each step execs the next)."""
         if FAULT is None:
             return []
         unshare = ["unshare", "-m"] if os.geteuid() == 0 else ["unshare", "-r", "-m"]
         return unshare + ["sh", "-c", _FAULT_SCRIPTS[FAULT], self.workdir]
 
     def wait_exit(self, timeout=10):
-        """Waits for the game to end, killing it if it hangs; returns (exit
-        code, or None when killed; stdout text; stderr text)."""
+        """(exit code, or None when it hung and was killed; stdout; stderr)."""
         if self.result is None:
             try:
                 rc = self.proc.wait(timeout)
@@ -198,22 +195,22 @@ class Game:
         return int(info["Width"]), int(info["Height"])
 
     def wait_window(self, width=None, height=None, timeout=20):
-        """Waits for the game's final window, of width x height (by default
-        the size asked for), focuses it and points at its middle. SDL replaces
-        a first window by the GL window under a higher id: a visible window
-        counts at once when a lower id was seen, else after a second alone."""
+        """Waits for the final window of the size asked for, focuses it and points at its middle.
+        SDL replaces a first window by the GL window under a higher id: a visible
+        window counts at once when a lower id was seen, else after a second alone."""
         want, first = (width, height) if width else self.size, None
         deadline = time.monotonic() + timeout
+
+        def windows(*only):
+            return [int(w) for w in self.x("xdotool", "search", *only, "--pid", self.proc.pid, check=False).split()]
         while time.monotonic() < deadline and self.running():
-            every, visible = ([int(w) for w in self.x("xdotool", "search", *only, "--pid", self.proc.pid,
-                                                      check=False).split()] for only in ([], ["--onlyvisible"]))
+            every, visible = windows(), windows("--onlyvisible")
             first = min(every + visible) if first is None and every + visible else first
             try:
                 sized = visible and (want is None or self.window_size(visible[-1]) == tuple(want))
             except (RuntimeError, KeyError, ValueError):
                 sized = False
-            if sized and (visible[-1] > first or time.sleep(1) or self.x(
-                    "xdotool", "search", "--onlyvisible", "--pid", self.proc.pid, check=False).split() == [str(visible[-1])]):
+            if sized and (visible[-1] > first or time.sleep(1) or windows("--onlyvisible") == visible[-1:]):
                 self.window = visible[-1]
                 self.xdotool("windowfocus", "--sync", self.window)
                 w, h = self.window_size()
@@ -227,8 +224,7 @@ class Game:
         self.xdotool(*[a for name in names for a in ("keydown", name, "sleep", hold, "keyup", name, "sleep", HOLD)])
 
     def move(self, x, y):
-        """Moves the pointer to window pixel (x, y) by way of a neighbour, so
-        that the game sees a motion even when the pointer was there already."""
+        """Moves the pointer to (x, y) by way of a neighbour, so the game always sees a motion."""
         self.xdotool("mousemove", "--window", self.window, x + (1 if x == 0 else -1), y + (1 if y == 0 else -1),
                      "mousemove", "--window", self.window, x, y, "sleep", HOLD)
 
@@ -248,10 +244,9 @@ class Game:
         return read_rgb(self.shot(os.path.join(self.scratch, "now.png")))
 
     def picture_when(self, condition, path, *press, tries=300, run=0.01):
-        """Sends `press` (xdotool arguments) to the stopped game, then lets it
-        run `run` seconds at a time, stopped for each picture, until
-        condition(path) holds, else fails; returns the path. Looking takes the
-        game no time: nothing comes late, no crowd gathers while the test thinks."""
+        """Sends `press` (xdotool arguments) to the stopped game, then lets it run `run`
+        seconds at a time, stopped for each picture, until condition(path) holds. Looking
+        takes the game no time: nothing comes late, no crowd gathers while the test thinks."""
         self.freeze()
         try:
             if press:
@@ -267,23 +262,21 @@ class Game:
             self.thaw()
 
     def first_picture_after(self, before, path, *press):
-        """The first picture after `press` that differs from the picture
-        `before` over half the window (a new scene)."""
+        """The first picture after `press` that differs from `before` over half the window."""
         w, h = self.window_size()
         return self.picture_when(lambda now: differing_pixels(before, now) > w * h // 2, path, *press)
 
     def settled(self, path, moving=False):
-        """A picture once the last two, a tenth of a second of play apart,
-        match: the same pixels, or for `moving` pictures of the world the same
-        view (the crowd may move)."""
+        """A picture once the last two, a tenth of a second of play apart, match: the
+        same pixels, or for `moving` pictures of the world the same view."""
         previous = path + ".prev.png"
         return self.picture_when(lambda now: os.path.exists(previous) and (
             view_shift(previous, now, range(-3, 4), range(-3, 4))[:2] == (0, 0) if moving
             else differing_pixels(previous, now) == 0) or shutil.copy(now, previous) is None, path, tries=50, run=0.1)
 
     def play_zoom_picture(self, path):
-        """Points at the middle; the picture once the view has eased out to
-        play zoom and stopped there, as the width of the aim mark shows."""
+        """Points at the middle; the picture once the view has eased out to play zoom and
+        stopped there, as the width of the aim mark shows."""
         w, h = self.window_size()
         self.move(w // 2, h // 2)
         spans = []
@@ -293,8 +286,7 @@ class Game:
 
 
 def wait_for(condition, timeout=10, interval=0.1):
-    """Polls condition() until it holds or `timeout` seconds have gone by;
-    returns whether it held."""
+    """Polls condition() until it holds or `timeout` seconds have gone by; returns whether it held."""
     deadline = time.monotonic() + timeout
     while not condition():
         if time.monotonic() > deadline:
@@ -345,8 +337,7 @@ def differing_pixels(a, b, fuzz="0%"):
 
 
 def crosshair_span(png, x, row):
-    """Width of the aim mark near a window point: the longest near-white run
-    end to end on the rows around it, which its horizontal ticks give."""
+    """Width of the aim mark near a point: the widest near-white span of the rows around it."""
     picture = read_rgb(png)
     xs = [[i for i in range(max(0, x - 400), min(picture[0], x + 400)) if min(rgb_at(picture, i, y)) > 230]
           for y in range(row - 12, row + 13)]
@@ -354,11 +345,9 @@ def crosshair_span(png, x, row):
 
 
 def view_shift(before, after, dxs=range(-10, 111), dys=range(-3, 4), scale=4):
-    """How far the view moved between two pictures of the world and how well
-    they match there: (dx, dy, mean grey difference), dx and dy in pixels.
-    Searches the offsets (in pixels of a thumbnail shrunk by `scale`) at which
-    the later picture best matches the earlier, over the rows between the
-    HUD's kill counts and its bars, which stand still while the world moves."""
+    """How far the view moved between two pictures of the world and how well they match
+    there: (dx, dy in pixels, mean grey difference), the best of the offsets searched in
+    a thumbnail shrunk by `scale`, over the rows between the HUD's counts and bars."""
     a, b = (convert(png, "-filter", "box", "-resize", "%d%%" % (100 // scale), "-colorspace", "gray", "-depth", "8",
                     "gray:-") for png in (before, after))
     w, h = (int(n) // scale for n in convert(before, "-format", "%w %h", "info:").split())
@@ -410,8 +399,7 @@ def choose(game, entries, label):
 
 
 def open_game_menu(game, path=None):
-    """Return over a game: the menu of four entries, waited for if a path for
-    its picture is given."""
+    """Return over a game: the menu of four entries, waited for if `path` is given."""
     if path is None:
         game.keys("Return")
         return time.sleep(MENU_SETTLE)
@@ -441,8 +429,8 @@ def pause_closed(game):
 
 
 def pause_and_click(game, label, folder=None):
-    """Opens the pause overlay, clicks a button and closes it again; waits
-    for a screenshot, which holds up the pass for seconds in a sanitizer build."""
+    """Opens the pause overlay, clicks a button and closes it again; waits for a screenshot
+    (which holds up the pass for seconds in a sanitizer build)."""
     w, h = game.window_size()
     folder, shots = folder or game.workdir, len(glob.glob(os.path.join(folder or game.workdir, "screenshot*")))
     open_pause(game)
@@ -458,8 +446,7 @@ def frame_rate_shown(picture):
 
 
 def wander(game, rng, seconds):
-    """Random play for about `seconds`: walking and sprinting, aiming all over
-    the window, shooting and throwing explosives."""
+    """Random play for about `seconds`: walking, sprinting, aiming, shooting and throwing."""
     w, h = game.window_size()
     end = time.monotonic() + seconds
     while time.monotonic() < end:
