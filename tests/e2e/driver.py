@@ -267,8 +267,8 @@ class Game:
         return self.picture_when(lambda now: differing_pixels(before, now) > w * h // 2, path, *press)
 
     def settled(self, path, moving=False):
-        """A picture once the last two, a tenth of a second of play apart, match: the
-        same pixels, or for `moving` pictures of the world the same view."""
+        """A picture once the last two, 0.1 s of play apart, match: the same pixels,
+        or for `moving` pictures of the world the same view."""
         previous = path + ".prev.png"
         return self.picture_when(lambda now: os.path.exists(previous) and (
             view_shift(previous, now, range(-3, 4), range(-3, 4))[:2] == (0, 0) if moving
