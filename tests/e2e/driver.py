@@ -1,22 +1,9 @@
-"""Drives the real game on a private X server, the way a player would.
+"""Drives the real game as a player would, each run on its own Xvfb in a
+scratch directory. Journeys wait for what they look for, never a fixed time,
+and stop the game while they look (picture_when): the suite shares a loaded
+machine."""
 
-A scenario runs as `python3 test_something.py <vellgrave2> <Media-dir>`:
-
-    GAME, MEDIA = driver.paths_from_argv()      # before unittest.main()
-    with driver.sized(GAME, MEDIA, 640, 480, faketime=driver.NEW_YEAR) as g:
-        g.wait_window()                          # final GL window, focused, pointer inside
-        g.keys("Return", "w"); g.click(1, 100, 100); rgb = g.pixel(10, 10)
-        rc, out, err = g.close()                 # WM_DELETE_WINDOW, then wait
-
-Each Game has its own Xvfb and a fresh working directory with a "Media" link
-and the given "settings.ini"; the game runs in a new session, with libfaketime
-preloaded if a start instant is given. Leaving the with-block kills the game's
-process group, stops Xvfb and removes the directory. Keys and buttons are held
-50 ms or more, 50 ms apart (a bare click puts down and up in one game pass).
-Scenarios wait for what they look for (wait_for) rather than for fixed times:
-the suite runs beside other tests on a loaded machine.
-"""
-
+import contextlib
 import ctypes
 import glob
 import os
@@ -27,437 +14,280 @@ import sys
 import tempfile
 import time
 
-NEW_YEAR = "2026-01-01 00:00:00"   # the fixed clock most scenarios start from
-HUD_TOP_SHARE = 0.15    # the kill counts end above this share of the window's height
-HUD_BARS_SHARE = 0.84   # the energy and health bars start below it
-PLAY_CROSSHAIR = (85, 110)   # white span of the aim mark at play zoom in an 800 x 600 window, pixels
-HOLD = 0.06          # seconds a key or button is held down
-GAP = 0.06           # seconds between two presses
-WINDOW_TIMEOUT = 20  # seconds to wait for the game's window
-EXIT_TIMEOUT = 10    # seconds to wait for the game to end after closing
+NEW_YEAR = "2026-01-01 00:00:00"   # the fixed clock most journeys start from
+HOLD = 0.06              # seconds a key or button is held, and left before the next
+HUD_ROWS = (0.15, 0.84)  # share of the height between the kill counts and the bars
+PLAY_CROSSHAIR = (85, 110)  # width of the aim mark at play zoom in an 800 x 600 window
 
-
-def paths_from_argv():
-    """Takes the game binary and Media directory off sys.argv, as absolute paths."""
-    if len(sys.argv) < 3:
-        sys.stderr.write("usage: %s <path-to-vellgrave2> <path-to-Media>\n" % sys.argv[0])
-        sys.exit(2)
-    game, media = os.path.abspath(sys.argv[1]), os.path.abspath(sys.argv[2])
-    del sys.argv[1:3]
-    return game, media
-
-
-def sized(game, media, width=800, height=600, **kwargs):
-    """A Game whose "settings.ini" asks for a width x height window, on a
-    screen of at least 800 x 600."""
-    g = Game(game, media, screen=(max(width, 800), max(height, 600)),
-             settings="screenw=%d\nscreenh=%d\n" % (width, height), **kwargs)
-    g.size = (width, height)
-    return g
-
-
-def shots_dir(name):
-    """A folder in the test's build directory for the pictures a scenario keeps."""
-    path = os.path.abspath(name)
-    os.makedirs(path, exist_ok=True)
-    return path
-
-
-def faketime_library():
-    """Path of libfaketime.so.1 from Debian's package, or None."""
-    return next(iter(glob.glob("/usr/lib/*/faketime/libfaketime.so.1")), None)
-
-
-def start_xvfb(width, height):
-    """Starts Xvfb on a free display; returns (process, ":N") once it is ready."""
-    read_end, write_end = os.pipe()
-    proc = subprocess.Popen(
-        ["Xvfb", "-displayfd", str(write_end), "-screen", "0", "%dx%dx24" % (width, height),
-         "-noreset", "-nolisten", "tcp"],
-        pass_fds=(write_end,), stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL,
-        start_new_session=True)
-    os.close(write_end)
-    with os.fdopen(read_end, "rb") as pipe:
-        number = pipe.readline().strip()  # empty when Xvfb died first
-    if not number:
-        proc.kill()
-        proc.wait()
-        raise RuntimeError("Xvfb did not start")
-    return proc, ":" + number.decode()
-
-
-# Fault runs: with VG_E2E_FAULT=readonly every game runs in a working
-# directory it cannot write to, with VG_E2E_FAULT=diskfull on a full disk; the
-# scenarios must pass all the same, except that nothing the game writes shows.
+# Fault runs (tools/faults), in the game's own mount namespace: its directory
+# read-only, or on a tiny tmpfs filled to the last byte. Journeys pass all the
+# same, less what the game writes.
 FAULT = os.environ.get("VG_E2E_FAULT") or None
 _FAULT_SCRIPTS = {
-    # A read-only bind mount of the directory over itself.
     "readonly": 'mount --bind -o ro "$0" "$0" && cd "$0" && exec "$@"',
-    # A tiny tmpfs over the directory, holding what it held before, then
-    # filled up to the last byte.
-    "diskfull": 'keep=$(mktemp -d) && cp -a "$0"/. "$keep"/ && '
-                'mount -t tmpfs -o size=256k vgfull "$0" && cp -a "$keep"/. "$0"/ && rm -rf "$keep" && cd "$0" && '
+    "diskfull": 'keep=$(mktemp -d) && cp -a "$0"/. "$keep"/ && mount -t tmpfs -o size=256k vgfull "$0" && '
+                'cp -a "$keep"/. "$0"/ && rm -rf "$keep" && cd "$0" && '
                 '{ cat /dev/zero > "$0"/.filler 2>/dev/null; exec "$@"; }',
 }
 
 
-def fault_wrapper(workdir):
-    """The command prefix that runs the game under the fault of this run, in a
-    private mount namespace (with a user namespace when not root), keeping the
-    game's process id: every step execs the next. The script enters the
-    directory again after mounting, since a working directory taken before
-    the mount would still reach the old, writable one."""
-    if FAULT is None:
-        return []
-    if FAULT not in _FAULT_SCRIPTS:
-        raise RuntimeError("VG_E2E_FAULT must be readonly or diskfull, not %r" % FAULT)
-    unshare = ["unshare", "-m"] if os.geteuid() == 0 else ["unshare", "-r", "-m"]
-    return unshare + ["sh", "-c", _FAULT_SCRIPTS[FAULT], workdir]
+def paths_from_argv():
+    """Takes the game binary and the Media directory off sys.argv."""
+    paths = os.path.abspath(sys.argv[1]), os.path.abspath(sys.argv[2])
+    del sys.argv[1:3]
+    return paths
 
 
-def expect_written(test, path):
-    """Checks a file the game should have written: there and not empty in a
-    normal run, absent in a fault run (the fault hides or prevents it)."""
-    if FAULT is None:
-        test.assertTrue(os.path.isfile(path) and os.path.getsize(path) > 0, path + " was not written")
-    else:
-        test.assertFalse(os.path.exists(path), path + " appeared in a %s run" % FAULT)
+def shots_dir(name):
+    """An emptied folder beside the test for the pictures a journey keeps."""
+    path = os.path.abspath(name)
+    shutil.rmtree(path, ignore_errors=True)
+    os.makedirs(path)
+    return path
 
 
-class _ClientMessage(ctypes.Structure):
-    _fields_ = [("type", ctypes.c_int), ("serial", ctypes.c_ulong), ("send_event", ctypes.c_int),
-                ("display", ctypes.c_void_p), ("window", ctypes.c_ulong), ("message_type", ctypes.c_ulong),
-                ("format", ctypes.c_int), ("l", ctypes.c_long * 5)]
+def written_files(*names):
+    """The game's directory once it wrote `names`, none of them in a fault run."""
+    return {"Media", "settings.ini"} | (set() if FAULT else set(names))
 
 
-class _XEvent(ctypes.Union):
-    _fields_ = [("xclient", _ClientMessage), ("pad", ctypes.c_long * 24)]
+def kill(process):
+    """Kills a process started in a session of its own, with its group, unless it has ended."""
+    if process.poll() is None:
+        with contextlib.suppress(ProcessLookupError):
+            os.killpg(process.pid, signal.SIGKILL)
+    return process.wait()
 
 
-_X_ERROR_HANDLER = ctypes.CFUNCTYPE(ctypes.c_int, ctypes.c_void_p, ctypes.c_void_p)
-_ignore_x_error = _X_ERROR_HANDLER(lambda display, event: 0)
+_IGNORE_X_ERRORS = ctypes.CFUNCTYPE(ctypes.c_int, ctypes.c_void_p, ctypes.c_void_p)(lambda display, error: 0)
 
 
 def send_delete_window(display, window):
-    """Sends WM_DELETE_WINDOW, as a close button would. X errors (a window
-    already gone) are ignored instead of ending this process."""
+    """Sends WM_DELETE_WINDOW as a close button does, ignoring X errors. The event
+    in longs (x86-64): type, serial, send_event, display, window, atom, format, data."""
     x = ctypes.CDLL("libX11.so.6")
-    v, ul, i = ctypes.c_void_p, ctypes.c_ulong, ctypes.c_int
-    for name, restype, argtypes in (
-            ("XSetErrorHandler", v, [_X_ERROR_HANDLER]), ("XOpenDisplay", v, [ctypes.c_char_p]),
-            ("XInternAtom", ul, [v, ctypes.c_char_p, i]), ("XSendEvent", i, [v, ul, i, ctypes.c_long, v]),
-            ("XFlush", i, [v]), ("XCloseDisplay", i, [v])):
-        getattr(x, name).restype, getattr(x, name).argtypes = restype, argtypes
-    x.XSetErrorHandler(_ignore_x_error)
-    d = x.XOpenDisplay(display.encode())
-    if not d:
-        raise RuntimeError("cannot open display " + display)
-    ev = _XEvent()
-    ev.xclient.type = 33  # ClientMessage
-    ev.xclient.window = window
-    ev.xclient.format = 32
-    ev.xclient.message_type = x.XInternAtom(d, b"WM_PROTOCOLS", 0)
-    ev.xclient.l[0] = x.XInternAtom(d, b"WM_DELETE_WINDOW", 0)
-    x.XSendEvent(d, window, 0, 0, ctypes.byref(ev))
-    x.XFlush(d)
+    x.XOpenDisplay.restype = ctypes.c_void_p
+    x.XInternAtom.restype = ctypes.c_ulong
+    x.XSetErrorHandler(_IGNORE_X_ERRORS)
+    d = ctypes.c_void_p(x.XOpenDisplay(display.encode()))
+    event = (ctypes.c_long * 24)()
+    event[0], event[4], event[6] = 33, window, 32
+    event[5], event[7] = x.XInternAtom(d, b"WM_PROTOCOLS", 0), x.XInternAtom(d, b"WM_DELETE_WINDOW", 0)
+    x.XSendEvent(d, ctypes.c_ulong(window), 0, ctypes.c_long(0), event)
+    x.XSync(d, 0)
     x.XCloseDisplay(d)
 
 
 class Game:
-    """One run of the game on its own X server; use it as a context manager.
-    settings: text of "settings.ini" (None: no file); faketime: start instant
-    such as "2026-01-01 00:00:00" (None: real clock); env: extra variables for
-    the game; no_display: run with no X server at all, to see it fail."""
+    """One run of the game. size: the window "settings.ini" asks for (else
+    `settings` as given); faketime: the clock's start instant; no_display: no X."""
 
-    def __init__(self, game, media, screen=(800, 600), settings=None, faketime=None,
+    def __init__(self, game, media, size=None, screen=(800, 600), settings=None, faketime=None,
                  env=None, no_display=False):
-        self.game, self.media = os.path.abspath(game), os.path.abspath(media)
-        self.screen, self.settings, self.faketime = screen, settings, faketime
-        self.extra_env = dict(env or {})
-        self.no_display = no_display
-        self.xvfb = self.display = self.proc = self.workdir = self.window = self.size = None
-        self.result = self._out = self._err = None
+        if size is not None:
+            settings, screen = "screenw=%d\nscreenh=%d\n" % size, (max(size[0], 800), max(size[1], 600))
+        self.game, self.media, self.size, self.screen, self.settings = game, media, size, screen, settings
+        self.faketime, self.env, self.no_display = faketime, env or {}, no_display
+        self.xvfb = self.proc = self.scratch = self.window = self.result = self.out = self.err = None
 
     def __enter__(self):
+        """Makes the working directory, starts the server and the game."""
         try:
-            self.start()
+            self.scratch = tempfile.mkdtemp(prefix="vg-e2e-")
+            self.workdir = os.path.join(self.scratch, "run")
+            os.mkdir(self.workdir)
+            os.symlink(self.media, self.path("Media"))
+            if self.settings is not None:
+                with open(self.path("settings.ini"), "w") as f:
+                    f.write(self.settings)
+            env = {k: v for k, v in os.environ.items() if k not in ("DISPLAY", "SDL_VIDEODRIVER", "XAUTHORITY")}
+            if not self.no_display:
+                self.start_xvfb()
+                env["DISPLAY"] = self.display
+            if self.faketime is not None:
+                env["LD_PRELOAD"] = glob.glob("/usr/lib/*/faketime/libfaketime.so.1")[0]
+                env["FAKETIME"] = "@" + self.faketime
+            env["SDL_AUDIODRIVER"] = "dummy"   # sound plays into nothing unless a scenario asks (None: unset)
+            env = {k: v for k, v in dict(env, **self.env).items() if v is not None}
+            self.out, self.err = (tempfile.TemporaryFile(dir=self.scratch) for _ in range(2))
+            self.proc = subprocess.Popen(self.fault_wrapper() + [self.game], cwd=self.workdir, env=env,
+                                         stdin=subprocess.DEVNULL, stdout=self.out, stderr=self.err,
+                                         start_new_session=True)
         except BaseException:
-            self.cleanup()
+            self.__exit__()
             raise
         return self
 
     def __exit__(self, *exc):
-        self.cleanup()
-        return False
-
-    def start(self):
-        """Starts the server, makes the working directory and starts the game in
-        it. The directory lies in a scratch folder that also takes the driver's
-        own pictures, so the game's folder holds only what the game writes."""
-        self.workdir = os.path.join(tempfile.mkdtemp(prefix="vg-e2e-"), "run")
-        os.mkdir(self.workdir)
-        os.symlink(self.media, self.path("Media"))
-        if self.settings is not None:
-            with open(self.path("settings.ini"), "w", newline="") as f:
-                f.write(self.settings)
-        env = {k: v for k, v in os.environ.items()
-               if k not in ("DISPLAY", "SDL_VIDEODRIVER", "XAUTHORITY")}
-        if not self.no_display:
-            self.xvfb, self.display = start_xvfb(*self.screen)
-            env["DISPLAY"] = self.display
-        if self.faketime is not None:
-            lib = faketime_library()
-            if lib is None:
-                raise RuntimeError("libfaketime is not installed")
-            env["LD_PRELOAD"] = lib
-            env["FAKETIME"] = "@" + self.faketime
-        env["SDL_AUDIODRIVER"] = "dummy"   # sound plays into nothing unless a scenario asks (None: unset)
-        env = {k: v for k, v in dict(env, **self.extra_env).items() if v is not None}
-        self._out = tempfile.TemporaryFile(dir=self.workdir)
-        self._err = tempfile.TemporaryFile(dir=self.workdir)
-        self.proc = subprocess.Popen(fault_wrapper(self.workdir) + [self.game], cwd=self.workdir, env=env,
-                                     stdin=subprocess.DEVNULL, stdout=self._out,
-                                     stderr=self._err, start_new_session=True)
-
-    def cleanup(self):
         """Kills the game if it still runs, stops Xvfb, removes the directory."""
-        if self.running():
-            self._kill_game()
-        if self.xvfb is not None:
-            self.xvfb.terminate()
-            try:
-                self.xvfb.wait(5)
-            except subprocess.TimeoutExpired:
-                self.xvfb.kill()
-                self.xvfb.wait()
-            self.xvfb = None
-        for f in (self._out, self._err):
-            if f is not None:
-                f.close()
-        self._out = self._err = None
-        if self.workdir is not None:
-            shutil.rmtree(os.path.dirname(self.workdir), ignore_errors=True)
-            self.workdir = None
+        for process in (self.proc, self.xvfb):
+            if process is not None:
+                kill(process)
+        for f in (self.out, self.err):
+            f and f.close()
+        shutil.rmtree(self.scratch, ignore_errors=True)
 
-    def _kill_game(self):
-        try:
-            os.killpg(self.proc.pid, signal.SIGKILL)
-        except ProcessLookupError:
-            pass
-        self.proc.wait()
+    def start_xvfb(self):
+        """Starts Xvfb on a free display and waits until it is ready."""
+        read_end, write_end = os.pipe()
+        self.xvfb = subprocess.Popen(["Xvfb", "-displayfd", str(write_end), "-screen", "0", "%dx%dx24" % self.screen,
+                                      "-noreset", "-nolisten", "tcp"], pass_fds=(write_end,), start_new_session=True,
+                                     stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+        os.close(write_end)
+        with os.fdopen(read_end, "rb") as pipe:
+            self.display = ":" + pipe.readline().strip().decode()
+        if self.display == ":":
+            raise RuntimeError("Xvfb did not start")
 
-    def wait_exit(self, timeout=EXIT_TIMEOUT):
-        """Waits for the game to end, killing its process group if it hangs.
-        Returns (exit code or None when killed, stdout text, stderr text)."""
+    def fault_wrapper(self):
+        """Runs the game under this run's fault, keeping its process id (each step execs the next)."""
+        if FAULT is None:
+            return []
+        unshare = ["unshare", "-m"] if os.geteuid() == 0 else ["unshare", "-r", "-m"]
+        return unshare + ["sh", "-c", _FAULT_SCRIPTS[FAULT], self.workdir]
+
+    def wait_exit(self, timeout=10):
+        """(exit code, or None when it hung and was killed; stdout; stderr)."""
         if self.result is None:
             try:
                 rc = self.proc.wait(timeout)
             except subprocess.TimeoutExpired:
-                self._kill_game()
-                rc = None
-            out, err = (f.seek(0) or f.read().decode(errors="replace") for f in (self._out, self._err))
-            self.result = (rc, out, err)
+                rc = kill(self.proc) and None
+            self.result = (rc,) + tuple(f.seek(0) or f.read().decode(errors="replace") for f in (self.out, self.err))
         return self.result
 
+    def close(self, timeout=10):
+        """Closes the window as its close button does; returns wait_exit()."""
+        if self.running():
+            send_delete_window(self.display, self.window)
+        return self.wait_exit(timeout)
+
+    def running(self):
+        return self.proc is not None and self.proc.poll() is None
+
     def freeze(self):
-        """Stops the game's process where it stands (SIGSTOP); X keeps its
-        window's last picture and queues its input."""
+        """Stops the game where it stands; X keeps its picture and queues input."""
         os.kill(self.proc.pid, signal.SIGSTOP)
 
     def thaw(self):
         os.kill(self.proc.pid, signal.SIGCONT)
 
-    def running(self):
-        return self.proc is not None and self.proc.poll() is None
-
     def path(self, name):
-        """Path of a file in the game's working directory."""
         return os.path.join(self.workdir, name)
 
+    def files(self):
+        return set(os.listdir(self.workdir))
+
     def x(self, *args, check=True):
-        """Runs an X client on this display; returns its stdout as text."""
-        env = dict(os.environ, DISPLAY=self.display)
-        env.pop("LD_PRELOAD", None)
-        r = subprocess.run([str(a) for a in args], env=env, capture_output=True, timeout=30)
+        """Runs an X client on this display; returns its output."""
+        r = subprocess.run([str(a) for a in args], env=dict(os.environ, DISPLAY=self.display, LD_PRELOAD=""),
+                           capture_output=True, timeout=30)
         if check and r.returncode != 0:
-            raise RuntimeError("%s failed (%d): %s" % (args[0], r.returncode,
-                                                       r.stderr.decode(errors="replace")))
+            raise RuntimeError("%s failed: %s" % (args, r.stderr.decode(errors="replace")))
         return r.stdout.decode(errors="replace")
 
     def xdotool(self, *args):
         return self.x("xdotool", *args)
 
-    def window_geometry(self, window):
-        """(x, y, width, height) of a window, its absolute position from xwininfo."""
-        values = {}
-        for line in self.x("xwininfo", "-id", window).splitlines():
-            key, _, value = line.strip().partition(":")
-            values[key.strip()] = value.strip()
-        return tuple(int(values[k]) for k in ("Absolute upper-left X", "Absolute upper-left Y",
-                                              "Width", "Height"))
+    def window_size(self, window=None):
+        """(width, height) of a window, by default the game's."""
+        info = dict(line.strip().partition(":")[::2] for line in
+                    self.x("xwininfo", "-id", window or self.window).splitlines())
+        return int(info["Width"]), int(info["Height"])
 
-    def window_size(self):
-        return self.window_geometry(self.window)[2:]
-
-    def find_window(self, width=None, height=None, timeout=WINDOW_TIMEOUT):
-        """Polls for the game's final visible window (of width x height if
-        given); returns its id, or None when the game ends or time runs out.
-        SDL replaces its first window (a desktop-size probe or a small unmapped
-        one) by the GL window under a higher id: a visible window counts at
-        once when a lower id was seen, else once it stays alone for a second."""
+    def wait_window(self, width=None, height=None, timeout=20):
+        """Waits for the final window of the size asked for, focuses it and points at its middle.
+        SDL replaces a first window by the GL window under a higher id: a visible
+        window counts at once when a lower id was seen, else after a second alone."""
+        want, first = (width, height) if width else self.size, None
         deadline = time.monotonic() + timeout
-        first_seen = None
+
+        def windows(*only):
+            return [int(w) for w in self.x("xdotool", "search", *only, "--pid", self.proc.pid, check=False).split()]
         while time.monotonic() < deadline and self.running():
-            every = self._windows(False)
-            if every and first_seen is None:
-                first_seen = min(every)
-            visible = self._windows(True)
-            if visible:
-                window = visible[-1]
-                first_seen = window if first_seen is None else first_seen
-                try:
-                    size = self.window_geometry(window)[2:]
-                except (RuntimeError, KeyError, ValueError):
-                    size = None
-                if size is not None and (width is None or size == (width, height)):
-                    if window > first_seen or self._settled(window):
-                        return window
+            every, visible = windows(), windows("--onlyvisible")
+            first = min(every + visible) if first is None and every + visible else first
+            try:
+                sized = visible and (want is None or self.window_size(visible[-1]) == tuple(want))
+            except (RuntimeError, KeyError, ValueError):
+                sized = False
+            if sized and (visible[-1] > first or time.sleep(1) or windows("--onlyvisible") == visible[-1:]):
+                self.window = visible[-1]
+                self.xdotool("windowfocus", "--sync", self.window)
+                w, h = self.window_size()
+                self.move(w // 2, h // 2)
+                return
             time.sleep(0.02)
-        return None
+        raise RuntimeError("no game window of size %s (exit %s)" % (want, self.proc.poll()))
 
-    def _windows(self, only_visible):
-        args = ["xdotool", "search"] + (["--onlyvisible"] if only_visible else [])
-        return [int(w) for w in self.x(*args, "--pid", self.proc.pid, check=False).split()]
-
-    def _settled(self, window):
-        time.sleep(1.0)
-        return self._windows(True) == [window]
-
-    def wait_window(self, width=None, height=None, timeout=WINDOW_TIMEOUT):
-        """Finds the final window (by default of the size a sized() game asks
-        for), focuses it and puts the pointer in its middle."""
-        width, height = (width, height) if width or not self.size else self.size
-        window = self.find_window(width, height, timeout)
-        if window is None:
-            rc, _, err = self.wait_exit(1) if not self.running() else (None, "", "")
-            raise RuntimeError("no game window of size %sx%s (exit %s, stderr %r)"
-                               % (width, height, rc, err))
-        self.window = window
-        self.xdotool("windowfocus", "--sync", window)
-        w, h = self.window_size()
-        self.move(w // 2, h // 2)
-        return window
-
-    def key(self, name, hold=HOLD, gap=GAP):
-        self.keys(name, hold=hold, gap=gap)
-
-    def keys(self, *names, hold=HOLD, gap=GAP):
-        """Presses and releases the keys one after the other, in one xdotool call."""
-        chain = []
-        for name in names:
-            chain += ["keydown", name, "sleep", hold, "keyup", name, "sleep", gap]
-        if chain:
-            self.xdotool(*chain)
-
-    def key_down(self, name):
-        self.xdotool("keydown", name, "sleep", HOLD)
-
-    def key_up(self, name):
-        self.xdotool("keyup", name, "sleep", GAP)
+    def keys(self, *names, hold=HOLD):
+        """Presses and releases the keys one after the other."""
+        self.xdotool(*[a for name in names for a in ("keydown", name, "sleep", hold, "keyup", name, "sleep", HOLD)])
 
     def move(self, x, y):
-        """Moves the pointer to window pixel (x, y) by way of a neighbour, so
-        that the game sees motion even if the pointer was there already."""
-        nx = x + 1 if x == 0 else x - 1
-        ny = y + 1 if y == 0 else y - 1
-        self.xdotool("mousemove", "--window", self.window, nx, ny,
-                     "mousemove", "--window", self.window, x, y, "sleep", GAP)
+        """Moves the pointer to (x, y) by way of a neighbour, so the game always sees a motion."""
+        self.xdotool("mousemove", "--window", self.window, x + (1 if x == 0 else -1), y + (1 if y == 0 else -1),
+                     "mousemove", "--window", self.window, x, y, "sleep", HOLD)
 
-    def click(self, button=1, x=None, y=None, hold=HOLD, gap=GAP):
-        """Presses and releases a mouse button (1 left, 3 right), first moving
-        to window pixel (x, y) if given."""
+    def click(self, button=1, x=None, y=None):
+        """Presses and releases a mouse button, first moving to (x, y) if given."""
         if x is not None:
             self.move(x, y)
-        self.xdotool("mousedown", button, "sleep", hold, "mouseup", button, "sleep", gap)
+        self.xdotool("mousedown", button, "sleep", HOLD, "mouseup", button, "sleep", HOLD)
 
-    def button_down(self, button=1):
-        self.xdotool("mousedown", button, "sleep", HOLD)
-
-    def button_up(self, button=1):
-        self.xdotool("mouseup", button, "sleep", GAP)
-
-    def screenshot_png(self, path=None):
-        """Writes the window as a PNG (default: shot.png beside the working
-        directory) and returns its path."""
-        path = path or os.path.join(os.path.dirname(self.workdir), "shot.png")
+    def shot(self, path):
+        """Writes the window as a PNG at `path`; returns the path."""
         self.x("import", "-window", self.window, path)
         return path
 
-    def screenshot(self):
-        return read_rgb(self.screenshot_png())
+    def picture(self):
+        """The window now, as read_rgb() gives it."""
+        return read_rgb(self.shot(os.path.join(self.scratch, "now.png")))
 
-    def pixel(self, x, y):
-        return rgb_at(self.screenshot(), x, y)
-
-    def wait_pixel(self, x, y, test, timeout=10):
-        """Polls until test((r, g, b)) holds for window pixel (x, y), else raises."""
-        if not wait_for(lambda: test(self.pixel(x, y)), timeout, 0.05):
-            raise RuntimeError("pixel %d,%d stayed %r" % (x, y, self.pixel(x, y)))
-
-    def picture_when(self, condition, path, *press, tries=200):
-        """Sends `press` (xdotool arguments) to the stopped game, then lets it
-        run in slices of a pass or two, stopping it for each picture, until
-        condition(path) holds; returns whether it did. Looking at a picture
-        takes the game no time, however loaded the machine: nothing comes late
-        and no crowd gathers while the test thinks."""
+    def picture_when(self, condition, path, *press, tries=300, run=0.01):
+        """Sends `press` (xdotool arguments) to the stopped game, then lets it run `run`
+        seconds at a time, stopped for each picture, until condition(path) holds. Looking
+        takes the game no time: nothing comes late, no crowd gathers while the test thinks."""
         self.freeze()
         try:
             if press:
                 self.xdotool(*press)
             for _ in range(tries):
                 self.thaw()
-                time.sleep(0.01)
+                time.sleep(run)
                 self.freeze()
-                if condition(self.screenshot_png(path)):
-                    return True
-            return False
+                if condition(self.shot(path)):
+                    return path
+            raise AssertionError("never came to pass: " + path)
         finally:
             self.thaw()
 
     def first_picture_after(self, before, path, *press):
-        """picture_when() the picture first differs from the picture `before`
-        over half the window (a new scene); returns its path."""
+        """The first picture after `press` that differs from `before` over half the window."""
         w, h = self.window_size()
-        if not self.picture_when(lambda now: differing_pixels(before, now) > w * h // 2, path, *press):
-            raise AssertionError("the picture stayed as it was after %r" % (press,))
-        return path
+        return self.picture_when(lambda now: differing_pixels(before, now) > w * h // 2, path, *press)
 
-    def play_zoom_picture(self, path, timeout=10):
-        """Points at the middle of an 800 x 600 window and waits until the
-        view has eased out to play zoom and stopped there, which the size of
-        the aim mark shows; returns the path of that picture."""
+    def settled(self, path, moving=False):
+        """A picture once the last two, 0.1 s of play apart, match: the same pixels,
+        or for `moving` pictures of the world the same view."""
+        previous = path + ".prev.png"
+        return self.picture_when(lambda now: os.path.exists(previous) and (
+            view_shift(previous, now, range(-3, 4), range(-3, 4))[:2] == (0, 0) if moving
+            else differing_pixels(previous, now) == 0) or shutil.copy(now, previous) is None, path, tries=50, run=0.1)
+
+    def play_zoom_picture(self, path):
+        """Points at the middle; the picture once the view has eased out to play zoom and
+        stopped there, as the width of the aim mark shows."""
         w, h = self.window_size()
         self.move(w // 2, h // 2)
         spans = []
-
-        def at_rest():
-            spans.append(crosshair_span(self.screenshot_png(path), w // 2, h // 2))
-            return len(spans) > 1 and spans[-1] == spans[-2] and PLAY_CROSSHAIR[0] <= spans[-1] <= PLAY_CROSSHAIR[1]
-
-        if not wait_for(at_rest, timeout):
-            raise AssertionError("the view never came to rest at play zoom: aim mark widths %r" % spans[-5:])
-        return path
-
-    def close(self, timeout=EXIT_TIMEOUT):
-        """Closes the window as a close button does; returns wait_exit()."""
-        if self.running() and self.window is not None:
-            send_delete_window(self.display, self.window)
-        return self.wait_exit(timeout)
+        return self.picture_when(lambda now: spans.append(crosshair_span(now, w // 2, h // 2)) or len(spans) > 1 and
+                                 spans[-1] == spans[-2] and PLAY_CROSSHAIR[0] <= spans[-1] <= PLAY_CROSSHAIR[1],
+                                 path, tries=100, run=0.1)
 
 
 def wait_for(condition, timeout=10, interval=0.1):
-    """Polls condition() until it holds or `timeout` seconds have gone by;
-    returns whether it held, for the caller to assert with its own message."""
+    """Polls condition() until it holds or `timeout` seconds have gone by; returns whether it held."""
     deadline = time.monotonic() + timeout
     while not condition():
         if time.monotonic() > deadline:
@@ -466,105 +296,163 @@ def wait_for(condition, timeout=10, interval=0.1):
     return True
 
 
+def convert(png, *options):
+    """A picture as ImageMagick's convert gives it, as bytes."""
+    return subprocess.run(["convert", png, *options], capture_output=True, check=True).stdout
+
+
 def read_rgb(png):
-    """Reads a picture as (width, height, 8-bit RGB bytes, top row first)."""
-    size = subprocess.run(["identify", "-format", "%w %h", png], capture_output=True,
-                          text=True, check=True).stdout.split()
-    data = subprocess.run(["convert", png, "-depth", "8", "rgb:-"], capture_output=True,
-                          check=True).stdout
-    return int(size[0]), int(size[1]), data
-
-
-def crosshair_span(png, x, row):
-    """Width of the aim mark near a window point: the longest near-white run
-    end to end on the rows around it, which its horizontal ticks give."""
-    w, _, data = read_rgb(png)
-    spans = [0]
-    for y in range(row - 12, row + 13):
-        xs = [i for i in range(max(0, x - 400), min(w, x + 400))
-              if min(data[(y * w + i) * 3:(y * w + i) * 3 + 3]) > 230]
-        spans.append(max(xs) - min(xs) if xs else 0)
-    return max(spans)
+    """A picture as (width, height, 8-bit RGB bytes, top row first)."""
+    w, h = convert(png, "-format", "%w %h", "info:").split()
+    return int(w), int(h), convert(png, "-depth", "8", "rgb:-")
 
 
 def rgb_at(picture, x, y):
-    """The (r, g, b) of pixel (x, y) of a picture from read_rgb."""
-    w, _, data = picture
-    i = (y * w + x) * 3
-    return tuple(data[i:i + 3])
+    i = (y * picture[0] + x) * 3
+    return tuple(picture[2][i:i + 3])
 
 
 def rows(picture, top, bottom, left=0, right=None):
-    """RGB bytes of a picture's rectangle: columns left..right-1 (right: the
-    width), rows top..bottom-1."""
+    """The RGB bytes of columns left..right-1 (right: the width) of rows top..bottom-1."""
     w, _, data = picture
-    right = w if right is None else right
-    return b"".join(data[(y * w + left) * 3:(y * w + right) * 3] for y in range(top, bottom))
+    return b"".join(data[(y * w + left) * 3:(y * w + (w if right is None else right)) * 3] for y in range(top, bottom))
 
 
 def near(rgb, colour, tolerance=15):
     return all(abs(a - b) <= tolerance for a, b in zip(rgb, colour))
 
 
+def count(data, test):
+    """Pixels of RGB bytes for which test((r, g, b)) holds."""
+    return sum(1 for i in range(0, len(data), 3) if test(data[i:i + 3]))
+
+
 def distinct_colours(data):
     return len({bytes(data[i:i + 3]) for i in range(0, len(data), 3)})
 
 
-def lit_pixels(data):
-    """Pixels of RGB data with any channel clearly above black."""
-    return sum(1 for i in range(0, len(data), 3) if max(data[i:i + 3]) > 16)
-
-
-def grey_thumbnail(png, scale):
-    """The picture shrunk by `scale` in grey levels: (width, height, bytes)."""
-    w, h, _ = read_rgb(png)
-    data = subprocess.run(["convert", png, "-filter", "box", "-resize", "%d%%" % (100 // scale),
-                           "-colorspace", "gray", "-depth", "8", "gray:-"],
-                          capture_output=True, check=True).stdout
-    return w // scale, h // scale, data
-
-
-def view_shift(before, after, scale=4, dxs=range(-10, 111), dys=range(-3, 4)):
-    """How far the view moved between two pictures of the world, in pixels,
-    and how well they match there: (dx, dy, mean grey difference). Searches
-    the offsets dxs, dys (in thumbnail pixels) at which the later picture best
-    matches the earlier one; a small mismatch at (0, 0) is the same view.
-    Only the rows between the HUD's kill counts at the top and its bars at the
-    bottom are compared: the HUD stands still while the world moves."""
-    w, h, a = grey_thumbnail(before, scale)
-    _, _, b = grey_thumbnail(after, scale)
-    top, bottom = int(h * HUD_TOP_SHARE), int(h * HUD_BARS_SHARE)
-    best = None
-    for dy in dys:
-        for dx in dxs:
-            x0, x1 = max(0, -dx), min(w, w - dx)
-            y0, y1 = max(top, -dy), min(bottom, h - dy)
-            total = n = 0
-            for y in range(y0, y1, 3):
-                ra, rb = (y + dy) * w + dx, y * w
-                for x in range(x0, x1, 3):
-                    total += abs(a[ra + x] - b[rb + x])
-                    n += 1
-            if best is None or total / n < best[0]:
-                best = (total / n, dx * scale, dy * scale)
-    return best[1], best[2], best[0]
-
-
-def differing_pixels(a, b, fuzz=None):
-    """Pixels that differ between two PNG files (ImageMagick's absolute error),
-    by more than `fuzz` (such as "3%") if given."""
-    out = subprocess.run(["compare"] + (["-fuzz", fuzz] if fuzz else []) + ["-metric", "AE", a, b, "null:"],
-                         capture_output=True, text=True)
+def differing_pixels(a, b, fuzz="0%"):
+    """Pixels that differ between two PNG files by more than `fuzz`."""
+    out = subprocess.run(["compare", "-fuzz", fuzz, "-metric", "AE", a, b, "null:"], capture_output=True, text=True)
     return int(float(out.stderr.split()[0]))
 
 
-def settled_screenshot(game, path, tries=40):
-    """Screenshots until two in a row are identical and keeps the last one."""
-    previous = game.screenshot_png(path + ".prev.png")
-    for _ in range(tries):
-        time.sleep(0.1)
-        game.screenshot_png(path)
-        if differing_pixels(previous, path) == 0:
-            return path
-        os.replace(path, previous)
-    raise AssertionError("the picture never stopped changing")
+def crosshair_span(png, x, row):
+    """Width of the aim mark near a point: the widest near-white span of the rows around it."""
+    picture = read_rgb(png)
+    xs = [[i for i in range(max(0, x - 400), min(picture[0], x + 400)) if min(rgb_at(picture, i, y)) > 230]
+          for y in range(row - 12, row + 13)]
+    return max(max(r) - min(r) if r else 0 for r in xs)
+
+
+def view_shift(before, after, dxs=range(-10, 111), dys=range(-3, 4), scale=4):
+    """How far the view moved between two pictures of the world and how well they match
+    there: (dx, dy in pixels, mean grey difference), the best of the offsets searched in
+    a thumbnail shrunk by `scale`, over the rows between the HUD's counts and bars."""
+    a, b = (convert(png, "-filter", "box", "-resize", "%d%%" % (100 // scale), "-colorspace", "gray", "-depth", "8",
+                    "gray:-") for png in (before, after))
+    w, h = (int(n) // scale for n in convert(before, "-format", "%w %h", "info:").split())
+    best = None
+    for dy in dys:
+        for dx in dxs:
+            pairs = [(a[(y + dy) * w + dx + x], b[y * w + x])
+                     for y in range(max(int(h * HUD_ROWS[0]), -dy), min(int(h * HUD_ROWS[1]), h - dy), 3)
+                     for x in range(max(0, -dx), min(w, w - dx), 3)]
+            mismatch = sum(abs(p - q) for p, q in pairs) / len(pairs)
+            if best is None or mismatch < best[0]:
+                best = (mismatch, dx * scale, dy * scale)
+    return best[1], best[2], best[0]
+
+
+# What a player does with the menus, in window pixels. The main menu lists its
+# entries in 30-unit bands from -200 in a view 800 units tall. The pause
+# overlay's bars are 60 pixels tall, the top one with a red edge on row 55
+# once open; its buttons sit 50 pixels apart from 125 above the middle.
+TITLE_ENTRIES = ("Start a new game", "Load game")
+GAME_MENU_ENTRIES = ("Resume", "Start a new game", "Save game", "Load game")
+PAUSE_BUTTONS = ("Resume game", "Exit", "Save screenshot", "Frame rate")
+PAUSE_BAR_ROWS = 60
+PANEL_EDGE = (191, 194, 204)   # the light edge of the frame-rate panel
+MENU_SETTLE = 0.2              # seconds for a menu choice to take effect
+
+
+def menu_entry_y(index, height):
+    return int((-200 + 30 * index + 15 + 400) * height / 800)
+
+
+def pause_button_y(index, height):
+    return int(height * 0.5 - 125) + 50 * index
+
+
+def entries_shown(png):
+    """How many main-menu entries in a row from the first have a lit label."""
+    picture = read_rgb(png)
+    lit = [count(rows(picture, menu_entry_y(i, picture[1]) - 8, menu_entry_y(i, picture[1]) + 8, 0, picture[0] // 2),
+                 lambda p: min(p) > 180) > 30 for i in range(6)]
+    return (lit + [False]).index(False)
+
+
+def choose(game, entries, label):
+    """Clicks a main-menu entry by its label; `entries` are those shown."""
+    w, h = game.window_size()
+    game.click(1, w // 2, menu_entry_y(entries.index(label), h))
+    time.sleep(MENU_SETTLE)
+
+
+def open_game_menu(game, path=None):
+    """Return over a game: the menu of four entries, waited for if `path` is given."""
+    if path is None:
+        game.keys("Return")
+        return time.sleep(MENU_SETTLE)
+    game.picture_when(lambda now: entries_shown(now) == 4, path, "keydown", "Return")
+    game.xdotool("keyup", "Return")
+
+
+def red_rows(picture):
+    """Rows of the top bar's height that are mostly the bar's red edge."""
+    return [y for y in range(PAUSE_BAR_ROWS) if count(rows(picture, y, y + 1), lambda p: p[0] > 170 and p[1] < 40)
+            > picture[0] // 2]
+
+
+def open_pause(game):
+    """Escape, then waits until the bars have slid fully in."""
+    game.keys("Escape")
+    if not wait_for(lambda: 55 in red_rows(game.picture()), 10, 0.05):
+        raise AssertionError("the pause overlay never opened")
+
+
+def pause_closed(game):
+    """Waits until the bars have slid out; returns that picture."""
+    pictures = []
+    if not wait_for(lambda: pictures.append(game.picture()) or not red_rows(pictures[-1]), 10):
+        raise AssertionError("the pause overlay stayed open")
+    return pictures[-1]
+
+
+def pause_and_click(game, label, folder=None):
+    """Opens the pause overlay, clicks a button and closes it again; waits for a screenshot
+    (which holds up the pass for seconds in a sanitizer build)."""
+    w, h = game.window_size()
+    folder, shots = folder or game.workdir, len(glob.glob(os.path.join(folder or game.workdir, "screenshot*")))
+    open_pause(game)
+    game.click(1, w // 2, pause_button_y(PAUSE_BUTTONS.index(label), h))
+    wait_for(lambda: label != "Save screenshot" or len(glob.glob(os.path.join(folder, "screenshot*"))) > shots, 10)
+    game.keys("Escape")
+    pause_closed(game)
+
+
+def frame_rate_shown(picture):
+    """The frame-rate panel's light edge at the top left, over the kill counts."""
+    return count(rows(picture, 0, 60, 0, 360), lambda p: near(p, PANEL_EDGE, 6)) > 300
+
+
+def wander(game, rng, seconds):
+    """Random play for about `seconds`: walking, sprinting, aiming, shooting and throwing."""
+    w, h = game.window_size()
+    end = time.monotonic() + seconds
+    while time.monotonic() < end:
+        direction, button = rng.choice(("w", "a", "s", "d", "Up", "Left", "Down", "Right")), rng.choice((1, 1, 1, 3))
+        game.xdotool("mousemove", "--window", game.window, rng.randrange(w), rng.randrange(h),
+                     *(["keydown", "Shift_L"] if rng.random() < 0.3 else []), "keydown", direction,
+                     "sleep", round(rng.uniform(0.1, 0.6), 2), "mousedown", button, "sleep", HOLD, "mouseup", button,
+                     "keyup", direction, "keyup", "Shift_L", "sleep", HOLD)

@@ -1,95 +1,148 @@
-"""A player saves a game from the main menu and loads it again in a later run,
-on another clock; a missing or damaged "save.dat" keeps the menu open and the
-game running, and loading never changes the file."""
+"""A player's saved game. First run: "Load game" with no save keeps the title;
+in a new game an explosive opens a wall; the game is saved from the menu;
+the pause overlay freezes play, "Save screenshot" writes the frozen frame,
+the frame-rate line goes on and off, and "Exit" ends the game. A later run on
+another clock: a damaged "save.dat" keeps the title and the file as they
+were; the sound one brings back the same streets under the HUD's dark
+corners; a new game there is another city."""
 
 import os
+import pathlib
+import shutil
 import sys
+import time
 import unittest
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 import driver  # noqa: E402
-import player  # noqa: E402
-from driver import differing_pixels, settled_screenshot  # noqa: E402
+from driver import differing_pixels, near, read_rgb, rgb_at, rows, view_shift  # noqa: E402
 
-GAME, MEDIA = None, None
-
-WIDTH, HEIGHT = 800, 600
+GAME, MEDIA, SHOTS = None, None, None
+W, H = 800, 600
 SPRING = "2026-03-14 12:00:00"
-LAYER = 256 * 257               # one text layer: 256 rows of 256 cells and a line feed
-EMPTY_SAVE_BYTES = 263315       # no boxes, props or list entries, one player
-LOAD_Y = player.menu_entry_y(1, HEIGHT)
+LAYER = 256 * 257               # one text layer of a save: 256 rows of 256 cells and a line feed
+BARS = driver.PAUSE_BAR_ROWS
+BUTTON_Y = [driver.pause_button_y(i, H) for i in range(4)]
 
 
-class SaveAndLoad(unittest.TestCase):
-    @classmethod
-    def setUpClass(cls):
-        cls.dir = driver.shots_dir("e2e-save")
+def shot(name):
+    return os.path.join(SHOTS, name + ".png")
 
-    def shot(self, name):
-        return os.path.join(self.dir, name)
 
-    def load_keeps_the_menu(self, game, name):
-        """"Load game" on the title menu changes nothing on the screen;
-        returns the picture of the menu with the pointer on that entry."""
-        game.move(WIDTH // 2, LOAD_Y)
-        menu = settled_screenshot(game, self.shot("menu-" + name + ".png"))
-        game.click(1, WIDTH // 2, LOAD_Y)
-        self.assertEqual(0, differing_pixels(menu, settled_screenshot(game, self.shot(name + ".png"))), name)
-        self.assertTrue(game.running())
-        return menu
+def wall_columns(png, x0=130, x1=320, y0=H // 2 - 60, y1=H // 2 + 60):
+    """Wall-coloured pixels (the fill is flat) in each column of a box."""
+    picture = read_rgb(png)
+    return [sum(1 for y in range(y0, y1) if near(rgb_at(picture, x, y), (107, 74, 61), 3)) for x in range(x0, x1)]
 
-    def test_a_saved_game_is_played_again_in_a_later_run_and_a_damaged_one_is_refused(self):
-        with driver.sized(GAME, MEDIA, WIDTH, HEIGHT, faketime=driver.NEW_YEAR) as g:
+
+class SavedGame(unittest.TestCase):
+    def test_a_saved_game_comes_back_in_a_later_run_and_a_damaged_one_is_refused(self):
+        with driver.Game(GAME, MEDIA, size=(W, H), faketime=driver.NEW_YEAR) as g:
+            self.g = g
             g.wait_window()
-            self.load_keeps_the_menu(g, "no-file")
-            player.choose(g, player.TITLE_ENTRIES, "Start a new game")
-            g.play_zoom_picture(self.shot("zoomed-out.png"))
-            g.freeze()   # the picture a moment before Return, which the save holds
-            playing = g.screenshot_png(self.shot("playing.png"))
-            g.first_picture_after(playing, self.shot("game-menu.png"), "keydown", "Return")
-            g.key_up("Return")
-            player.choose(g, player.GAME_MENU_ENTRIES, "Save game")
-            driver.wait_for(lambda: os.path.exists(g.path("save.dat")), 2 if driver.FAULT else 10)
-            driver.expect_written(self, g.path("save.dat"))
-            if driver.FAULT is None:
-                with open(g.path("save.dat"), "rb") as f:
-                    saved = f.read()
-            self.assertEqual(g.close(), (0, "", ""))
+            self.load_keeps_the_title("no-save")
+            driver.choose(g, driver.TITLE_ENTRIES, "Start a new game")
+            g.play_zoom_picture(shot("zoomed-out"))
+            self.throw()
+            playing = self.save()
+            self.pause_over_play()
+            driver.open_pause(g)
+            g.click(1, W // 2, BUTTON_Y[1])
+            self.assertEqual(g.wait_exit(), (0, "", ""))
+            self.assertEqual(g.files(), driver.written_files("save.dat", "screenshot1.png", "lastgame.rec"))
+            saved = None if driver.FAULT else pathlib.Path(g.path("save.dat")).read_bytes()
         if driver.FAULT:
             return
-        # What any save holds: its least size, text layers of values 0..15
-        # with a line feed after every row.
-        self.assertGreaterEqual(len(saved), EMPTY_SAVE_BYTES)
-        for layer in range(3):
-            text = saved[layer * LAYER:(layer + 1) * LAYER]
-            self.assertEqual(text[256::257], b"\n" * 256)
-            self.assertTrue(all(32 <= b <= 47 for i, b in enumerate(text) if i % 257 != 256))
-
-        # Another clock: a new game would be another city.
-        with driver.sized(GAME, MEDIA, WIDTH, HEIGHT, faketime=SPRING) as g:
+        with driver.Game(GAME, MEDIA, size=(W, H), faketime=SPRING) as g:
+            self.g = g
             g.wait_window()
-            damaged = saved[:LAYER] + b"\x7f" + saved[LAYER + 1:]  # a rotation of 95 quarter turns
-            with open(g.path("save.dat"), "wb") as f:
-                f.write(damaged)
-            menu = self.load_keeps_the_menu(g, "damaged")
-            with open(g.path("save.dat"), "rb") as f:
-                self.assertEqual(f.read(), damaged)
-
-            with open(g.path("save.dat"), "wb") as f:
-                f.write(saved)
-            again = g.first_picture_after(menu, self.shot("played-again.png"), "mousedown", 1)
-            g.button_up(1)
-            # The first picture of the loaded game: the same streets around
-            # the same player, seen from where it was saved.
-            dx, dy, mismatch = driver.view_shift(playing, again, dxs=range(-10, 11), dys=range(-10, 11))
+            save, damaged = pathlib.Path(g.path("save.dat")), saved[:LAYER] + b"\x7f" + saved[LAYER + 1:]
+            save.write_bytes(damaged)   # a rotation of 95 quarter turns
+            title = self.load_keeps_the_title("damaged")
+            self.assertEqual(save.read_bytes(), damaged)
+            save.write_bytes(saved)
+            again = g.first_picture_after(title, shot("loaded"), "mousedown", 1)
+            g.xdotool("mouseup", 1)
+            g.freeze()   # the crowd waits while the picture is measured
+            dx, dy, mismatch = view_shift(playing, again, range(-10, 11), range(-10, 11))
             self.assertLess(abs(dx), 40)
             self.assertLess(abs(dy), 40)
-            self.assertLess(mismatch, 8)
-            with open(g.path("save.dat"), "rb") as f:
-                self.assertEqual(f.read(), saved)
+            self.assertLess(mismatch, 8, "not the saved streets")
+            self.assertEqual(save.read_bytes(), saved)
+            picture = read_rgb(again)
+            for x, y in ((0, 0), (W - 8, 0), (0, H - 8), (W - 8, H - 8)):   # the vignette darkens the corners
+                self.assertLess(max(max(rgb_at(picture, x + i, y + j)) for i in range(8) for j in range(8)), 42, (x, y))
+            driver.open_game_menu(g, shot("spring-menu"))
+            driver.choose(g, driver.GAME_MENU_ENTRIES, "Start a new game")
+            other = g.play_zoom_picture(shot("spring-city"))
+            self.assertGreater(view_shift(playing, other, range(-2, 3), range(-2, 3))[2], 16, "the same city")
             self.assertEqual(g.close(), (0, "", ""))
+            self.assertEqual(g.files(), {"Media", "settings.ini", "save.dat", "lastgame.rec"})
+
+    def load_keeps_the_title(self, name):
+        """"Load game" changes nothing on the title; returns its picture."""
+        g = self.g
+        g.move(W // 2, driver.menu_entry_y(1, H))
+        title = g.settled(shot(name + "-title"))
+        g.click(1)
+        self.assertEqual(differing_pixels(title, g.settled(shot(name + "-after"))), 0, name)
+        return title
+
+    def throw(self):
+        """An explosive thrown at the building on the left opens its wall."""
+        g = self.g
+        g.move(114, H // 2)
+        was = wall_columns(g.settled(shot("throw-before"), moving=True))
+        solid = [x for x in range(len(was)) if was[x] == max(was)]
+        wall = solid[len(solid) // 2]       # the middle of the columns that are wall top to bottom
+        self.assertGreater(was[wall], 100, "no wall across the throw")
+        g.click(3)
+        g.picture_when(lambda now: wall_columns(now)[wall] < was[wall] // 2, shot("throw-after"), tries=100, run=0.1)
+
+    def save(self):
+        """"Save game" from the menu over the game at rest; returns the last
+        picture before the menu, which the save holds."""
+        g = self.g
+        g.move(W // 2, H // 2)
+        playing = g.settled(shot("playing"), moving=True)
+        g.freeze()
+        g.shot(playing)
+        driver.open_game_menu(g, shot("game-menu"))
+        driver.choose(g, driver.GAME_MENU_ENTRIES, "Save game")
+        self.assertEqual(driver.wait_for(lambda: "save.dat" in g.files(), 2 if driver.FAULT else 10), not driver.FAULT)
+        return playing
+
+    def pause_over_play(self):
+        """The game stands still under the overlay; the screenshot is the
+        frozen frame without it; the frame-rate button works both ways."""
+        g = self.g
+        driver.open_pause(g)
+        g.move(W // 2, H - 100)
+        first = g.picture()
+        time.sleep(0.5)
+        paused = read_rgb(g.shot(shot("game-paused")))
+        self.assertEqual(rows(first, BARS, H - BARS), rows(paused, BARS, H - BARS), "the game moved while paused")
+        g.click(1, W // 2, BUTTON_Y[2])
+        saved, sizes = g.path("screenshot1.png"), [-1]
+        landed = driver.wait_for(lambda: sizes.append(os.path.getsize(saved) if os.path.exists(saved) else -1)
+                                 or sizes[-1] == sizes[-2] > 0, 2 if driver.FAULT else 10)
+        self.assertEqual(landed, not driver.FAULT)
+        if landed:
+            picture = read_rgb(shutil.copy(saved, shot("saved-frame")))
+            self.assertEqual(picture[:2], (W, H))
+            self.assertEqual(rows(picture, BARS, H - BARS, 0, 200), rows(paused, BARS, H - BARS, 0, 200))
+            self.assertNotEqual(rows(picture, 0, BARS), rows(paused, 0, BARS), "the bars are in the screenshot")
+        g.click(1, W // 2, BUTTON_Y[3])
+        g.click(1, W // 2, BUTTON_Y[0])
+        self.assertTrue(driver.frame_rate_shown(driver.pause_closed(g)), "no frame-rate line in play")
+        g.shot(shot("frame-rate"))
+        driver.open_pause(g)
+        g.click(1, W // 2, BUTTON_Y[3])
+        g.keys("Escape")
+        self.assertFalse(driver.frame_rate_shown(driver.pause_closed(g)), "the frame-rate line stayed")
 
 
 if __name__ == "__main__":
     GAME, MEDIA = driver.paths_from_argv()
+    SHOTS = driver.shots_dir("e2e-save")
     unittest.main()

@@ -1,9 +1,14 @@
-"""The game's window: its size from "settings.ini" and the desktop, a clean exit
-when it is closed, a silent failure without a display, and the title menu
-drawn into it, staying up until the window is closed."""
+"""The game's window and what it starts from: the window's size from
+"settings.ini" and the desktop, a silent failure without a display, broken
+pictures that neither stop the game nor make it say a word, and the driver's
+fault runs, which really take the working directory away."""
 
 import os
+import pathlib
+import random
+import shutil
 import sys
+import tempfile
 import time
 import unittest
 
@@ -11,48 +16,65 @@ sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 import driver  # noqa: E402
 
 GAME, MEDIA = None, None
-
-
-def unused_display():
-    """A display name that no X server serves."""
-    for n in range(917, 1000):
-        if not os.path.exists("/tmp/.X11-unix/X%d" % n) and not os.path.exists("/tmp/.X%d-lock" % n):
-            return ":%d" % n
-    raise RuntimeError("no free display number")
+PROBE = """#!/bin/sh
+[ -f settings.ini ] && [ -f Media/spritesheettexture.png ] || exit 5
+{ printf saved > probe.dat; } 2>/dev/null && [ -s probe.dat ] && exit 0
+exit 4
+"""   # a stand-in for the game. Exit 5: settings or pictures missing; 4: the write failed; 0: it worked
+BROKEN = {   # four pictures broken four ways: cut short twice, emptied, scrambled
+    "spritesheettexture.png": lambda d: d[:len(d) // 2],
+    "dashboard.png": lambda d: d[:len(d) // 3],
+    "borderbloodtexture.png": lambda d: b"",
+    "tiledarktexture.png": lambda d: d[:len(d) // 2] + bytes(b ^ 0x5A for b in d[len(d) // 2:]),
+}
 
 
 class Window(unittest.TestCase):
-
-    def test_the_window_takes_its_size_from_the_settings_and_the_screen_and_closes_cleanly(self):
-        for screen, settings, expected in (((832, 624), None, (832, 624)),
-                                           ((1024, 768), "screenw=640\nscreenh=480\n", (640, 480)),
-                                           ((1024, 768), "screenw=800\n", (800, 768))):
+    def test_the_window_takes_its_size_from_the_settings_or_the_desktop(self):
+        for screen, settings, size in (((832, 624), None, (832, 624)),
+                                       ((1024, 768), "screenw=640\nscreenh=480\n", (640, 480)),
+                                       ((1024, 768), "screenw=800\n", (800, 768))):
             with self.subTest(settings=settings), driver.Game(GAME, MEDIA, screen=screen, settings=settings) as g:
-                self.assertEqual(g.window_geometry(g.wait_window(*expected))[2:], expected)
+                g.wait_window(*size)
+                self.assertEqual(g.window_size(), size)
                 self.assertEqual(g.close(), (0, "", ""))
+                self.assertEqual(g.files(), {"Media"} | ({"settings.ini"} if settings else set()))
 
     def test_without_a_display_the_game_ends_at_once_and_silently(self):
-        # A terminal type is set on purpose: SDL must not fall back to drawing
-        # on the terminal when there is no X server.
-        for display in (None, unused_display()):
-            env = {"TERM": "xterm"}
-            if display:
-                env["DISPLAY"] = display
-            with self.subTest(display=display), \
-                    driver.Game(GAME, MEDIA, no_display=True, env=env) as g:
-                self.assertEqual(g.wait_exit(), (1, "", ""), "SDL cannot start without a display")
+        # With a terminal type set SDL must still not fall back to drawing on the terminal.
+        for display in (None, ":917"):
+            env = dict({"TERM": "xterm"}, **({"DISPLAY": display} if display else {}))
+            with self.subTest(display=display), driver.Game(GAME, MEDIA, no_display=True, env=env) as g:
+                self.assertEqual(g.wait_exit(), (1, "", ""))
 
-    def test_the_title_menu_is_drawn_and_stays_up_until_the_window_is_closed(self):
-        with driver.Game(GAME, MEDIA, screen=(800, 600)) as g:
-            g.wait_window(800, 600)
-            self.assertTrue(driver.wait_for(lambda: driver.lit_pixels(g.screenshot()[2]) > 800 * 600 // 300),
-                            "the title menu is all black")
-            self.assertGreater(driver.distinct_colours(g.screenshot()[2]), 8)
-            g.keys("w", "a")
-            g.click(1, 20, 20)
-            time.sleep(0.3)   # a few passes in which keys and a click must not end the game
-            self.assertTrue(g.running())
-            self.assertEqual(g.close(), (0, "", ""))
+    def test_broken_pictures_neither_stop_the_game_nor_print_anything(self):
+        with tempfile.TemporaryDirectory(prefix="vg-media-") as scratch:
+            media = shutil.copytree(MEDIA, os.path.join(scratch, "Media"))
+            for name, change in BROKEN.items():
+                picture = pathlib.Path(media, name)
+                picture.write_bytes(change(picture.read_bytes()))
+            with driver.Game(GAME, media, size=(800, 600)) as g:
+                g.wait_window()
+                driver.choose(g, driver.TITLE_ENTRIES, "Start a new game")
+                driver.wander(g, random.Random(7), 2)
+                driver.open_game_menu(g)
+                driver.choose(g, driver.GAME_MENU_ENTRIES, "Resume")
+                g.keys("Escape")           # the overlay's own pictures are broken: it works unseen
+                time.sleep(1.2)
+                g.click(1, 400, driver.pause_button_y(3, 600))
+                g.keys("Escape")
+                self.assertEqual(g.close(), (0, "", ""))
+                self.assertEqual(g.files(), driver.written_files("lastgame.rec"))
+
+
+    def test_a_fault_run_stops_every_write_and_a_normal_run_none(self):
+        with tempfile.TemporaryDirectory(prefix="vg-probe-") as scratch:
+            probe = pathlib.Path(scratch, "probe.sh")
+            probe.write_text(PROBE)
+            probe.chmod(0o700)
+            with driver.Game(str(probe), MEDIA, settings="screenw=640\n", no_display=True) as g:
+                self.assertEqual(g.wait_exit(), (4 if driver.FAULT else 0, "", ""))
+                self.assertEqual(g.files(), driver.written_files("probe.dat"))
 
 
 if __name__ == "__main__":
