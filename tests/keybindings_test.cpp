@@ -1,84 +1,56 @@
-// Keys bound in settings.ini: SDL's key names as the settings reader sees
-// them, which bindings take, and how a bound key and the fixed second keys
-// drive the step. SDL knows its key names once video has started (the dummy
-// driver here); every test writes "settings.ini" in a fresh directory.
+// Keys bound in settings.ini by SDL's names (known once video has started,
+// here with the dummy driver): which names bind, and how a bound key and the
+// fixed second keys drive the step.
 #include <SDL/SDL.h>
 #include <gtest/gtest.h>
-#include <stdlib.h>
 
 #include <cstring>
 #include <fstream>
-#include <string>
 
 #include "app/input.h"
-#include "app/pad.h"
 #include "app/settings.h"
 #include "sim/step.h"
 #include "tests/scratchdir.h"
 
 namespace {
 
-struct KeyBindings : ::testing::Test {
-    static void SetUpTestSuite()
-    {
-        setenv("SDL_VIDEODRIVER", "dummy", 1);
-        ASSERT_EQ(SDL_Init(SDL_INIT_VIDEO), 0) << SDL_GetError();
-    }
-    static void TearDownTestSuite() { SDL_Quit(); }
-
-    void SetUp() override
-    {
-        enterScratchDir(scratch, "keys");
-        memset(keyState, 0, sizeof keyState);
-        memset(padActionState, 0, sizeof padActionState);
-        padWalk = StickPosition{0, 0};
-        padDrivesAim = false;
-    }
-    void TearDown() override
-    {
-        remove("settings.ini");
-        readSettings();
-        readKeyBindings();
-        leaveScratchDir(scratch);
-    }
-
-    // Reads the bindings from a settings file holding only `text`.
-    static void bind(const std::string& text)
-    {
-        std::ofstream("settings.ini", std::ios::binary) << text;
-        readSettings();
-        readKeyBindings();
-    }
-
-    // The step's input with exactly one key in the given state.
-    static StepInput withKey(int key, int32_t state = kInputHeld)
-    {
-        memset(keyState, 0, sizeof keyState);
-        keyState[key] = state;
-        readStepInput(1.0f);
-        return stepInput;
-    }
-
-    ScratchDir scratch;
-};
-
-TEST_F(KeyBindings, NamesAreSdlsWithoutSpacesAndUnknownOnesKeepTheDefault)
+// Binds the keys of a settings file holding only `text`, read in a scratch directory.
+void bind(const char* text)
 {
-    bind("keyup=Z\nkeyleft=q\nkeysprint = left ctrl\nkeydown=nosuchkey\nkeyright=\nkeymenu=[4]\n"
-         "keypause=ctrl\n");
+    setenv("SDL_VIDEODRIVER", "dummy", 1);
+    ASSERT_EQ(SDL_Init(SDL_INIT_VIDEO), 0) << SDL_GetError();
+    ScratchDir scratch;
+    enterScratchDir(scratch, "keys");
+    std::ofstream("settings.ini") << text;
+    readSettings();
+    readKeyBindings();
+    leaveScratchDir(scratch);
+}
+
+// The step's input with exactly one key in the given state.
+StepInput withKey(int key, int32_t state = kInputHeld)
+{
+    memset(keyState, 0, sizeof keyState);
+    keyState[key] = state;
+    readStepInput(1.0f);
+    return stepInput;
+}
+
+TEST(KeyBindings, SdlsNamesWithoutSpacesBindAndUnknownOrPartialNamesKeepTheDefault)
+{
+    bind("keyup=Z\nkeysprint = left ctrl\nkeydown=nosuchkey\nkeyright=\nkeymenu=[4]\nkeypause=ctrl\n");
     EXPECT_EQ(keyBindings[kKeyUp], SDLK_z);
-    EXPECT_EQ(keyBindings[kKeyLeft], SDLK_q);
     EXPECT_EQ(keyBindings[kKeySprint], SDLK_LCTRL);
-    EXPECT_EQ(keyBindings[kKeyDown], SDLK_s) << "an unknown name";
-    EXPECT_EQ(keyBindings[kKeyRight], SDLK_d) << "an empty name";
+    EXPECT_EQ(keyBindings[kKeyDown], SDLK_s);
+    EXPECT_EQ(keyBindings[kKeyRight], SDLK_d);
     EXPECT_EQ(keyBindings[kKeyMenu], SDLK_KP4);
     EXPECT_EQ(keyBindings[kKeyPause], SDLK_ESCAPE) << "whole names only";
     EXPECT_EQ(keyByName("unknownkey"), 0);
     bind("");
-    EXPECT_EQ(keyBindings[kKeyUp], SDLK_w) << "no keys, the defaults";
+    EXPECT_EQ(keyBindings[kKeyUp], SDLK_w);
 }
 
-TEST_F(KeyBindings, ABoundKeyActsTheLetterItReplacedDoesNotAndTheSecondKeysStay)
+TEST(KeyBindings, ABoundKeyActsTheLetterItReplacedDoesNotAndTheSecondKeysStay)
 {
     bind("keyup=z\nkeysprint=rightshift\nkeymenu=m\nkeypause=p\n");
     EXPECT_EQ(withKey(SDLK_z).moveAlong, kAxisFull);
