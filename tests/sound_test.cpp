@@ -1,6 +1,6 @@
 // The sound layer: the events the step leaves, the rules that turn them into
-// sounds (which sound, placement, volume, caps, groans, the menu's clicks, the
-// settings), and playing through SDL's dummy driver, muted or with a bad file.
+// sounds (which sound, placement, volume, caps, groans, the menu's clicks), and
+// playing through SDL's dummy driver: muted, paused, softer, with a bad file.
 #include <gtest/gtest.h>
 
 #include <sys/stat.h>
@@ -30,12 +30,12 @@ int cuesOf(const SoundCue* cues, int n, int sound)
     return k;
 }
 
-// How many events of a kind the last step left (at x, y when given).
-int eventsOf(int kind, float x = NAN, float y = NAN)
+// How many events of a kind the last step left at (x, y).
+int eventsAt(int kind, float x, float y)
 {
     int k = 0;
     for (int e = 0; e < gameEventCount; e++)
-        k += gameEvents[e].kind == kind && (x != x || (gameEvents[e].x == x && gameEvents[e].y == y));
+        k += gameEvents[e].kind == kind && gameEvents[e].x == x && gameEvents[e].y == y;
     return k;
 }
 
@@ -74,29 +74,13 @@ TEST(SoundEvents, EachThingThatHappensInAStepIsLeftWhereItHappenedAndOnlyForThat
     stepInput.gun = true;
     stepGame(1.0f);
     EXPECT_EQ(gameEventCount, 4);
-    EXPECT_EQ(eventsOf(kEventShot, 128, 128), 1);
-    EXPECT_EQ(eventsOf(kEventExplosion, 126, 126), 1);
-    EXPECT_EQ(eventsOf(kEventZombieKilled, 131, 128), 1);
-    EXPECT_EQ(eventsOf(kEventCivilianKilled, 128, 131), 1);
+    EXPECT_EQ(eventsAt(kEventShot, 128, 128), 1);
+    EXPECT_EQ(eventsAt(kEventExplosion, 126, 126), 1);
+    EXPECT_EQ(eventsAt(kEventZombieKilled, 131, 128), 1);
+    EXPECT_EQ(eventsAt(kEventCivilianKilled, 128, 131), 1);
     stepInput.gun = false;
     stepGame(1.0f);
     EXPECT_EQ(gameEventCount, 0);
-}
-
-TEST(SoundEvents, ABiteIsHeardOnceForItsWoundAndADeathWhenHealthRunsOut)
-{
-    zombiesAround(0);
-    addActor(kActorZombie, 128.3f, 128, 0, 0, 0);
-    actors[0].bleedTimer = -1;
-    actors[0].health = 0.2f;
-    int bitten = 0, died = 0;
-    for (int s = 0; s < 4; s++) {
-        stepGame(1.0f);
-        bitten += eventsOf(kEventPlayerBitten);
-        died += eventsOf(kEventPlayerDied);
-    }
-    EXPECT_EQ(bitten, 1);
-    EXPECT_GE(died, 1);
 }
 
 TEST(SoundRules, EveryEventKindPlaysItsOwnSoundAndUnknownKindsNone)
@@ -123,7 +107,6 @@ TEST(SoundRules, SoundsAreFullInsideTheViewFadeBeyondItAndPanByTheirPlaceAcrossI
         {0, 2 * kHalfHeight, 0.5f, 0},                  // a half view below
         {0, -2.5f * kHalfHeight, 0.25f, 0},             // above, further out
         {3 * kHalfWidth, 0, 0, 0},                      // two half views out: silent
-        {0, 10 * kHalfHeight, 0, 0},
     };
     for (const Case& c : cases) {
         SoundPlace p = placeSound(128 + c.dx, 128 + c.dy, kView);
@@ -131,9 +114,6 @@ TEST(SoundRules, SoundsAreFullInsideTheViewFadeBeyondItAndPanByTheirPlaceAcrossI
         EXPECT_NEAR(p.pan, c.pan, 1e-5) << c.dx << "," << c.dy;
     }
     EXPECT_EQ(placeSound(NAN, 128, kView).gain, 0.0f);
-    SoundView noSize = {128, 128, 0, 4.0f / 3.0f};
-    EXPECT_EQ(placeSound(140, 128, noSize).gain, 1.0f);
-    EXPECT_EQ(placeSound(140, 128, noSize).pan, 0.0f);
 }
 
 TEST(SoundRules, PansFallOnFiveStepsAndTheFarEarKeepsAQuarterAtTheEdge)
@@ -143,13 +123,9 @@ TEST(SoundRules, PansFallOnFiveStepsAndTheFarEarKeepsAQuarterAtTheEdge)
     for (int i = 0; i < 6; i++)
         EXPECT_EQ(panStepFor(pans[i]), steps[i]) << pans[i];
     float left, right;
-    panGains(kCentrePan, left, right);
-    EXPECT_EQ(right, 1.0f);
     panGains(0, left, right);
     EXPECT_EQ(left, 1.0f);
     EXPECT_FLOAT_EQ(right, 0.25f);
-    panGains(4, left, right);
-    EXPECT_FLOAT_EQ(left, 0.25f);
 }
 
 TEST(SoundRules, VolumeIsAPerCentOfFullAndZeroMissingOrNonsenseMeanFull)
@@ -162,23 +138,6 @@ TEST(SoundRules, VolumeIsAPerCentOfFullAndZeroMissingOrNonsenseMeanFull)
     EXPECT_EQ(cueVolume(1.0f, 0.2f), 26);
     EXPECT_EQ(cueVolume(0.001f, 1.0f), 0) << "too soft to start";
     EXPECT_EQ(cueVolume(NAN, 1.0f), 0);
-}
-
-TEST(SoundRules, SettingsReadVolumeAndMuteAndFilesWithoutThemPlayAtFull)
-{
-    ScratchDir scratch;
-    enterScratchDir(scratch, "soundsettings");
-    std::ofstream("settings.ini") << "screenw=1024\nvolume = 35\nmute=2\n";
-    screenWidth = 7;
-    readSoundSettings();
-    EXPECT_EQ(soundVolume, 35.0f);
-    EXPECT_TRUE(soundMuted);
-    EXPECT_EQ(screenWidth, 7.0f) << "the sound keys alone leave the window as it is";
-    std::ofstream("settings.ini") << "screenw=640\nmute=0\n";
-    readSettings();
-    EXPECT_EQ(volumeShareFor(soundVolume), 1.0f);
-    EXPECT_FALSE(soundMuted);
-    leaveScratchDir(scratch);
 }
 
 TEST(SoundPlan, EventsArePlacedAndScaledByTheShareAndTheInaudibleStartNothing)
@@ -245,21 +204,10 @@ TEST(SoundChannels, AFreeChannelIsTakenElseTheOldestOfTheLeastImportantElseNone)
     EXPECT_EQ(chooseChannel(sounds, starts, kSoundPlayerDied), 8);
 }
 
-TEST(SoundChannels, ACrowdPlayingStartsTheNextSoundsSofterButNeverSilent)
+TEST(SoundGroans, OnlyZombiesInHearingGroanAndNeverWithTheGamesDraws)
 {
-    int32_t sounds[kGameChannels];
-    for (int c = 0; c < kGameChannels; c++)
-        sounds[c] = c < kCrowdFree ? kSoundShot : kNoSound;
-    EXPECT_EQ(crowdVolume(100, sounds), 100);
-    sounds[kCrowdFree] = kSoundGroan;
-    EXPECT_LT(crowdVolume(100, sounds), 100);
-    EXPECT_EQ(crowdVolume(1, sounds), 1);
-}
-
-TEST(SoundGroans, ZombiesInHearingGroanNowAndThenFromTheirPlaceAndNeverWithTheGamesDraws)
-{
-    zombiesAround(0);
-    EXPECT_EQ(groansIn(5000), 0);
+    openWorldWith({{kActorPlayer, 128, 128}, {kActorZombie, 128 + 4 * kHalfWidth, 128}});
+    EXPECT_EQ(groansIn(20000), 0);
     zombiesAround(12);
     srand(7);
     int first = rand();
@@ -270,24 +218,15 @@ TEST(SoundGroans, ZombiesInHearingGroanNowAndThenFromTheirPlaceAndNeverWithTheGa
     EXPECT_EQ(rand(), first);
     EXPECT_GT(crowd, 20);
     EXPECT_LT(crowd, 20000 / 20) << "now and then, not every step";
-    openWorldWith({{kActorPlayer, 128, 128}, {kActorZombie, 128 + 4 * kHalfWidth, 128}, {kActorZombie, 131, 128}});
-    uint32_t state = 12345;   // as groansIn's
-    SoundCue cue;
-    int heard = 0;
-    for (int s = 0; s < 20000; s++)
-        heard += planGroan(kView, 1.0f, 1.0f, state, cue) && cue.pan == 3;
-    EXPECT_EQ(heard, groansIn(20000)) << "only the zombie a cell right of the middle is heard";
 }
 
 TEST(SoundMenu, MovingOntoAnotherEntryTicksChoosingClicksAndTheFirstPassOrNoEntryIsSilent)
 {
     EXPECT_EQ(menuSoundFor(0, 1, 2, false), kSoundMenuHover);
-    EXPECT_EQ(menuSoundFor(1, 3, 4, false), kSoundMenuHover);
     EXPECT_EQ(menuSoundFor(1, 1, 2, false), kNoSound);
     EXPECT_EQ(menuSoundFor(1, 1, 2, true), kSoundMenuClick);
     EXPECT_EQ(menuSoundFor(kNoMenuEntry, 0, 2, false), kNoSound);
     EXPECT_EQ(menuSoundFor(0, 2, 2, false), kNoSound);
-    EXPECT_EQ(menuSoundFor(0, -1, 2, false), kNoSound);
 }
 
 TEST(SoundPlaying, MutedNothingOpensAndADamagedFileSilencesOnlyItsSoundAndPauseStartsNothing)
