@@ -45,9 +45,6 @@ TEST(KeyBindings, SdlsNamesWithoutSpacesBindAndUnknownOrPartialNamesKeepTheDefau
     EXPECT_EQ(keyBindings[kKeyRight], SDLK_d);
     EXPECT_EQ(keyBindings[kKeyMenu], SDLK_KP4);
     EXPECT_EQ(keyBindings[kKeyPause], SDLK_ESCAPE) << "whole names only";
-    EXPECT_EQ(keyByName("unknownkey"), 0);
-    bind("");
-    EXPECT_EQ(keyBindings[kKeyUp], SDLK_w);
 }
 
 TEST(KeyBindings, ABoundKeyActsTheLetterItReplacedDoesNotAndTheSecondKeysStay)
