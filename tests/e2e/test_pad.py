@@ -21,30 +21,6 @@ WIDTH, HEIGHT, FULL = 800, 600, 32767
 SPRINT, GUN, THROW, MENU_KEY, MOVE, POINTER, SPEED, END = 1, 2, 4, 8, 16, 32, 64, 128   # step flags
 
 
-class VirtualPad:
-    """A FIFO held open for reading and writing, so SDL never sees it end."""
-
-    def __enter__(self):
-        self.dir = tempfile.mkdtemp(prefix="vg-pad-")
-        self.path = os.path.join(self.dir, "js0")
-        os.mkfifo(self.path)
-        self.fd = os.open(self.path, os.O_RDWR)
-        self.env = {"SDL_JOYSTICK_DEVICE": self.path, "SDL_LINUX_JOYSTICK": "'%s' 6 1 0" % self.path}
-        return self
-
-    def __exit__(self, *exc):
-        os.close(self.fd)
-        shutil.rmtree(self.dir, ignore_errors=True)
-
-    def send(self, kind, number, value):
-        os.write(self.fd, struct.pack("<IhBB", int(time.monotonic() * 1000) & 0xFFFFFFFF, value, kind, number))
-
-    def axes(self, first, *values, hold=0.0):
-        for i, v in enumerate(values):
-            self.send(2, first + i, v)
-        time.sleep(hold)
-
-
 def recorded_steps(path):
     """Each step of a recording as (flags, across, along, pointer x, y), the
     unchanged values carried on, and the player's x at every checkpoint."""
@@ -67,25 +43,42 @@ def recorded_steps(path):
 
 
 class Pad(unittest.TestCase):
+    def setUp(self):
+        """The pad: a FIFO held open for reading and writing, so SDL never sees it end."""
+        fifo = os.path.join(tempfile.mkdtemp(prefix="vg-pad-"), "js0")
+        self.addCleanup(shutil.rmtree, os.path.dirname(fifo), True)
+        os.mkfifo(fifo)
+        self.pad = os.open(fifo, os.O_RDWR)
+        self.addCleanup(os.close, self.pad)
+        self.env = {"SDL_JOYSTICK_DEVICE": fifo, "SDL_LINUX_JOYSTICK": "'%s' 6 1 0" % fifo}
+
+    def send(self, kind, number, value, hold=0.0):
+        os.write(self.pad, struct.pack("<IhBB", int(time.monotonic() * 1000) & 0xFFFFFFFF, value, kind, number))
+        time.sleep(hold)
+
+    def axes(self, first, *values, hold=0.0):
+        for i, v in enumerate(values):
+            self.send(2, first + i, v)
+        time.sleep(hold)
+
     def test_a_pad_starts_walks_aims_fires_and_throws_a_rebound_key_walks_and_the_game_replays(self):
-        with VirtualPad() as pad, driver.Game(GAME, MEDIA, settings="screenw=%d\nscreenh=%d\nkeyright=l\n"
-                                              % (WIDTH, HEIGHT), faketime=driver.NEW_YEAR, env=pad.env) as g:
+        settings = "screenw=%d\nscreenh=%d\nkeyright=l\n" % (WIDTH, HEIGHT)
+        with driver.Game(GAME, MEDIA, settings=settings, faketime=driver.NEW_YEAR, env=self.env) as g:
             g.size = (WIDTH, HEIGHT)
-            pad.axes(0, 3000, -2500, -32768)             # stick resting off centre, left trigger at the bottom
+            self.axes(0, 3000, -2500, -32768)            # stick resting off centre, left trigger at the bottom
             g.wait_window()
-            pad.send(1, 0, 1)                            # A with nothing moved: "Start a new game"
-            time.sleep(driver.HOLD)
-            pad.send(1, 0, 0)
+            self.send(1, 0, 1, hold=driver.HOLD)         # A with nothing moved: "Start a new game"
+            self.send(1, 0, 0)
             g.play_zoom_picture(os.path.join(os.path.dirname(g.workdir), "playing.png"))
-            pad.axes(0, 24576, 0, hold=0.8)              # three quarters right
-            pad.axes(0, 0, 0)
-            pad.axes(3, 0, -FULL, hold=0.3)              # aim straight up, then let go
-            pad.axes(3, 1500, 800, hold=0.3)
-            pad.axes(5, FULL, hold=0.3)                  # the right trigger fires
-            pad.axes(5, 0, hold=0.3)
-            pad.axes(2, 16000, hold=0.3)                 # the left trigger, past its middle, throws
-            pad.axes(2, -32768, hold=0.3)
-            g.keys("d", "l", hold=0.5)                   # d no longer walks right; l does
+            self.axes(0, 20000, -20000, hold=0.8)        # up and to the right
+            self.axes(0, 0, 0)
+            self.axes(3, 0, -FULL, hold=0.3)             # aim straight up, then let go
+            self.axes(3, 1500, 800, hold=0.3)
+            self.axes(5, FULL, hold=0.3)                 # the right trigger fires
+            self.axes(5, 0, hold=0.3)
+            self.axes(2, 16000, hold=0.3)                # the left trigger, past its middle, throws
+            self.axes(2, -32768, hold=0.3)
+            g.keys("d", "l", "l", hold=0.4)              # d no longer walks right; l does, twice
             self.assertEqual(g.close(), (0, "", ""))
             recording = g.path("lastgame.rec")
             driver.expect_written(self, recording)
@@ -97,11 +90,11 @@ class Pad(unittest.TestCase):
             self.assertEqual(r.returncode, 0, r.stdout + r.stderr)
         walks = [i for i, s in enumerate(steps) if s[1:3] != (0, 0)]
         self.assertGreater(walks[0], 0, "the resting stick walked")
-        self.assertEqual({s[2] for s in steps}, {0})
+        self.assertTrue(any(s[2] > 0 for s in steps), "the stick did not walk up the screen")
         self.assertTrue(any(0 < s[1] < FULL for s in steps), "no analogue walk")
         self.assertTrue(all(0 < s[1] for s in steps if s[1]), "a walk to the left")
         key_walks = [i for i in walks if steps[i][1] == FULL and steps[i - 1][1] != FULL]
-        self.assertEqual(len(key_walks), 1, "d walked, or l did not")
+        self.assertEqual(len(key_walks), 2, "d walked, or l did not")
         self.assertGreater(xs[-1], xs[0] + 1, "the player did not walk right")
         up = (WIDTH // 2, HEIGHT // 2 - int(0.35 * HEIGHT))
         aims = [i for i, s in enumerate(steps) if s[3:5] == up]
