@@ -100,7 +100,7 @@ TEST(SoundRules, SoundsAreFullInsideTheViewFadeBeyondItAndPanByTheirPlaceAcrossI
         float dx, dy, gain, pan;
     } cases[] = {
         {0, 0, 1, 0},                                   // the middle
-        {kHalfWidth, kHalfHeight, 1, 1},                // the bottom right corner
+        {kHalfWidth, kHalfHeight, 1, 1},                // a corner on the right
         {-kHalfWidth / 2, 0, 1, -0.5f},                 // half way to the left edge
         {kHalfHeight * 1.2f, 0, 1, 0.9f},               // wider than tall, still inside
         {-2 * kHalfWidth, 0, 0.5f, -1},                 // a half view out: half gain, hard left
@@ -229,7 +229,7 @@ TEST(SoundMenu, MovingOntoAnotherEntryTicksChoosingClicksAndTheFirstPassOrNoEntr
     EXPECT_EQ(menuSoundFor(0, 2, 2, false), kNoSound);
 }
 
-TEST(SoundPlaying, MutedNothingOpensAndADamagedFileSilencesOnlyItsSoundAndPauseStartsNothing)
+TEST(SoundPlaying, MutedNothingOpensElseABadFileSilencesOnlyItsSoundTheVolumeAppliesAndPauseStartsNothing)
 {
     setenv("SDL_AUDIODRIVER", "dummy", 0);
     soundMuted = true;
