@@ -11,6 +11,7 @@
 #include "app/input.h"
 #include "app/pad.h"
 #include "app/settings.h"
+#include "overlay/overlay.h"
 #include "sim/step.h"
 #include "tests/scratchdir.h"
 
@@ -106,7 +107,7 @@ TEST_F(Pad, TriggersActPastTheMiddleOfTheirTravelWhetherTheyRestAtTheBottomOrAtZ
     EXPECT_TRUE(stepInput.gun);
 }
 
-TEST_F(Pad, TheStickWalksUpTheScreenKeysOverrideItAShoulderSprintsAndStartOpensTheMenuOnce)
+TEST_F(Pad, TheStickWalksUpTheScreenKeysOverrideItAShoulderSprintsStartOpensTheMenuOnceAndBackPauses)
 {
     padAxis[1] = -kFull;
     pass();
@@ -127,6 +128,18 @@ TEST_F(Pad, TheStickWalksUpTheScreenKeysOverrideItAShoulderSprintsAndStartOpensT
     EXPECT_TRUE(stepInput.menuKey);
     pass();
     EXPECT_FALSE(stepInput.menuKey) << "held, not pressed again";
+    pausePadItem = 2;
+    padButtonState[6] = kInputPressed;
+    pass();
+    updatePause(1.0f);
+    EXPECT_TRUE(pauseMenuOpen) << "Back opens the pause overlay";
+    EXPECT_EQ(pausePadItem, 0);
+    padButtonState[6] = kInputUp;
+    padButtonState[1] = kInputPressed;
+    pass();
+    updatePause(1.0f);
+    EXPECT_FALSE(pauseMenuOpen) << "B closes it";
+    pauseFade = 0;
 }
 
 TEST_F(Pad, SettingsMoveActionsToAxesButtonsOrHatsAndUnreadableValuesKeepTheDefault)
