@@ -2,8 +2,8 @@
 output (16-bit stereo at 44.1 kHz, no header) to a file: the untouched title
 is silent and ticks when the pointer moves onto an entry, shots are heard, the
 pause overlay silences them and closing it lets them be heard again, volume=20
-is clearly softer; muted, or with no audio device at all, the game plays,
-exits 0 and prints nothing, and mute=1 opens no device."""
+is clearly softer; muted, with no audio device at all or with one that fails
+while playing, the game plays, exits 0 and prints nothing; mute=1 opens no device."""
 
 import array
 import os
@@ -95,8 +95,9 @@ class Sound(unittest.TestCase):
         self.assertLess(soft_shots, shots * 0.35)
         self.assertLess(soft_tick, tick * 0.35)
 
-    def test_muted_or_without_any_audio_device_the_game_plays_exits_0_and_prints_nothing(self):
-        for settings, env in (("mute=1\n", None), ("", {"SDL_AUDIODRIVER": None})):
+    def test_muted_without_a_device_or_with_one_that_fails_the_game_plays_exits_0_and_prints_nothing(self):
+        failing = {"SDL_AUDIODRIVER": "disk", "SDL_DISKAUDIOFILE": "/dev/full", "SDL_DISKAUDIODELAY": "20"}
+        for settings, env in (("mute=1\n", None), ("", {"SDL_AUDIODRIVER": None}), ("", failing)):
             with self.game(settings, env) as g:
                 g.wait_window()
                 player.choose(g, player.TITLE_ENTRIES, "Start a new game")
