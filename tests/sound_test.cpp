@@ -83,17 +83,6 @@ TEST(SoundEvents, EachThingThatHappensInAStepIsLeftWhereItHappenedAndOnlyForThat
     EXPECT_EQ(gameEventCount, 0);
 }
 
-TEST(SoundRules, EveryEventKindPlaysItsOwnSoundAndUnknownKindsNone)
-{
-    const int expected[kEventKinds] = {kSoundShot,         kSoundThrow,           kSoundExplosion,
-                                       kSoundPlayerBitten, kSoundZombieKilled,    kSoundCivilianBitten,
-                                       kSoundCivilianKilled, kSoundPlayerDied};
-    for (int kind = 0; kind < kEventKinds; kind++)
-        EXPECT_EQ(soundForEvent(kind), expected[kind]) << kind;
-    EXPECT_EQ(soundForEvent(kEventKinds), kNoSound);
-    EXPECT_EQ(soundForEvent(-1), kNoSound);
-}
-
 TEST(SoundRules, SoundsAreFullInsideTheViewFadeBeyondItAndPanByTheirPlaceAcrossIt)
 {
     struct Case {
@@ -140,19 +129,22 @@ TEST(SoundRules, VolumeIsAPerCentOfFullAndZeroMissingOrNonsenseMeanFull)
     EXPECT_EQ(cueVolume(NAN, 1.0f), 0);
 }
 
-TEST(SoundPlan, EventsArePlacedAndScaledByTheShareAndTheInaudibleStartNothing)
+TEST(SoundPlan, EachEventKindPlaysItsOwnSoundPlacedAndScaledAndUnknownFarOrLostEventsNone)
 {
-    GameEvent events[] = {{kEventShot, 128 - kHalfWidth, 128},
-                          {kEventThrow, 128, 128},
-                          {kEventExplosion, 128 + 4 * kHalfWidth, 128},
-                          {kEventShot, NAN, 128}};
+    const int expected[kEventKinds] = {kSoundShot,         kSoundThrow,           kSoundExplosion,
+                                       kSoundPlayerBitten, kSoundZombieKilled,    kSoundCivilianBitten,
+                                       kSoundCivilianKilled, kSoundPlayerDied};
+    GameEvent events[kEventKinds + 4] = {{kEventKinds, 128, 128}, {-1, 128, 128},
+                                         {kEventExplosion, 128 + 4 * kHalfWidth, 128}, {kEventShot, NAN, 128}};
+    for (int kind = 0; kind < kEventKinds; kind++)
+        events[4 + kind] = GameEvent{kind, kind == 0 ? 128 - kHalfWidth : 128, 128};
     SoundCue cues[kMaxCuesPerStep];
-    ASSERT_EQ(planEventSounds(events, 4, kView, 0.5f, cues), 2);
-    EXPECT_EQ(cues[0].sound, kSoundShot);
+    ASSERT_EQ(planEventSounds(events, kEventKinds + 4, kView, 0.5f, cues), kEventKinds);
+    for (int kind = 0; kind < kEventKinds; kind++)
+        EXPECT_EQ(cues[kind].sound, expected[kind]) << kind;
     EXPECT_EQ(cues[0].pan, 0);
-    EXPECT_EQ(cues[0].volume, cueVolume(kWorldLevel, 0.5f));
-    EXPECT_EQ(cues[1].sound, kSoundThrow);
     EXPECT_EQ(cues[1].pan, kCentrePan);
+    EXPECT_EQ(cues[1].volume, cueVolume(kWorldLevel, 0.5f));
 }
 
 TEST(SoundPlan, ACrowdOfOneSoundStartsOnlyThreeAndTheyAreItsNearest)
