@@ -1,19 +1,14 @@
 // Playing sounds allocates nothing once they are loaded: every malloc, calloc,
-// realloc and operator new on the main thread is counted, whoever calls it
-// (the mixer included, which would allocate for its own panning effects),
+// realloc and operator new on the main thread is counted, the mixer's included,
 // while the busiest world's steps are heard, the game pauses and resumes and
-// the menu clicks. Runs with the build's Media/ through SDL's dummy driver.
-// (Among the OpenGL tests only because its own malloc must not meet the
-// sanitizers' allocator; it opens no window.)
+// the menu clicks, through SDL's dummy driver. (Among the OpenGL tests only
+// because its own malloc must not meet the sanitizers' allocator.)
 #include <gtest/gtest.h>
 #include <pthread.h>
 
-#include <cstdlib>
 #include <new>
 
-#include "app/settings.h"
 #include "app/sound.h"
-#include "sim/events.h"
 #include "tests/busyworld.h"
 
 extern "C" void* __libc_malloc(size_t size);
@@ -61,18 +56,6 @@ void* operator new(size_t size)
     return block;
 }
 
-namespace {
-
-const int kSteps = 600;
-
-// A step's worth of events all over the view and past it, every kind.
-void busyEvents(int step)
-{
-    clearGameEvents();
-    for (int i = 0; i < 40; i++)
-        addGameEvent(i % kEventKinds, cameraX - 12.0f + (float)((i * 7 + step) % 24), cameraY - 4.0f + (float)(i % 8));
-}
-
 TEST(SoundAllocations, HearingTheBusiestWorldPausingAndClickingAllocateNothing)
 {
     ASSERT_EQ(chdir(VG_BUILD_DIR), 0);
@@ -83,20 +66,17 @@ TEST(SoundAllocations, HearingTheBusiestWorldPausingAndClickingAllocateNothing)
     cameraX = actors[0].x, cameraY = actors[0].y, cameraZoom = 7.5f, aspectRatio = 16.0f / 9.0f;
     countedThread = pthread_self();
     counting = true;
-    for (int s = 0; s < kSteps; s++) {
-        busyEvents(s);
+    for (int s = 0; s < 600; s++) {
+        clearGameEvents();   // every kind of event, all over the view and past it
+        for (int i = 0; i < 40; i++)
+            addGameEvent(i % kEventKinds, cameraX - 12.0f + (float)((i * 7 + s) % 24), cameraY - 4.0f + (float)(i % 8));
         playStepSounds(1.0f);
-        if (s % 100 == 50)
-            pauseGameSounds(true);
-        if (s % 100 == 60)
-            pauseGameSounds(false);
+        pauseGameSounds(s % 100 >= 50 && s % 100 < 60);
         if (s % 30 == 0)
             playInterfaceSound(kSoundMenuHover + s / 30 % (kSoundCount - kSoundMenuHover));
     }
     counting = false;
-    EXPECT_GT(soundStarts, (uint32_t)kSteps) << "the busy steps were heard";
+    EXPECT_GT(soundStarts, 600u) << "the busy steps were heard";
     EXPECT_EQ(allocations, 0);
     closeSound();
 }
-
-}  // namespace
