@@ -81,8 +81,8 @@ class Pad(unittest.TestCase):
             g.keys("d", "l", "l", hold=0.4)              # d no longer walks right; l does, twice
             self.assertEqual(g.close(), (0, "", ""))
             recording = g.path("lastgame.rec")
-            driver.expect_written(self, recording)
             if driver.FAULT is not None:
+                self.assertNotIn("lastgame.rec", g.files())
                 return
             steps, xs = recorded_steps(recording)
             replay = os.path.join(os.path.dirname(GAME), "vellgrave2-replay")

@@ -15,7 +15,6 @@ import unittest
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 import driver  # noqa: E402
-import player  # noqa: E402
 
 GAME, MEDIA = None, None
 WIDTH, HEIGHT = 640, 480
@@ -63,23 +62,23 @@ class Sound(unittest.TestCase):
         the first 1.5 s of a new game with fire held down (left held)."""
         g.wait_window()
         untouched = self.wait_audio(2.0)
-        g.move(WIDTH // 2, player.menu_entry_y(1, HEIGHT))
+        g.move(WIDTH // 2, driver.menu_entry_y(1, HEIGHT))
         ticked = self.wait_audio(0.3)
-        player.choose(g, player.TITLE_ENTRIES, "Start a new game")
+        driver.choose(g, driver.TITLE_ENTRIES, "Start a new game")
         g.move(WIDTH // 2 + 120, HEIGHT // 2)
-        g.button_down(1)
+        g.xdotool("mousedown", 1)
         shooting = self.written()
         return self.peak(0, untouched), self.peak(untouched, ticked), self.peak(shooting, self.wait_audio(1.5))
 
     def test_the_title_is_silent_until_an_entry_ticks_shots_are_heard_but_not_paused_and_volume_20_is_softer(self):
         with self.game() as g:
             title, tick, shots = self.title_tick_and_shots(g)
-            g.key("Escape")
+            g.keys("Escape")
             self.wait_audio(0.6)          # the overlay's own opening sound dies away
             paused = self.peak(self.written(), self.wait_audio(1.5))
-            g.key("Escape")
+            g.keys("Escape")
             heard_again = self.peak(self.written(), self.wait_audio(1.5))
-            g.button_up(1)
+            g.xdotool("mouseup", 1)
             self.assertEqual(g.close()[0], 0)
         self.assertGreater(self.written(), 2 * SECOND)
         self.assertEqual(title, 0, "the untouched title made a sound")
@@ -89,7 +88,7 @@ class Sound(unittest.TestCase):
         self.assertGreater(heard_again, HEARD, "no shots after the overlay closed")
         with self.game("volume=20\n") as g:
             _, soft_tick, soft_shots = self.title_tick_and_shots(g)
-            g.button_up(1)
+            g.xdotool("mouseup", 1)
             self.assertEqual(g.close()[0], 0)
         self.assertGreater(soft_shots, 0, "volume=20 silenced the shots")
         self.assertLess(soft_shots, shots * 0.35)
@@ -100,13 +99,13 @@ class Sound(unittest.TestCase):
         for settings, env in (("mute=1\n", None), ("", {"SDL_AUDIODRIVER": None}), ("", failing)):
             with self.game(settings, env) as g:
                 g.wait_window()
-                player.choose(g, player.TITLE_ENTRIES, "Start a new game")
-                g.button_down(1)
+                driver.choose(g, driver.TITLE_ENTRIES, "Start a new game")
+                g.xdotool("mousedown", 1)
                 time.sleep(1.5)
-                g.button_up(1)
-                player.open_pause(g)
-                g.key("Escape")
-                player.pause_closed(g)
+                g.xdotool("mouseup", 1)
+                driver.open_pause(g)
+                g.keys("Escape")
+                driver.pause_closed(g)
                 self.assertEqual(g.close(), (0, "", ""))
             self.assertFalse(os.path.exists(self.raw), "a muted game opened the audio device")
 
