@@ -50,6 +50,13 @@ def written_files(*names):
     return {"Media", "settings.ini"} | (set() if FAULT else set(names))
 
 
+def assert_quiet_exit(test, result, code=0):
+    """Checks what wait_exit() gave: the exit code, and not a word on stdout or stderr."""
+    test.assertEqual(result[0], code)
+    test.assertEqual(result[1], "")
+    test.assertEqual(result[2], "")
+
+
 def kill(process):
     """Kills a process started in a session of its own, with its group, unless it has ended."""
     if process.poll() is None:

@@ -35,9 +35,8 @@ class Window(unittest.TestCase):
         for screen, settings, size in (((1024, 768), "screenw=640\nscreenh=480\n", (640, 480)),
                                        ((1024, 768), "screenw=800\n", (800, 768))):
             with self.subTest(settings=settings), driver.Game(GAME, MEDIA, screen=screen, settings=settings) as g:
-                g.wait_window(*size)
-                self.assertEqual(g.window_size(), size)
-                self.assertEqual(g.close(), (0, "", ""))
+                g.wait_window(*size)   # of that size, or it fails
+                driver.assert_quiet_exit(self, g.close())
                 self.assertEqual(g.files(), {"Media", "settings.ini"})
 
     def test_without_a_display_the_game_ends_at_once_and_silently(self):
@@ -45,7 +44,7 @@ class Window(unittest.TestCase):
         for display in (None, ":917"):
             env = dict({"TERM": "xterm"}, **({"DISPLAY": display} if display else {}))
             with self.subTest(display=display), driver.Game(GAME, MEDIA, no_display=True, env=env) as g:
-                self.assertEqual(g.wait_exit(), (1, "", ""))
+                driver.assert_quiet_exit(self, g.wait_exit(), 1)
 
     def test_broken_pictures_and_no_sound_device_neither_stop_the_game_nor_print_anything(self):
         with tempfile.TemporaryDirectory(prefix="vg-media-") as scratch:
@@ -61,7 +60,7 @@ class Window(unittest.TestCase):
                 time.sleep(1.2)
                 g.click(1, 416, driver.pause_button_y(3, 624))
                 g.keys("Escape")
-                self.assertEqual(g.close(), (0, "", ""))
+                driver.assert_quiet_exit(self, g.close())
                 self.assertEqual(g.files(), driver.written_files("lastgame.rec") - {"settings.ini"})
 
     def test_a_fault_run_stops_every_write_and_a_normal_run_none(self):
@@ -70,7 +69,7 @@ class Window(unittest.TestCase):
             probe.write_text(PROBE)
             probe.chmod(0o700)
             with driver.Game(str(probe), MEDIA, settings="screenw=640\n", no_display=True) as g:
-                self.assertEqual(g.wait_exit(), (4 if driver.FAULT else 0, "", ""))
+                driver.assert_quiet_exit(self, g.wait_exit(), 4 if driver.FAULT else 0)
                 self.assertEqual(g.files(), driver.written_files("probe.dat"))
 
 
