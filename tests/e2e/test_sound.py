@@ -2,15 +2,14 @@
 output (16-bit stereo at 44.1 kHz, no header) to a file: the untouched title
 is silent and ticks when the pointer moves onto an entry, shots are heard, the
 pause overlay silences them and closing it lets them be heard again, volume=20
-is clearly softer; muted, with no audio device at all or with one that fails
-while playing, the game plays, exits 0 and prints nothing; mute=1 opens no device."""
+is clearly softer. (The pad's journey plays muted, the broken pictures'
+with no audio driver forced: both must exit 0 and print nothing.)"""
 
 import array
 import os
 import shutil
 import sys
 import tempfile
-import time
 import unittest
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
@@ -29,13 +28,13 @@ class Sound(unittest.TestCase):
         self.addCleanup(shutil.rmtree, self.scratch, True)
         self.raw = os.path.join(self.scratch, "out.raw")
 
-    def game(self, settings="", env=None):
+    def game(self, settings=""):
         """A new game at a fixed clock whose sound goes to a fresh raw file."""
         if os.path.exists(self.raw):
             os.remove(self.raw)
         audio = {"SDL_AUDIODRIVER": "disk", "SDL_DISKAUDIOFILE": self.raw, "SDL_DISKAUDIODELAY": str(AUDIO_DELAY_MS)}
         g = driver.Game(GAME, MEDIA, settings="screenw=%d\nscreenh=%d\n%s" % (WIDTH, HEIGHT, settings),
-                        faketime=driver.NEW_YEAR, env=audio if env is None else env)
+                        faketime=driver.NEW_YEAR, env=audio)
         g.size = (WIDTH, HEIGHT)
         return g
 
@@ -93,21 +92,6 @@ class Sound(unittest.TestCase):
         self.assertGreater(soft_shots, 0, "volume=20 silenced the shots")
         self.assertLess(soft_shots, shots * 0.35)
         self.assertLess(soft_tick, tick * 0.35)
-
-    def test_muted_without_a_device_or_with_one_that_fails_the_game_plays_exits_0_and_prints_nothing(self):
-        failing = {"SDL_AUDIODRIVER": "disk", "SDL_DISKAUDIOFILE": "/dev/full", "SDL_DISKAUDIODELAY": "20"}
-        for settings, env in (("mute=1\n", None), ("", {"SDL_AUDIODRIVER": None}), ("", failing)):
-            with self.game(settings, env) as g:
-                g.wait_window()
-                driver.choose(g, driver.TITLE_ENTRIES, "Start a new game")
-                g.xdotool("mousedown", 1)
-                time.sleep(1.5)
-                g.xdotool("mouseup", 1)
-                driver.open_pause(g)
-                g.keys("Escape")
-                driver.pause_closed(g)
-                self.assertEqual(g.close(), (0, "", ""))
-            self.assertFalse(os.path.exists(self.raw), "a muted game opened the audio device")
 
 
 if __name__ == "__main__":
