@@ -19,7 +19,6 @@ import time
 
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "tests", "e2e"))
 import driver  # noqa: E402
-import player  # noqa: E402
 
 SCREEN = (1920, 1080)
 MILLISECOND_IN = {"ns": 1e6, "us": 1e3, "ms": 1.0, "s": 1e-3}  # a harness's p99_ms in its own time unit
@@ -64,6 +63,9 @@ class _XImage(ctypes.Structure):
                 ("bytes_per_line", ctypes.c_int), ("bits_per_pixel", ctypes.c_int)]
 
 
+IGNORE_X_ERRORS = ctypes.CFUNCTYPE(ctypes.c_int, ctypes.c_void_p, ctypes.c_void_p)(lambda display, error: 0)
+
+
 class RowReader:
     """Reads one row of a window straight from the X server (a millisecond,
     against tens for a screenshot tool), to see the first frame arrive."""
@@ -76,7 +78,7 @@ class RowReader:
         self.x.XGetImage.argtypes = [ctypes.c_void_p, ctypes.c_ulong, ctypes.c_int, ctypes.c_int,
                                      ctypes.c_uint, ctypes.c_uint, ctypes.c_ulong, ctypes.c_int]
         self.x.XFree.argtypes = [ctypes.c_void_p]
-        self.x.XSetErrorHandler(driver._ignore_x_error)
+        self.x.XSetErrorHandler(IGNORE_X_ERRORS)
         self.d = self.x.XOpenDisplay(display.encode())
 
     def menu_shown(self, window, y, width):
@@ -105,7 +107,8 @@ def start_up_ms(game, media):
         reader = RowReader(g.display)
         try:
             while g.running():
-                windows = g._windows(True)
+                windows = [int(w) for w in g.x("xdotool", "search", "--onlyvisible", "--pid", g.proc.pid,
+                                                  check=False).split()]
                 if windows and reader.menu_shown(windows[-1], SCREEN[1] // 2, SCREEN[0]):
                     return (time.monotonic() - started) * 1000
                 time.sleep(0.002)
@@ -120,8 +123,8 @@ def peak_memory_mib(game, media):
     settings = "screenw=%d\nscreenh=%d\n" % SCREEN
     with driver.Game(game, media, screen=SCREEN, settings=settings) as g:
         g.wait_window(*SCREEN)
-        player.choose(g, player.TITLE_ENTRIES, "Start a new game")
-        player.wander(g, random.Random(5), PLAY_SECONDS)
+        driver.choose(g, driver.TITLE_ENTRIES, "Start a new game")
+        driver.wander(g, random.Random(5), PLAY_SECONDS)
         with open("/proc/%d/status" % g.proc.pid) as f:
             peak = next(int(line.split()[1]) for line in f if line.startswith("VmHWM:"))
         g.close()
