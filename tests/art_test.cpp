@@ -1,6 +1,7 @@
-// The generated pictures in Media/: the sizes the game cuts them at,
-// every sheet piece where the game cuts it, clean margins, seamless tiles and
-// panels, and a generator that writes the same bytes every time.
+// The generated pictures in Media/ against the game's own tables: the sizes
+// the game cuts them at, ink in every frame it cuts and none around the
+// glyphs it samples, seamless tiles and overlays, and a generator that writes
+// the same bytes every time.
 #include <gtest/gtest.h>
 #include <lodepng.h>
 
@@ -12,6 +13,9 @@
 #include <cstdlib>
 #include <string>
 #include <vector>
+
+#include "overlay/overlay.h"
+#include "render/draw.h"
 
 namespace {
 
@@ -50,8 +54,11 @@ const Picture& media(int file) {
 int channel(const Picture& p, int x, int y, int c) { return p.rgba[((size_t)y * p.width + x) * 4 + c]; }
 int alpha(const Picture& p, int x, int y) { return channel(p, x, y, 3); }
 
-// Sum of the colour channels, 0..765.
-int brightness(const Picture& p, int x, int y) { return channel(p, x, y, 0) + channel(p, x, y, 1) + channel(p, x, y, 2); }
+// The pixels a frame of the game's tables samples from a picture of the given size.
+Rect sheetRect(const SpriteFrame& f, int width = 1024, int height = 1024) {
+    return {(int)lroundf(f.uv[0] * width), (int)lroundf(f.uv[5] * height), (int)lroundf((f.uv[2] - f.uv[0]) * width),
+            (int)lroundf((f.uv[1] - f.uv[5]) * height)};
+}
 
 // Number of pixels in the rectangle with alpha above 'least'.
 int inked(const Picture& p, Rect r, int least = 0) {
@@ -59,19 +66,6 @@ int inked(const Picture& p, Rect r, int least = 0) {
     for (int y = r.top; y < r.top + r.height; y++)
         for (int x = r.left; x < r.left + r.width; x++) n += alpha(p, x, y) > least;
     return n;
-}
-
-// Every piece carries ink; outside the pieces and the allowed areas all is transparent.
-void expectInkOnlyInPieces(const Picture& p, const std::vector<Rect>& pieces, std::vector<Rect> allowed) {
-    for (const Rect& r : pieces) EXPECT_GT(inked(p, r, 40), r.width * r.height / 100 + 3) << r.left << "," << r.top;
-    allowed.insert(allowed.end(), pieces.begin(), pieces.end());
-    int stray = 0;
-    for (int y = 0; y < (int)p.height; y++)
-        for (int x = 0; x < (int)p.width; x++)
-            stray += alpha(p, x, y) != 0 && std::none_of(allowed.begin(), allowed.end(), [&](const Rect& r) {
-                         return x >= r.left && x < r.left + r.width && y >= r.top && y < r.top + r.height;
-                     });
-    EXPECT_EQ(stray, 0);
 }
 
 // Largest difference in any channel between two lines of n pixels (each a
@@ -104,18 +98,6 @@ double worstSeam(const Picture& p, int left, int top, int size, bool turned) {
     return worst;
 }
 
-// Width, first and last column of the ink (or a glyph's white body) in the rectangle.
-int columnsSpanned(const Picture& p, Rect r, bool body, int& first, int& last) {
-    first = -1, last = -1;
-    for (int x = r.left; x < r.left + r.width; x++)
-        for (int y = r.top; y < r.top + r.height; y++)
-            if (body ? alpha(p, x, y) > 150 && channel(p, x, y, 0) > 150 : alpha(p, x, y) > 40) {
-                if (first < 0) first = x;
-                last = x;
-            }
-    return first < 0 ? 0 : last - first + 1;
-}
-
 std::vector<unsigned char> fileBytes(const std::string& path) {
     std::vector<unsigned char> bytes;
     EXPECT_EQ(lodepng::load_file(bytes, path), 0u) << path;
@@ -143,16 +125,30 @@ TEST(ArtFiles, GeneratorWritesTheSameBytesEveryRunAndReportsAnUnwritableDirector
     EXPECT_NE(runMakeArt("/nonexistent/vellgrave-art"), 0);
 }
 
-TEST(SpriteSheet, EveryPictureHasInkAndNothingLiesOutsideThePieces) {
-    // bomb, car, blast, tracer, crosshair, both ends of the title strip; then actors, decals, props
-    std::vector<Rect> pieces = {{526, 526, 100, 100}, {513, 897, 254, 126}, {513, 385, 126, 126}, {641, 385, 126, 126},
-                                {257, 897, 126, 126}, {257, 385, 126, 60},  {257, 835, 126, 60}};
-    for (int i = 0; i < 4; i++) pieces.push_back({526 + 128 * (i % 2), 14 + 128 * (i / 2), 100, 100});
-    for (int i = 0; i < 2; i++) pieces.push_back({526 + 128 * i, 270, 100, 100});
-    for (int i = 0; i < 4; i++) pieces.push_back({513 + 128 * (i % 2), 641 + 128 * (i / 2), 126, 126});
-    // tiles with their bleed, the font, the rest of the title, the wall colours
-    expectInkOnlyInPieces(media(kSheet), pieces,
-                          {{0, 0, 256, 1024}, {256, 0, 256, 384}, {257, 385, 126, 510}, {432, 688, 32, 32}, {432, 816, 32, 32}});
+// Every picture the game cuts from the sheet carries ink where it cuts it.
+TEST(SpriteSheet, EveryFrameTheGameCutsHoldsAPicture) {
+    buildFrameTables();
+    std::vector<const SpriteFrame*> frames = {&projectileFrame, &longObstacleFrame, &blastFrame, &tracerFrame, &crosshairFrame};
+    for (int i = 0; i < 3; i++) frames.push_back(&actorFrames[i]);
+    for (const SpriteFrame& f : decalFrames) frames.push_back(&f);
+    for (const SpriteFrame& f : obstacleFrames) frames.push_back(&f);
+    for (const SpriteFrame& f : tileFrames) frames.push_back(&f);
+    for (const SpriteFrame* f : frames) {
+        Rect r = sheetRect(*f);
+        EXPECT_GT(inked(media(kSheet), r, 40), r.width * r.height / 100 + 3) << "frame at " << r.left << "," << r.top;
+    }
+}
+
+// The font as the game cuts it at start-up: each glyph's frame takes in all
+// the ink of its 32-pixel cell, and a space has none.
+TEST(SpriteSheet, GlyphFramesTakeInTheirWholeGlyph) {
+    buildGlyphFrames();
+    const Picture& p = media(kSheet);
+    for (int k = 0; k < 95; k++) {
+        Rect cell = {256 + 32 * (k % 8), 32 * (k / 8), 32, 32}, frame = sheetRect(glyphFrames[k]);
+        EXPECT_EQ(inked(p, cell), inked(p, frame)) << "code " << 32 + k;
+        EXPECT_EQ(inked(p, cell) == 0, k == 0) << "code " << 32 + k;
+    }
 }
 
 TEST(SpriteSheet, TilesAreOpaqueOverTheirWholeCellAndEdgeBleedCopiesTheBorder) {
@@ -172,38 +168,6 @@ TEST(SpriteSheet, GroundTilesMeetAtEveryRotationWithoutSeams) {
         EXPECT_LT(worstSeam(media(kSheet), 14 + 128 * (kind % 2), 14 + 128 * (kind / 2), 100, true), 5) << "kind " << kind;
 }
 
-TEST(SpriteSheet, WallColoursAreFlatOpaqueBlocksAndTheFillStandsOutFromTheWalkway) {
-    const Picture& p = media(kSheet);
-    for (int y0 : {704, 832}) {
-        for (int y = y0 - 8; y < y0 + 8; y++) EXPECT_EQ(lineDifference(p, 440, y, 1, 0, 448, y0, 0, 0, 16), 0) << "row " << y;
-        EXPECT_EQ(inked(p, {440, y0 - 8, 16, 16}, 254), 256);
-    }
-    int outline = brightness(p, 448, 704), fill = brightness(p, 448, 832), walkway = 0;
-    for (int i = 0; i < 100; i++) walkway += brightness(p, 142 + i, 398 + i % 40);
-    EXPECT_LT(outline + 150, fill) << "the wall outline must be clearly darker than the wall";
-    EXPECT_LT(fill + 100, walkway / 100) << "the wall must be clearly darker than the walkway";
-}
-
-// Glyphs are drawn 26 wide at a pen advance of 18.2: the white body of common
-// letters must fill most of that, and no ink may leave the sampled area.
-TEST(SpriteSheet, FontGlyphsFillThePenAdvanceWithinTheirSampledArea) {
-    const Picture& p = media(kSheet);
-    for (int k = 0; k < 96; k++) {
-        Rect cell = {256 + 32 * (k % 8), 32 * (k / 8), 32, 32}, sampled = {cell.left + 3, cell.top + 3, 26, 26};
-        char ch = (char)(32 + k);
-        if (ch == ' ' || k == 95) {
-            EXPECT_EQ(inked(p, cell), 0) << "code " << 32 + k;
-            continue;
-        }
-        EXPECT_GT(inked(p, sampled, 40), 4) << ch;
-        EXPECT_EQ(inked(p, cell), inked(p, sampled)) << ch << " spills out of its sampled area";
-        int first, last, body = columnsSpanned(p, sampled, true, first, last);
-        bool common = std::string("abdeghnopquHNOU").find(ch) != std::string::npos;
-        EXPECT_TRUE(body <= 19 && (!common || body >= 14)) << ch << " body " << body << ": crowded or letter-spaced text";
-        EXPECT_NEAR((first + last) / 2.0, cell.left + 16, 3) << ch << " off the centre of its pen advance";
-    }
-}
-
 TEST(Overlays, VignettesLeaveTheViewClearAndPatternsRepeatSeamlessly) {
     const Picture &dark = media(kDarkness), &blood = media(kBlood);
     EXPECT_TRUE(inked(dark, {192, 192, 128, 128}, 3) == 0 && alpha(dark, 0, 0) > 180) << "darkness: clear middle, dark corners";
@@ -216,17 +180,24 @@ TEST(Overlays, VignettesLeaveTheViewClearAndPatternsRepeatSeamlessly) {
         EXPECT_TRUE(inked(media(file), {0, 0, 128, 128}, 254) == 128 * 128 && worstSeam(media(file), 0, 0, 128, false) < 6) << kFiles[file];
 }
 
-TEST(Dashboard, GlyphsPanelsPointerAndBarsHaveInkAndTheRestIsTransparent) {
+// The overlay's pieces as the game cuts them: each has ink, and nothing
+// lies outside them.
+TEST(Dashboard, EveryPieceTheOverlayCutsHasInkAndTheRestIsTransparent) {
+    buildSheetQuads();
+    std::vector<const SheetQuad*> quads = {&pointerQuad, &topBarQuad, &bottomBarQuad};
+    for (const SheetQuad& q : panelPieceQuads) quads.push_back(&q);
+    for (int k = 1; k < kOverlayGlyphs; k++) quads.push_back(&overlayGlyphQuads[k]);
     const Picture& p = media(kDashboard);
-    std::vector<Rect> pieces = {{440, 60, 40, 60}, {0, 120, 640, 68}, {0, 188, 640, 68}};  // pointer, two bars
-    for (int i = 0; i < 27; i++) pieces.push_back({60 * (i / 9) + 20 * (i % 3), 59 + 20 * (i / 3 % 3), 20, 20});
-    for (int k = 1, first, last; k < 95; k++) {  // glyphs fit the overlay's 10-pixel pen advance
-        pieces.push_back({20 * (k % 32), 20 * (k / 32), 20, 20});
-        EXPECT_LE(columnsSpanned(p, pieces.back(), false, first, last), 13) << "code " << 32 + k;
-        EXPECT_NEAR((first + last) / 2.0 - 20 * (k % 32), 10, 2.5) << "code " << 32 + k;
+    std::vector<unsigned char> covered(p.width * p.height, 0);
+    for (const SheetQuad* q : quads) {
+        Rect r = sheetRect(*q, 1024, 256);
+        EXPECT_GT(inked(p, r, 40), r.width * r.height / 100 + 3) << "piece at " << r.left << "," << r.top;
+        for (int y = r.top; y < r.top + r.height; y++) std::fill_n(covered.begin() + y * p.width + r.left, r.width, 1);
     }
-    expectInkOnlyInPieces(p, pieces, {});
-    EXPECT_EQ(inked(p, {0, 0, 20, 20}) + inked(p, {180, 59, 460, 1}), 0) << "space, and the glyphs' last row over the panels";
+    int stray = 0;
+    for (int y = 0; y < (int)p.height; y++)
+        for (int x = 0; x < (int)p.width; x++) stray += alpha(p, x, y) != 0 && !covered[y * p.width + x];
+    EXPECT_EQ(stray, 0);
 }
 
 TEST(Dashboard, PanelsAndBarsStretchWithoutSeamsAndThePointerTipIsAtItsHotSpot) {
