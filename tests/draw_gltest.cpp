@@ -131,7 +131,7 @@ TEST_F(Draw, PicturesKeepTheirColoursAndAMissingOneGivesNone)
 {
     EXPECT_EQ(loadTexture("Media/no-such-picture.png"), 0u);
     std::vector<unsigned char> rgb = {200, 100, 50, 10, 20, 30, 0, 255, 0, 1, 2, 3, 5, 6, 7, 9, 10, 11};
-    std::string path = std::string(VG_BUILD_DIR) + "/draw_gltest_rgb.png";
+    std::string path = "draw_gltest_rgb.png";   // in the test's scratch directory
     lodepng::encode(path, rgb, 3, 2, LCT_RGB);
     GLuint texture = loadTexture(path.c_str());
     remove(path.c_str());
@@ -158,7 +158,7 @@ TEST_F(Draw, TruncatedOrDamagedPicturesGiveNoTexture)
     std::vector<unsigned char> truncated(png.begin(), png.begin() + png.size() / 2);
     std::vector<unsigned char> damaged = png;
     damaged[png.size() / 2] ^= 0x5A;
-    std::string path = std::string(VG_BUILD_DIR) + "/draw_gltest_broken.png";
+    std::string path = "draw_gltest_broken.png";
     for (const std::vector<unsigned char>* bytes : {&truncated, &damaged}) {
         lodepng::save_file(*bytes, path);
         EXPECT_EQ(loadPicture(path.c_str()), nullptr) << bytes->size() << " bytes";
