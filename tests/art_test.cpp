@@ -199,17 +199,3 @@ TEST(Dashboard, EveryPieceTheOverlayCutsHasInkAndTheRestIsTransparent) {
         for (int x = 0; x < (int)p.width; x++) stray += alpha(p, x, y) != 0 && !covered[y * p.width + x];
     EXPECT_EQ(stray, 0);
 }
-
-TEST(Dashboard, PanelsAndBarsStretchWithoutSeamsAndThePointerTipIsAtItsHotSpot) {
-    const Picture& p = media(kDashboard);
-    for (int s = 0; s < 3; s++) {
-        for (int i = 1; i < 20; i++) {
-            EXPECT_EQ(lineDifference(p, 60 * s + 20, 59, 0, 1, 60 * s + 20 + i, 59, 0, 1, 60), 0) << "style " << s;
-            EXPECT_EQ(lineDifference(p, 60 * s, 79, 1, 0, 60 * s, 79 + i, 1, 0, 60), 0) << "style " << s;
-        }
-        EXPECT_GT(alpha(p, 60 * s + 30, 89), 150) << "style " << s << " centre is a solid panel";
-    }
-    EXPECT_GT(alpha(p, 452, 70), 128) << "pointer tip at its hot spot";
-    EXPECT_EQ(inked(p, {440, 60, 10, 60}) + inked(p, {440, 60, 40, 8}), 0) << "nothing left of or above the tip";
-    for (int y = 120; y < 256; y += 5) EXPECT_LT(lineDifference(p, 0, y, 1, 0, 320, y, 1, 0, 320), 8) << "bar row " << y;
-}

@@ -117,49 +117,6 @@ TEST(LevelGen, CitiesKeepTheirKindsAndBorderAndWallTheirBuildings)
     }
 }
 
-// Streets are lined by walkways: nothing but street, centre line or walkway
-// touches a street cell. A centre line has walkways two cells out on both sides
-// across its street (along x for rotation 1, along y for rotation 0), and a
-// street cell with walkways so placed is a centre line. The walkway round the
-// city keeps everything else from touching the void. Walkways are one cell
-// wide: no line is laid alongside another, so no 2 x 2 square is all walkway.
-TEST(LevelGen, StreetsCentreLinesAndTheCityEdgeFollowTheirWalkways)
-{
-    for (unsigned seed = 1; seed <= kSeedCount; seed++) {
-        newGame(seed, 1);
-        int streetFaults = 0, centreFaults = 0, edgeFaults = 0, wideWalkways = 0, centreLines[2] = {};
-        for (int x = 2; x < kMapSize - 2; x++)
-            for (int y = 2; y < kMapSize - 2; y++) {
-                int k = tileKind[x][y];
-                wideWalkways += k == kTileWalkway && tileKind[x + 1][y] == kTileWalkway &&
-                                tileKind[x][y + 1] == kTileWalkway && tileKind[x + 1][y + 1] == kTileWalkway;
-                for (int dx = -1; dx <= 1; dx++)
-                    for (int dy = -1; dy <= 1; dy++) {
-                        int n = tileKind[x + dx][y + dy];
-                        if (k == kTileStreet || k == kTileCentreLine)
-                            streetFaults += n != kTileStreet && n != kTileCentreLine && n != kTileWalkway;
-                        if (k == kTileVoid)
-                            edgeFaults += n != kTileVoid && n != kTileWalkway;
-                    }
-                bool walkwaysX = tileKind[x - 2][y] == kTileWalkway && tileKind[x + 2][y] == kTileWalkway;
-                bool walkwaysY = tileKind[x][y - 2] == kTileWalkway && tileKind[x][y + 2] == kTileWalkway;
-                if (k == kTileStreet)
-                    centreFaults += walkwaysX || walkwaysY;
-                if (k != kTileCentreLine)
-                    continue;
-                int r = tileRotation[x][y];
-                centreLines[r]++;
-                centreFaults += r == 1 ? !walkwaysX : !walkwaysY;
-            }
-        EXPECT_EQ(streetFaults, 0) << "seed " << seed;
-        EXPECT_EQ(centreFaults, 0) << "seed " << seed;
-        EXPECT_EQ(edgeFaults, 0) << "seed " << seed;
-        EXPECT_EQ(wideWalkways, 0) << "seed " << seed;
-        EXPECT_GT(centreLines[0], 0) << "seed " << seed;
-        EXPECT_GT(centreLines[1], 0) << "seed " << seed;
-    }
-}
-
 // The players stand around a free start cell, player 0 on it; a new game
 // resets what the last one left, and its player count is brought to 1..4.
 TEST(LevelGen, PlayersStartAroundAFreeCellWithFreshValues)

@@ -62,23 +62,6 @@ TEST(OverlayText, VersionLosesTrailingZerosButKeepsOneDecimal)
     EXPECT_EQ(versionOf(1.25f), "v1.25");
 }
 
-// A panel given at (25, 25) with height 10: no full row of pieces, one row
-// squeezed to 10 pixels; with its border it covers columns 5..344, rows 4..53.
-TEST(OverlayLayout, ShortPanelIsOneSqueezedRowInsideItsBorder)
-{
-    PanelFrame f = panelFrame(25, 25, 10);
-    EXPECT_EQ(f.top, 24);
-    EXPECT_EQ(f.top + f.height - 1, 33);
-    EXPECT_EQ(f.fullRows, 0);
-    EXPECT_EQ(f.restHeight, 10);
-    EXPECT_EQ(f.top - kPanelBorder, 4);
-    EXPECT_EQ(f.left - kPanelBorder, 5);
-    EXPECT_EQ(f.left + kPanelInnerWidth + kPanelBorder - 1, 344);
-    PanelFrame tall = panelFrame(25, 25, 40);
-    EXPECT_EQ(tall.fullRows, 2);
-    EXPECT_EQ(tall.restHeight, 0);
-}
-
 // Closed, the bars lie 68 rows outside the window and the buttons below it;
 // they slide in with the fade, the bottom bar from below its resting row.
 TEST(OverlayLayout, BarsAndButtonsSlideInFromOutsideTheWindow)

@@ -57,17 +57,6 @@ void pressAt(int y)
     drawFrame(menuPass);
 }
 
-// The visible cell range for a camera, as {x0, x1, y0, y1}.
-std::array<int, 4> cellsSeenFrom(float x, float y, float zoom)
-{
-    std::array<int, 4> r;
-    cameraX = x;
-    cameraY = y;
-    cameraZoom = zoom;
-    visibleCells(r[0], r[1], r[2], r[3]);
-    return r;
-}
-
 class View : public ::testing::Test {
 protected:
     static void SetUpTestSuite()
@@ -104,16 +93,6 @@ protected:
         mouseY = 0;
     }
 };
-
-TEST_F(View, VisibleCellsSpanTheViewPlusTwoCellsClippedToTheMap)
-{
-    typedef std::array<int, 4> Cells;
-    EXPECT_EQ((Cells{93, 107, 46, 56}), cellsSeenFrom(100.3f, 50.6f, kFullZoom));  // 14 x 10
-    EXPECT_EQ((Cells{98, 102, 49, 53}), cellsSeenFrom(100.3f, 50.6f, 1.0f));       // 4 x 4
-    EXPECT_EQ((Cells{0, 8, 250, 256}), cellsSeenFrom(1.2f, 254.9f, kFullZoom));
-    Cells far = cellsSeenFrom(-40.0f, 1e30f, kFullZoom);   // nothing to draw
-    EXPECT_TRUE(far[1] <= far[0] && far[3] <= far[2]);
-}
 
 // A full list of blood marks off screen; the oldest (alpha 0) is moved into
 // view, the newest onto the widened right border, turned by an eighth so that
