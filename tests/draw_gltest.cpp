@@ -4,7 +4,6 @@
 #include <gtest/gtest.h>
 #include <lodepng.h>
 
-#include <cstring>
 #include <string>
 #include <vector>
 
@@ -59,31 +58,6 @@ TEST_F(Draw, PositiveAngleTurnsClockwiseOnScreen)
     EXPECT_EQ(pixelAt(60, 70).r, 255);
     EXPECT_EQ(pixelAt(60, 50).b, 255);
     glDeleteTextures(1, &texture);
-}
-
-// A turned sprite pushes and pops around its own turn. With the projection
-// stack full any push overflows, so an unturned one (angle 0 or -0) must not push.
-TEST_F(Draw, OnlyTurnedSpritesPushAMatrixAndTheyRestoreIt)
-{
-    GLfloat before[16], after[16];
-    glTranslatef(3, 4, 0);
-    glGetFloatv(GL_PROJECTION_MATRIX, before);
-    drawSprite(60, 60, 20, 20, true, 2.5f, wholeTexture);
-    glGetFloatv(GL_PROJECTION_MATRIX, after);
-    EXPECT_EQ(0, memcmp(before, after, sizeof before));
-
-    GLint maxDepth = 0;
-    glGetIntegerv(GL_MAX_PROJECTION_STACK_DEPTH, &maxDepth);
-    for (int i = 1; i < maxDepth; i++)
-        glPushMatrix();
-    drawSprite(60, 60, 20, 20, true, 0.0f, wholeTexture);
-    drawSprite(60, 60, 20, 20, true, -0.0f, wholeTexture);
-    drawSprite(60, 60, 20, 20, false, 1.0f, wholeTexture);
-    EXPECT_EQ(glGetError(), (GLenum)GL_NO_ERROR);
-    drawSprite(60, 60, 20, 20, true, 0.1f, wholeTexture);
-    EXPECT_EQ(glGetError(), (GLenum)GL_STACK_OVERFLOW);
-    for (int i = 2; i < maxDepth; i++)  // the turned sprite's own pop took one
-        glPopMatrix();
 }
 
 // Patterned rectangles take their texture coordinates from position, so two
