@@ -33,6 +33,7 @@ int targetAfterOneStage(std::initializer_list<Placed> scene, int players)
 
 // Centres must be strictly closer than 0.46 (in the circle, not its square);
 // a bite then takes 0.5 health per step unit and starts the hurt pause of 60.
+// The biter's own bleed pause runs down by f.
 // The player stands at 0.46 so that 0.46 + 0.46 - 0.46 is exactly 0.46.
 TEST(Zombies, ABiteNeedsCentresStrictlyCloserThanTheContactDistanceAndScales)
 {
@@ -45,6 +46,7 @@ TEST(Zombies, ABiteNeedsCentresStrictlyCloserThanTheContactDistanceAndScales)
         runActorStage(c.f);
         EXPECT_EQ(actors[0].health, c.health) << "offset " << c.dx << ", " << c.dy << " at f " << c.f;
         EXPECT_EQ(healthRegenDelay[0], c.health < 100 ? 60.0f : 0.0f) << "offset " << c.dx << " at f " << c.f;
+        EXPECT_EQ(actors[1].bleedTimer, -c.f) << "offset " << c.dx << " at f " << c.f;
     }
 }
 
@@ -88,17 +90,22 @@ TEST(Zombies, ZombiesChaseTheNearestWithinSightAndCiviliansFleeTheNearZombie)
         << "a zombie 2.6 away";
 }
 
-// Steering and running away point the right way on both axes.
-TEST(Zombies, ZombiesHeadForTheirTargetAndCiviliansAwayFromTheirs)
+// Steering, running away and the push between two actors too close point
+// the right way on both axes.
+TEST(Zombies, ZombiesHeadForTheirTargetCiviliansAwayAndCrowdsApart)
 {
     openWorldWith({{kActorZombie, 122, 122}, {kActorPlayer, 125, 126}, {kActorCivilian, 133, 133},
-                   {kActorZombie, 134.2f, 133.9f}});
+                   {kActorZombie, 134.2f, 133.9f}, {kActorCivilian, 120, 134}, {kActorCivilian, 120.12f, 134.16f}});
     runActorStage(1);
     EXPECT_GT(actors[0].vx, 0.0f);
     EXPECT_GT(actors[0].vy, actors[0].vx) << "more along y, as the player lies";
     EXPECT_LT(actors[2].vx, 0.0f);
     EXPECT_LT(actors[2].vy, 0.0f);
     EXPECT_GT(actors[2].vy, actors[2].vx) << "less along y, as the zombie lies";
+    EXPECT_LT(actors[4].vx, 0.0f);
+    EXPECT_LT(actors[4].vy, 0.0f);
+    EXPECT_GT(actors[5].vx, 0.0f);
+    EXPECT_GT(actors[5].vy, 0.0f);
 }
 
 // A target is kept until the tick reaches the zombie's slot; without one it
