@@ -96,7 +96,10 @@ TEST(Shots, OnlyWallsStopShotsAndBombs)
     fireTracer(0, 127.8f, 128.5f, 0.3f, 8, 20, 0);
     EXPECT_EQ(actors[1].health, 80.0f);
     EXPECT_EQ(actors[2].health, 100.0f);
-    EXPECT_EQ(tracers[0].endX, tracers[0].startX);
+    actors[1].x = 127;
+    fireTracer(0, 127.8f, 128.5f, 0.3f, 8, 20, 0);
+    EXPECT_EQ(actors[2].health, 100.0f);
+    EXPECT_EQ(tracers[1].endX, tracers[1].startX) << "the wall ends the trace at its first sample";
 }
 
 // A zombie and a bomb within reach of one sample are both hit. A bomb reached
