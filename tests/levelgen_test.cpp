@@ -1,8 +1,7 @@
-// The random city: one seed, one city on every build; the promises every city
-// keeps, checked over a spread of seeds; and where the players start.
+// The random city: one seed, one city on every build; and where the players
+// start.
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <cmath>
 #include <cstdint>
 #include <cstdlib>
@@ -12,8 +11,6 @@
 #include "world/world.h"
 
 namespace {
-
-const unsigned kSeedCount = 8;
 
 // The cities of seeds 1 and 2 with one player, recorded once (seed 2's start
 // cell has to be searched for); optimised and sanitised builds must both make
@@ -49,79 +46,14 @@ void newGame(unsigned seed, int players)
     startNewGame();
 }
 
-int kindAt(int x, int y)
-{
-    return x < 0 || x >= kMapSize || y < 0 || y >= kMapSize ? kTileVoid : tileKind[x][y];
-}
-
-bool isBuildingKind(int k) { return k >= kTileFloor && k <= kTileInnerWall; }
-bool isInnerWallKind(int k) { return k == kTileInnerWall || k == kTileInnerDoorway; }
-bool isRimKind(int k) { return k == kTileWall || k == kTileOuterDoorway || k == kTileJunction; }
-
-// Catches any change to the city at all; re-record it after an intended one.
-// The rule checks below must hold whatever the recorded value.
+// Catches any change to the cities at all; re-record them after an intended
+// one (and the recorded games with them).
 TEST(LevelGen, RecordedCitiesAreUnchanged)
 {
     newGame(1, 1);
     EXPECT_EQ(cityChecksum(), kSeedOneChecksum);
     newGame(2, 1);
     EXPECT_EQ(cityChecksum(), kSeedTwoChecksum);
-}
-
-// Rim cells are outer walls facing outwards with corners at the corners, the
-// inside is floor or inner walls, a walkway runs all round, and there is a doorway.
-int buildingFaults(int x0, int y0, int x1, int y1)
-{
-    int faults = x1 - x0 < 2 || y1 - y0 < 2, doorways = 0;
-    for (int i = x0; i <= x1; i++)
-        for (int j = y0; j <= y1; j++) {
-            int k = tileKind[i][j], r = tileRotation[i][j];
-            bool w = i == x0, e = i == x1, n = j == y0, s = j == y1;
-            if ((w || e) && (n || s))
-                faults += k != kTileCorner || r != (w ? (s ? 0 : 1) : (n ? 2 : 3));
-            else if (w || e || n || s)
-                faults += !isRimKind(k) || r != (w ? 0 : n ? 1 : e ? 2 : 3);
-            else
-                faults += k != kTileFloor && !isInnerWallKind(k);
-            doorways += k == kTileOuterDoorway;
-            faults += (w && kindAt(i - 1, j) != kTileWalkway) + (e && kindAt(i + 1, j) != kTileWalkway);
-            faults += (n && kindAt(i, j - 1) != kTileWalkway) + (s && kindAt(i, j + 1) != kTileWalkway);
-        }
-    return faults + (doorways == 0);
-}
-
-// Kinds and border; each building found by its low corner and measured along
-// its rims, all buildings together covering every building cell; walkways
-// are one cell wide, so no 2 x 2 square is all walkway.
-TEST(LevelGen, CitiesKeepTheirKindsAndBorderAndWallTheirBuildings)
-{
-    for (unsigned seed = 1; seed <= kSeedCount; seed++) {
-        newGame(seed, 1);
-        int faults = 0, buildings = 0, buildingCells = 0, coveredCells = 0;
-        for (int x = 0; x < kMapSize; x++)
-            for (int y = 0; y < kMapSize; y++) {
-                int k = tileKind[x][y];
-                faults += k < 0 || k > kTileInnerWall || (k >= 1 && k <= 3) || k == 6;
-                faults += k != kTileVoid && (x < 14 || x > 240 || y < 14 || y > 240);
-                faults += tileRotation[x][y] < 0 || tileRotation[x][y] > 3;
-                faults += k == kTileWalkway && kindAt(x + 1, y) == kTileWalkway && kindAt(x, y + 1) == kTileWalkway &&
-                          kindAt(x + 1, y + 1) == kTileWalkway;
-                buildingCells += isBuildingKind(k);
-                if (k != kTileCorner || tileRotation[x][y] != 1)
-                    continue;
-                int x1 = x + 1, y1 = y + 1;
-                while (isRimKind(kindAt(x1, y)))
-                    x1++;
-                while (isRimKind(kindAt(x, y1)))
-                    y1++;
-                buildings++;
-                coveredCells += (x1 - x + 1) * (y1 - y + 1);
-                faults += buildingFaults(x, y, x1, y1);
-            }
-        EXPECT_EQ(faults, 0) << "seed " << seed;
-        EXPECT_EQ(coveredCells, buildingCells) << "seed " << seed;
-        EXPECT_GT(buildings, 50) << "seed " << seed;
-    }
 }
 
 // The players stand around a free start cell, player 0 on it; a new game
