@@ -131,20 +131,6 @@ TEST_F(View, WallsCoverActorsAndTouchingBoxesShareOneOutline)
     EXPECT_PRED2(near, edgeColour, worldPixel(101.0f + pixel * 0.5f, 100.125f));
 }
 
-TEST_F(View, HighlightRunsAcrossTheWholeWidthOfTheHotEntry)
-{
-    gameState = kStateGameMenu;
-    drawFrame(menuPass);
-    Pixel coldLeft = pixelAt(0, kLoadGameY), coldRight = pixelAt(kWidth - 1, kLoadGameY);
-    Pixel coldBelow = pixelAt(0, kLoadGameY + 30);
-    mouseY = kLoadGameY;
-    drawFrame(menuPass);
-    EXPECT_EQ(3, menuHotItem);
-    EXPECT_FALSE(near(coldLeft, pixelAt(0, kLoadGameY)));
-    EXPECT_FALSE(near(coldRight, pixelAt(kWidth - 1, kLoadGameY)));
-    EXPECT_PRED2(near, coldBelow, pixelAt(0, kLoadGameY + 30));
-}
-
 // A press off every entry chooses nothing; "Start a new game" starts one for
 // one player, "Resume" goes back to the game as it was.
 TEST_F(View, APressOnAnEntryChoosesIt)
