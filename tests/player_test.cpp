@@ -277,9 +277,9 @@ TEST_F(Player, OtherPlayersTakeNoInputAndAnyPlayersDeathEndsTheGame)
     }
 }
 
-// A loaded game whose player count runs past the per-player arrays steps only
-// the four players there can be: the zombie in slot 4 is no player.
-TEST_F(Player, APlayerCountPastThePlayerSlotsStepsOnlyThoseThatExist)
+// A loaded game whose player count runs past the per-player arrays or the
+// actors steps only the players that exist: the zombie in slot 4 is no player.
+TEST_F(Player, APlayerCountPastThePlayersThereAreStepsOnlyThoseThatExist)
 {
     openWorldWith({{kActorPlayer, 120, 120}, {kActorPlayer, 121, 120}, {kActorPlayer, 122, 120},
                    {kActorPlayer, 123, 120}, {kActorZombie, 140, 140}});
@@ -287,6 +287,11 @@ TEST_F(Player, APlayerCountPastThePlayerSlotsStepsOnlyThoseThatExist)
     actors[4].health = 0;
     stepGame(1);
     EXPECT_EQ(gameState, kStatePlaying);
+    openWorldWith({{kActorPlayer, 128, 128}});
+    playerCount = 3;
+    energy[1] = 50;
+    stepGame(1);
+    EXPECT_EQ(energy[1], 50.0f) << "no actor, no player 1";
 }
 
 // In one step a struck bomb becomes an explosion that already hurts, and the
