@@ -23,6 +23,7 @@
 #include "app/display.h"
 #include "app/input.h"
 #include "app/settings.h"
+#include "bench/snapshot.h"
 #include "tests/busyworld.h"
 #include "render/draw.h"
 #include "render/view.h"

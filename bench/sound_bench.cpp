@@ -12,6 +12,7 @@
 #include "app/sound.h"
 #include "sim/events.h"
 #include "sim/step.h"
+#include "bench/snapshot.h"
 #include "tests/busyworld.h"
 
 namespace {
@@ -30,6 +31,7 @@ void prepare()
     setenv("SDL_AUDIODRIVER", "dummy", 1);
     openSound();
     buildBusyWorld();
+    takeSnapshot();
     stepGame(1.0f);
     busyStepEventCount = gameEventCount;
     for (int e = 0; e < gameEventCount; e++)

@@ -6,6 +6,7 @@
 #include <benchmark/benchmark.h>
 
 #include "sim/step.h"
+#include "bench/snapshot.h"
 #include "tests/busyworld.h"
 
 namespace {
@@ -14,8 +15,10 @@ namespace {
 void prepareBusyWorld()
 {
     static bool prepared = false;
-    if (!prepared)
+    if (!prepared) {
         buildBusyWorld();
+        takeSnapshot();
+    }
     prepared = true;
 }
 

@@ -2,8 +2,8 @@
 // the solid tiles, wall boxes and obstacles each test places.
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <limits>
-#include <utility>
 
 #include "sim/collision.h"
 #include "tests/testworld.h"
@@ -28,11 +28,13 @@ struct Collision : ::testing::Test {
     }
 };
 
-// Where an actor's circle at (x, y) ends after being pushed out of the solids.
-std::pair<float, float> pushed(float x, float y, float r = 0.23f)
+// Expects an actor's circle at (x, y) to end at (endX, endY) once pushed out of the solids.
+void expectPushedTo(float x, float y, float endX, float endY)
 {
-    pushOutOfSolids(x, y, r);
-    return {x, y};
+    float px = x, py = y;
+    pushOutOfSolids(px, py, 0.23f);
+    EXPECT_NEAR(px, endX, 1e-5f) << "from " << x << ", " << y;
+    EXPECT_NEAR(py, endY, 1e-5f) << "from " << x << ", " << y;
 }
 
 TEST_F(Collision, EdgesBlockAPointButACircleMustReachPastThem)
@@ -71,12 +73,10 @@ TEST_F(Collision, OverlapsArePushedOutUntilTheCircleJustTouches)
         SetUp();
         tileKind[c.tileX][c.tileY] = tileKind[c.tileX][c.secondTileY] = 0;
         EXPECT_TRUE(isBlocked(c.x, c.y, 0.23f, true)) << "from " << c.x << ", " << c.y;
-        EXPECT_EQ(pushed(c.x, c.y), std::make_pair(c.endX, c.endY)) << "from " << c.x << ", " << c.y;
+        expectPushedTo(c.x, c.y, c.endX, c.endY);
     }
     putWallBox(30, 30, 30.01f, 30.0f, 0.12f, 1.0f);
-    std::pair<float, float> p = pushed(30.2f, 30.5f);
-    EXPECT_EQ(p.first, 30.01f + 0.12f + 0.23f);
-    EXPECT_FALSE(isBlocked(p.first, p.second, 0.23f, false));
+    expectPushedTo(30.2f, 30.5f, 30.01f + 0.12f + 0.23f, 30.5f);
 }
 
 // Beyond a corner there is no flat push: the circle leaves the corner along the
@@ -85,10 +85,8 @@ TEST_F(Collision, OverlapsArePushedOutUntilTheCircleJustTouches)
 TEST_F(Collision, CornerContactIsPushedAlongTheDiagonal)
 {
     tileKind[20][20] = 0;
-    std::pair<float, float> p = pushed(21.1f, 19.9f);
-    EXPECT_NEAR(distance(p.first, p.second, 21.0f, 20.0f), 0.23f, 1e-5f);
-    EXPECT_NEAR(p.first - 21.0f, 20.0f - p.second, 1e-5f);
-    EXPECT_EQ(pushed(21.17f, 21.17f), std::make_pair(21.17f, 21.17f));
+    expectPushedTo(21.1f, 19.9f, 21.0f + 0.23f * sqrtf(0.5f), 20.0f - 0.23f * sqrtf(0.5f));
+    expectPushedTo(21.17f, 21.17f, 21.17f, 21.17f);
 }
 
 TEST_F(Collision, OnlyCellsInsideTheMapAreExamined)
@@ -96,12 +94,13 @@ TEST_F(Collision, OnlyCellsInsideTheMapAreExamined)
     putWallBox(0, 5, 0.0f, 5.0f, 0.2f, 1.0f);
     EXPECT_TRUE(isBlocked(-0.1f, 5.5f, 0.15f, false));   // cell 0 seen from cell -1
     tileKind[255][10] = 0;
-    EXPECT_EQ(pushed(256.1f, 10.5f).first, 256.0f + 0.23f);
+    expectPushedTo(256.1f, 10.5f, 256.0f + 0.23f, 10.5f);
     const float nan = std::numeric_limits<float>::quiet_NaN();
     const float far[][2] = {{-1.5f, -1.5f}, {-1000, 5}, {5, 1e30f}, {1e30f, -1e30f}, {nan, 5}};
     for (const auto& p : far) {
         EXPECT_FALSE(isBlocked(p[0], p[1], 0.9f, true));
-        pushed(p[0], p[1]);
+        float x = p[0], y = p[1];
+        pushOutOfSolids(x, y, 0.23f);
     }
 }
 
@@ -113,12 +112,10 @@ TEST_F(Collision, ObstaclesBlockAsTurnedBoxesFromTheirHolderCell)
     EXPECT_TRUE(isBlocked(20.5f, 21.3f, 0, false));
     EXPECT_TRUE(isBlocked(20.5f, 19.7f, 0, false));
     EXPECT_FALSE(isBlocked(21.3f, 20.5f, 0, false));
-    std::pair<float, float> p = pushed(21.0f, 20.5f);   // overlapping its long side
-    EXPECT_NEAR(p.first, 20.9f + 0.23f, 1e-5f);
-    EXPECT_NEAR(p.second, 20.5f, 1e-5f);
+    expectPushedTo(21.0f, 20.5f, 20.9f + 0.23f, 20.5f);   // overlapping its long side
     putObstacle(30, 30, kObstacleCar, 30.5f, 29.7f, 0);
     EXPECT_TRUE(isBlocked(31.3f, 29.5f, 0.1f, false));
-    EXPECT_NEAR(pushed(30.5f, 30.2f).second, 30.1f + 0.23f, 1e-5f);
+    expectPushedTo(30.5f, 30.2f, 30.5f, 30.1f + 0.23f);
     // A prop turned by 45 degrees reaches 0.57 along the axes, not its old corner.
     putObstacle(50, 50, 2, 50.5f, 50.5f, 0.78539819f);
     EXPECT_TRUE(isBlocked(51.05f, 50.5f, 0, false));

@@ -1,5 +1,6 @@
 // The per-pass key and button tables, fed with events pushed into SDL's queue
-// on the dummy video driver (no window system needed).
+// on the dummy video driver (no window system needed), and the step's input
+// record read from them.
 #include <SDL/SDL.h>
 #include <gtest/gtest.h>
 #include <stdlib.h>
@@ -7,6 +8,7 @@
 #include <algorithm>
 
 #include "app/input.h"
+#include "sim/step.h"
 
 namespace {
 
@@ -112,6 +114,43 @@ TEST_F(Input, OtherEventsStayInTheQueueForTheMainLoop)
     EXPECT_EQ(waiting(SDL_MOUSEMOTIONMASK), 1);
     EXPECT_EQ(waiting(SDL_QUITMASK), 1);
     EXPECT_EQ(waiting(SDL_KEYDOWNMASK | SDL_KEYUPMASK), 0);
+}
+
+// A key or button counts from the pass it went down in. Opposite keys cancel;
+// only Return or Space going down in this very pass opens the menu.
+TEST_F(Input, TheStepReadsKeysAndButtonsFromThePassTheyWentDownIn)
+{
+    keyState[SDLK_d] = keyState[SDLK_LSHIFT] = keyState[SDLK_s] = kInputPressed;
+    mouseButtonState[kGunButton] = kInputPressed;
+    keyState[SDLK_RETURN] = kInputPressed;
+    mouseX = 12, mouseY = 34;
+    readStepInput(0.5f);
+    EXPECT_EQ(stepInput.moveAcross, kAxisFull);
+    EXPECT_EQ(stepInput.moveAlong, -kAxisFull);
+    EXPECT_TRUE(stepInput.sprint);
+    EXPECT_TRUE(stepInput.gun);
+    EXPECT_FALSE(stepInput.throwing);
+    EXPECT_TRUE(stepInput.menuKey) << "Return went down";
+    EXPECT_EQ(stepInput.pointerX, 12);
+    EXPECT_EQ(stepInput.pointerY, 34);
+    EXPECT_EQ(stepInput.speedFactor, 0.5f);
+
+    std::fill(keyState, keyState + kKeyStates, kInputUp);
+    keyState[SDLK_RIGHT] = keyState[SDLK_UP] = kInputHeld;
+    keyState[SDLK_a] = kInputPressed;
+    keyState[SDLK_RETURN] = keyState[SDLK_SPACE] = kInputHeld;
+    mouseButtonState[kGunButton] = kInputUp;
+    mouseButtonState[kThrowButton] = kInputHeld;
+    readStepInput(1);
+    EXPECT_EQ(stepInput.moveAcross, 0);
+    EXPECT_EQ(stepInput.moveAlong, kAxisFull);
+    EXPECT_FALSE(stepInput.sprint);
+    EXPECT_FALSE(stepInput.gun);
+    EXPECT_TRUE(stepInput.throwing);
+    EXPECT_FALSE(stepInput.menuKey) << "Return and Space held";
+    keyState[SDLK_SPACE] = kInputPressed;
+    readStepInput(1);
+    EXPECT_TRUE(stepInput.menuKey) << "Space went down";
 }
 
 }  // namespace

@@ -36,8 +36,8 @@ std::string versionOf(float version)
 
 TEST(OverlayText, DateGivesWeekdayMonthOrdinalDayAndYear)
 {
-    const std::pair<int, const char*> days[] = {{1, "1st"},   {2, "2nd"},   {3, "3rd"},   {11, "11th"}, {12, "12th"},
-                                                {13, "13th"}, {21, "21st"}, {22, "22nd"}, {23, "23rd"}, {31, "31st"}};
+    const std::pair<int, const char*> days[] = {{1, "1st"}, {2, "2nd"}, {3, "3rd"}, {11, "11th"}, {12, "12th"},
+                                                {13, "13th"}, {22, "22nd"}, {31, "31st"}};
     for (const auto& [day, ordinal] : days) {
         struct tm t = {};
         t.tm_wday = 2, t.tm_mon = 11, t.tm_mday = day, t.tm_year = 126;
@@ -62,47 +62,20 @@ TEST(OverlayText, VersionLosesTrailingZerosButKeepsOneDecimal)
     EXPECT_EQ(versionOf(1.25f), "v1.25");
 }
 
-// A panel given at (25, 25) with height 10: no full row of pieces, one row
-// squeezed to 10 pixels; with its border it covers columns 5..344, rows 4..53.
-TEST(OverlayLayout, ShortPanelIsOneSqueezedRowInsideItsBorder)
+// Closed, the bars lie 68 rows outside the window and the buttons below it;
+// they slide in with the fade, the bottom bar from below its resting row.
+TEST(OverlayLayout, BarsAndButtonsSlideInFromOutsideTheWindow)
 {
-    PanelFrame f = panelFrame(25, 25, 10);
-    EXPECT_EQ(f.top, 24);
-    EXPECT_EQ(f.top + f.height - 1, 33);
-    EXPECT_EQ(f.fullRows, 0);
-    EXPECT_EQ(f.restHeight, 10);
-    EXPECT_EQ(f.top - kPanelBorder, 4);
-    EXPECT_EQ(f.left - kPanelBorder, 5);
-    EXPECT_EQ(f.left + kPanelInnerWidth + kPanelBorder - 1, 344);
-    PanelFrame tall = panelFrame(25, 25, 40);
-    EXPECT_EQ(tall.fullRows, 2);
-    EXPECT_EQ(tall.restHeight, 0);
-}
-
-TEST(OverlayLayout, BarsSlideInFromJustOutsideTheWindow)
-{
-    EXPECT_EQ(pauseLayout(0, 640, 480).slide, 68);
-    EXPECT_EQ(pauseLayout(5, 640, 480).slide, 64);
-    EXPECT_EQ(pauseLayout(50, 640, 480).slide, 34);
+    EXPECT_EQ(pauseLayout(0, 640, 480).topBarY, -68);
+    EXPECT_EQ(pauseLayout(0, 640, 480).buttonsY, 595);
     EXPECT_EQ(pauseLayout(50, 640, 480).topBarY, -34);
     EXPECT_EQ(pauseLayout(50, 640, 480).bottomBarY, 454);
-    EXPECT_EQ(pauseLayout(100, 640, 480).slide, 0);
-}
-
-TEST(OverlayLayout, FullyOpenOn640By480)
-{
-    PauseLayout l = pauseLayout(100, 640, 480);
-    EXPECT_EQ(l.topBarY, 0);
-    EXPECT_EQ(l.bottomBarY, 420);
-    EXPECT_EQ(l.titleY, 18);
-    EXPECT_EQ(l.versionY, 38);
-    EXPECT_EQ(l.clockRight, 620);
-    EXPECT_EQ(l.footer1Y, 422);
-    EXPECT_EQ(l.footer2Y, 442);
-    EXPECT_EQ(l.buttonsX, 320);
-    EXPECT_EQ(l.buttonsY, 115);
-    EXPECT_EQ(l.buttonsY + 3 * kPauseButtonSpacing, 265);
-    EXPECT_EQ(pauseLayout(0, 640, 480).buttonsY, 595);  // the column starts below the window
+    PauseLayout open = pauseLayout(100, 640, 480);
+    EXPECT_EQ(open.topBarY, 0);
+    EXPECT_EQ(open.bottomBarY, 420);
+    EXPECT_EQ(open.buttonsX, 320);
+    EXPECT_EQ(open.buttonsY, 115);
+    EXPECT_EQ(open.clockRight, 620);
 }
 
 // The Exit button resting at (320, 165): hot strictly inside 156..483 and 144..186.
@@ -137,6 +110,9 @@ struct PauseState : ::testing::Test {
 
 TEST_F(PauseState, EscapeInTwoPassesInARowOpensToFiveAndClosesAgain)
 {
+    for (int i = 0; i < 3; i++)
+        EXPECT_FALSE(pass(false));
+    EXPECT_EQ(pauseFade, 0.0f) << "a closed overlay stays closed";
     EXPECT_TRUE(pass(true));
     EXPECT_EQ(pauseFade, 5.0f);
     EXPECT_FALSE(pass(true));
@@ -167,6 +143,16 @@ TEST_F(PauseState, WhileClosingResumeDoesNothingAndEscapeReopensWithoutACapture)
     EXPECT_FALSE(pass(true));
     EXPECT_TRUE(pauseMenuOpen);
     EXPECT_EQ(pauseFade, 45.0f);
+}
+
+// The frame-rate button switches the line on and off again.
+TEST_F(PauseState, TheFrameRateButtonTogglesTheLine)
+{
+    showFrameRate = false;
+    pressPauseButton(3);
+    EXPECT_TRUE(showFrameRate);
+    pressPauseButton(3);
+    EXPECT_FALSE(showFrameRate);
 }
 
 // Every screenshot test runs in a fresh directory of its own.
@@ -263,7 +249,20 @@ TEST_F(Screenshots, FailedWritesAndEncodingsLeaveNoFile)
     EXPECT_FALSE(saved16);
     EXPECT_FALSE(exists("screenshot1.png"));
     EXPECT_FALSE(saveCaptureAsPng(capture, 0, 0, rgb));
+    EXPECT_FALSE(saveCaptureAsPng(capture, kWidth, 0, rgb));
     EXPECT_FALSE(exists("screenshot1.png"));
+}
+
+// In a directory that no longer exists no name can be made: the screenshot
+// fails at once rather than trying the next numbers.
+TEST_F(Screenshots, ADirectoryThatCannotTakeFilesFailsAtOnce)
+{
+    ASSERT_EQ(mkdir("gone", 0755), 0);
+    ASSERT_EQ(chdir("gone"), 0);
+    ASSERT_EQ(rmdir("../gone"), 0);
+    bool saved = save();
+    ASSERT_EQ(chdir(scratch.newDir), 0);
+    EXPECT_FALSE(saved);
 }
 
 }  // namespace

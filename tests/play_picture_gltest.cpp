@@ -83,6 +83,46 @@ TEST_F(Hud, BarsFillFromTheLeftInsideAFrame)
     EXPECT_FALSE(same(frame, kBackground) || same(frame, kBright) || same(frame, kDark)) << frame;
     EXPECT_PRED2(same, kBackground, hudPixel(-471, 305));
     EXPECT_PRED2(same, kBackground, hudPixel(0, 355));  // below the health bar
+    addActor(kActorPlayer, 101, 100, 0, 0, 0);
+    playerCount = 2;
+    energy[1] = 50;
+    drawFrame(drawHud);
+    EXPECT_PRED2(same, kBright, hudPixel(200, 305));    // player 1's energy from 33 to 500
+    EXPECT_PRED2(same, kDark, hudPixel(300, 305));
+    EXPECT_PRED2(same, kBackground, hudPixel(0, 305));  // the gap between the halves
+}
+
+// The window rows in which two HUD frames differ, as a [first, last] range.
+void changedRows(const std::vector<unsigned char>& a, const std::vector<unsigned char>& b, int& first, int& last)
+{
+    first = kHeight, last = -1;
+    for (int y = 0; y < kHeight; y++)
+        if (!std::equal(a.begin() + (kHeight - 1 - y) * kWidth * 3, a.begin() + (kHeight - y) * kWidth * 3,
+                        b.begin() + (kHeight - 1 - y) * kWidth * 3))
+            first = std::min(first, y), last = std::max(last, y);
+}
+
+// The best score is the upper of the two lines at the top left, this game's
+// kills the lower (HUD rows from -350 and -320, window rows from 37 and 60).
+TEST_F(Hud, TheScoreLinesShowTheBestAboveThisGamesKills)
+{
+    useFlatArt();
+    bestKillCount = 1234, killCount = 56;
+    drawFrame(drawHud);
+    std::vector<unsigned char> before = wholeFrame();
+    int first, last;
+    bestKillCount = 1239;
+    drawFrame(drawHud);
+    changedRows(before, wholeFrame(), first, last);
+    EXPECT_LE(first, last) << "the best score's line changed";
+    EXPECT_GE(first, 37);
+    EXPECT_LT(last, 60);
+    bestKillCount = 1234, killCount = 59;
+    drawFrame(drawHud);
+    changedRows(before, wholeFrame(), first, last);
+    EXPECT_LE(first, last) << "the kill count's line changed";
+    EXPECT_GE(first, 60);
+    EXPECT_LT(last, 85);
 }
 
 TEST_F(Hud, BloodVignetteReachesTheScreenEdgesOnlyAsHealthRunsOut)

@@ -1,10 +1,9 @@
 // Saving and loading: bit-exact round trips, the byte layout of "save.dat", the
 // damaged files the loader turns away without touching the world, writes that
-// fail on a full or read-only disk without harming the old files, and the best
-// score. Every test works in a fresh directory of its own.
+// fail or meet leftovers without harming the old files, and the best score.
+// Every test works in a fresh directory of its own (full and read-only disks
+// are the fault runs' part).
 #include <gtest/gtest.h>
-#include <sched.h>
-#include <sys/mount.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -41,21 +40,6 @@ void writeFile(const char* path, const std::string& bytes)
 std::string encoded()
 {
     return std::string((const char*)saveBytes, (size_t)encodeSave());
-}
-
-// Gives this test process mount points of its own (as root, or as root of a
-// new user namespace), so it may mount small file systems. False where not allowed.
-bool enterMountNamespace()
-{
-    unsigned uid = getuid(), gid = getgid();
-    if (unshare(CLONE_NEWNS) != 0) {
-        if (unshare(CLONE_NEWUSER | CLONE_NEWNS) != 0)
-            return false;
-        std::ofstream("/proc/self/setgroups") << "deny";
-        std::ofstream("/proc/self/uid_map") << "0 " << uid << " 1";
-        std::ofstream("/proc/self/gid_map") << "0 " << gid << " 1";
-    }
-    return mount("none", "/", nullptr, MS_REC | MS_PRIVATE, nullptr) == 0;
 }
 
 // ---- A save made byte by byte -------------------------------------------------
@@ -172,35 +156,6 @@ struct SaveFile : ::testing::Test {
     ScratchDir scratch;
 };
 
-// A 1 MB tmpfs as the working directory holding an old save and a best score
-// of 5, under a busy world whose best is 99. Skipped where this process may
-// not mount.
-struct SaveOnTmpfs : SaveFile {
-    void SetUp() override
-    {
-        SaveFile::SetUp();
-        static const bool allowed = enterMountNamespace();
-        if (!allowed)
-            GTEST_SKIP() << "no private mounts here";
-        ASSERT_EQ(mkdir("disk", 0755), 0);
-        ASSERT_EQ(mount("tmpfs", "disk", "tmpfs", 0, "size=1m"), 0) << strerror(errno);
-        ASSERT_EQ(chdir("disk"), 0);
-        writeFile("save.dat", oldSave);
-        writeFile("stats.dat", oldBest);
-        openWorld();
-        fillBusyLists(1);
-        bestKillCount = 99;
-    }
-
-    void TearDown() override
-    {
-        umount2((std::string(scratch.newDir) + "/disk").c_str(), MNT_DETACH);
-        SaveFile::TearDown();
-    }
-
-    const std::string oldSave = craft(), oldBest = std::string("\x05\0\0\0", 4);
-};
-
 // A known world, a damaged "save.dat": loading fails and neither changes.
 struct DamagedSave : SaveFile {
     void SetUp() override
@@ -231,7 +186,9 @@ struct DamagedSave : SaveFile {
 
 // ---- Round trips and layout -------------------------------------------------------
 
-TEST_F(SaveFile, ABusyWorldComesBackBitForBitWithFreshBleedPauses)
+// The busiest world fills the largest save there is; with one byte more the
+// file is no save, and loading it changes nothing.
+TEST_F(SaveFile, TheLargestSaveComesBackBitForBitAndOneByteMoreIsTurnedAway)
 {
     openWorld();
     fillBusyLists(kMaxPlayers);
@@ -243,6 +200,7 @@ TEST_F(SaveFile, ABusyWorldComesBackBitForBitWithFreshBleedPauses)
     decals[499].x = 1e-40f;
     ASSERT_TRUE(saveGame());
     std::string first = readFile("save.dat");
+    EXPECT_EQ(first.size(), (size_t)kMaxSaveBytes);
 
     fillBusyLists(1);  // a different world to load over
     tileKind[255][0] = 1, wallBoxCount[17][200] = 0, cameraX = 3;
@@ -256,6 +214,11 @@ TEST_F(SaveFile, ABusyWorldComesBackBitForBitWithFreshBleedPauses)
     for (int i = 0; i < actorCount; i++)
         ASSERT_EQ(actors[i].bleedTimer, 0.0f) << "actor " << i;
     EXPECT_EQ(filesHere(), std::set<std::string>{"save.dat"});
+    writeFile("save.dat", first + '\n');
+    fillBusyLists(1);
+    std::string before = encoded();
+    EXPECT_FALSE(loadGame());
+    EXPECT_TRUE(encoded() == before);
 }
 
 // Text layers are map pictures, cell (x, y) at byte y * 257 + x of its layer;
@@ -266,13 +229,13 @@ TEST_F(SaveFile, AnEmptyWorldTakes263315BytesAndThreeWallBoxes48More)
     tileKind[5][9] = 12, tileRotation[5][9] = 3;
     ASSERT_TRUE(saveGame());
     std::string empty = readFile("save.dat");
-    EXPECT_EQ(empty.size(), 263315u);
+    ASSERT_EQ(empty.size(), 263315u);
     EXPECT_EQ(empty[9 * 257 + 5], 32 + 12);
     EXPECT_EQ(empty[kLayer + 9 * 257 + 5], 32 + 3);
     for (int k = 0; k < 3; k++)
         putWallBox(200, 3, 200.1f + k * 0.3f, 3.1f, 0.2f, 0.3f);
     std::string boxes = encoded();
-    EXPECT_EQ(boxes.size(), 263315u + 48);
+    ASSERT_EQ(boxes.size(), 263315u + 48);
     EXPECT_EQ(boxes[2 * kLayer + 3 * 257 + 200], 32 + 3);
     fillBusyLists(2);
     ASSERT_TRUE(loadGame());
@@ -286,30 +249,22 @@ TEST_F(SaveFile, AFileMadeByteByByteLoadsIntoTheNamedFieldsAndSavesBackTheSame)
     fillBusyLists(3);
     ASSERT_TRUE(loadGame());
     EXPECT_EQ(tileKind[3][4], 9);
-    EXPECT_EQ(tileKind[4][3], 5);
     EXPECT_EQ(tileRotation[3][4], 2);
     EXPECT_EQ(wallBoxes[1][2][0].height, 0.25f);
     EXPECT_EQ(wallBoxes[2][1][0].width, 0.75f);
-    EXPECT_EQ(wallBoxes[3][4][2].x, 3 + 0.1f * 2);
     EXPECT_EQ(obstacles[3][4][1].kind, kObstacleCar);
     EXPECT_EQ(obstacles[3][4][1].angle, 1.5f);
-    EXPECT_EQ(actorTypeCount[kActorCivilian], 1);
     EXPECT_EQ(actors[1].type, kActorZombie);
     EXPECT_EQ(actors[1].hasTarget, 1);
-    EXPECT_EQ(actors[2].thinkSlot, 2);
     EXPECT_EQ(actors[2].y, 22.0f);
-    EXPECT_EQ(actors[2].vy, -0.5f);
     EXPECT_EQ(actors[2].health, 98.0f);
     EXPECT_EQ(tracers[0].endY, 4.0f);
     EXPECT_EQ(decals[0].angle, 0.25f);
     EXPECT_EQ(projectiles[0].vx, 0.1f);
-    EXPECT_EQ(projectiles[0].fuse, 100.0f);
     EXPECT_EQ(explosions[0].strength, 85.0f);
     EXPECT_EQ(aimWorldY[0], 16.5f);
     EXPECT_EQ(healthRegenDelay[0], 3.0f);
-    EXPECT_EQ(energyRegenDelay[0], -1.0f);
     EXPECT_EQ(cameraY, 13.25f);
-    EXPECT_EQ(cameraZoom, 4.5f);
     EXPECT_EQ(killCount, 42);
     EXPECT_EQ(thinkTick, 3);
     EXPECT_TRUE(encoded() == file);
@@ -407,39 +362,37 @@ TEST_F(SaveFile, AWorldThatWouldNotLoadBackIsNotSavedOverAGoodSave)
     EXPECT_EQ(filesHere(), std::set<std::string>{"save.dat"});
 }
 
-// ---- Failed writes ------------------------------------------------------------------
-
-TEST_F(SaveOnTmpfs, AFullDiskKeepsTheOldFilesAndLeavesNoTemporaryFile)
+// A leftover temporary file longer than the new save leaves no tail in it; a
+// symbolic link in its place is never written through.
+TEST_F(SaveFile, ALeftoverTemporaryFileOrALinkInItsPlaceNeverSpoilsASave)
 {
-    static const char chunk[4096] = {};
-    FILE* filler = fopen("filler", "wb");
-    ASSERT_NE(filler, nullptr);
-    while (fwrite(chunk, 1, sizeof chunk, filler) == sizeof chunk) {
-    }
-    fclose(filler);
-    EXPECT_FALSE(saveGame());
-    EXPECT_FALSE(writeBestScore());
-    EXPECT_TRUE(readFile("save.dat") == oldSave);
-    EXPECT_EQ(readFile("stats.dat"), oldBest);
-    EXPECT_EQ(filesHere(), (std::set<std::string>{"filler", "save.dat", "stats.dat"}));
-
-    remove("filler");  // room again: the same save goes through
-    EXPECT_TRUE(saveGame());
-    EXPECT_TRUE(writeBestScore());
-    EXPECT_EQ(filesHere(), (std::set<std::string>{"save.dat", "stats.dat"}));
+    openWorldWith({{kActorPlayer, 130, 131}});
+    writeFile("save.dat.tmp", std::string(600000, 'x'));
+    ASSERT_TRUE(saveGame());
+    std::string good = readFile("save.dat");
+    EXPECT_EQ(good.size(), 263315u);
+    EXPECT_TRUE(good == encoded());
+    EXPECT_EQ(filesHere(), std::set<std::string>{"save.dat"});
+    writeFile("victim", "precious");
+    ASSERT_EQ(symlink("victim", "save.dat.tmp"), 0);
+    killCount = 77;
+    saveGame();
+    EXPECT_EQ(readFile("victim"), "precious");
+    EXPECT_TRUE(loadGame()) << "save.dat is still a sound save";
 }
 
-TEST_F(SaveOnTmpfs, AReadOnlyDiskKeepsTheOldFilesButStillLoads)
+// ---- Failed writes ------------------------------------------------------------------
+
+// A write that cannot take the file's name (a directory holds it) fails,
+// leaves no temporary file and keeps what was there.
+TEST_F(SaveFile, AFailedWriteLeavesNoTemporaryFileBehind)
 {
-    ASSERT_EQ(mount(nullptr, ".", nullptr, MS_REMOUNT | MS_RDONLY, nullptr), 0) << strerror(errno);
+    openWorldWith({{kActorPlayer, 130, 131}});
+    ASSERT_EQ(mkdir("save.dat", 0755), 0);
+    ASSERT_EQ(mkdir("stats.dat", 0755), 0);
     EXPECT_FALSE(saveGame());
     EXPECT_FALSE(writeBestScore());
-    EXPECT_TRUE(readFile("save.dat") == oldSave);
     EXPECT_EQ(filesHere(), (std::set<std::string>{"save.dat", "stats.dat"}));
-    EXPECT_TRUE(loadGame());
-    EXPECT_EQ(killCount, 42);
-    readBestScore();
-    EXPECT_EQ(bestKillCount, 5);
 }
 
 // ---- Best score -------------------------------------------------------------------

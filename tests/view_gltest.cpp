@@ -4,7 +4,6 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <array>
 #include <cmath>
 #include <cstdlib>
 #include <vector>
@@ -57,17 +56,6 @@ void pressAt(int y)
     drawFrame(menuPass);
 }
 
-// The visible cell range for a camera, as {x0, x1, y0, y1}.
-std::array<int, 4> cellsSeenFrom(float x, float y, float zoom)
-{
-    std::array<int, 4> r;
-    cameraX = x;
-    cameraY = y;
-    cameraZoom = zoom;
-    visibleCells(r[0], r[1], r[2], r[3]);
-    return r;
-}
-
 class View : public ::testing::Test {
 protected:
     static void SetUpTestSuite()
@@ -105,16 +93,6 @@ protected:
     }
 };
 
-TEST_F(View, VisibleCellsSpanTheViewPlusTwoCellsClippedToTheMap)
-{
-    typedef std::array<int, 4> Cells;
-    EXPECT_EQ((Cells{93, 107, 46, 56}), cellsSeenFrom(100.3f, 50.6f, kFullZoom));  // 14 x 10
-    EXPECT_EQ((Cells{98, 102, 49, 53}), cellsSeenFrom(100.3f, 50.6f, 1.0f));       // 4 x 4
-    EXPECT_EQ((Cells{0, 8, 250, 256}), cellsSeenFrom(1.2f, 254.9f, kFullZoom));
-    Cells far = cellsSeenFrom(-40.0f, 1e30f, kFullZoom);   // nothing to draw
-    EXPECT_TRUE(far[1] <= far[0] && far[3] <= far[2]);
-}
-
 // A full list of blood marks off screen; the oldest (alpha 0) is moved into
 // view, the newest onto the widened right border, turned by an eighth so that
 // its corner would reach 0.155 cells into the window if it were drawn.
@@ -151,20 +129,6 @@ TEST_F(View, WallsCoverActorsAndTouchingBoxesShareOneOutline)
     EXPECT_PRED2(near, edgeColour, worldPixel(98.5f, 100.5f));
     EXPECT_PRED2(near, edgeColour, worldPixel(100.0f - pixel, 100.125f));
     EXPECT_PRED2(near, edgeColour, worldPixel(101.0f + pixel * 0.5f, 100.125f));
-}
-
-TEST_F(View, HighlightRunsAcrossTheWholeWidthOfTheHotEntry)
-{
-    gameState = kStateGameMenu;
-    drawFrame(menuPass);
-    Pixel coldLeft = pixelAt(0, kLoadGameY), coldRight = pixelAt(kWidth - 1, kLoadGameY);
-    Pixel coldBelow = pixelAt(0, kLoadGameY + 30);
-    mouseY = kLoadGameY;
-    drawFrame(menuPass);
-    EXPECT_EQ(3, menuHotItem);
-    EXPECT_FALSE(near(coldLeft, pixelAt(0, kLoadGameY)));
-    EXPECT_FALSE(near(coldRight, pixelAt(kWidth - 1, kLoadGameY)));
-    EXPECT_PRED2(near, coldBelow, pixelAt(0, kLoadGameY + 30));
 }
 
 // A press off every entry chooses nothing; "Start a new game" starts one for
