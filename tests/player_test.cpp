@@ -97,36 +97,6 @@ struct Player : ::testing::Test {
     ScratchDir scratch;
 };
 
-// A diagonal is no faster than a straight line, half a push walks at half
-// rate, and only a real move (above 3/4) sprints: half again as fast for 0.5
-// energy a step unit and a pause of 30. Up the screen is -y. Walking, the
-// sprint's cost and energy's return (0.15 a step unit) all scale with f.
-TEST_F(Player, WalkingAndSprintingScaleWithTheSpeedFactor)
-{
-    struct Case { int across, along; bool sprint; float f, vx, vy, energyAfter, pauseAfter; };
-    const Case cases[] = {
-        {0, 0, true, 1, 0, 0, 50.15f, -1},
-        {kAxisFull, 0, false, 2, 0.022f, 0, 50.3f, -2},
-        {0, kAxisFull, false, 0.5f, 0, -0.0055f, 50.075f, -0.5f},
-        {-kAxisFull, -kAxisFull, false, 1, -d, d, 50.15f, -1},
-        {kAxisFull / 2, 0, true, 1, 0.0055f, 0, 50.15f, -1},
-        {kAxisFull, kAxisFull, true, 0.5f, 0.75f * d, -0.75f * d, 49.75f, 29.5f},
-    };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(testing::Message() << "across " << c.across << " along " << c.along << " f " << c.f);
-        energy[0] = 50;
-        energyRegenDelay[0] = actors[0].vx = actors[0].vy = 0;
-        stepInput.moveAcross = c.across;
-        stepInput.moveAlong = c.along;
-        stepInput.sprint = c.sprint;
-        stage(c.f);
-        EXPECT_NEAR(actors[0].vx, c.vx, 2e-6f);
-        EXPECT_NEAR(actors[0].vy, c.vy, 2e-6f);
-        EXPECT_FLOAT_EQ(energy[0], c.energyAfter);
-        EXPECT_FLOAT_EQ(energyRegenDelay[0], c.pauseAfter);
-    }
-}
-
 // 0.3 energy pays for 0.3 of a sprint's 0.5; the 0.2 overdrawn costs 0.1
 // health and starts the health pause of 60. Energy at exactly 0 is not
 // overdrawn: no health is lost and the pause runs on.
@@ -176,31 +146,6 @@ TEST_F(Player, ExactlyNoHealthIsDeath)
     EXPECT_TRUE(stage(1));
 }
 
-// The camera at (130, 126), off the player at (128, 128): the pointer three
-// quarters across and a quarter down the window aims 2.5 right of and 1.875
-// above the camera, through the camera of the previous step. The player faces
-// that point; the camera eases (10 % a step unit) towards three quarters of
-// the way from the aim to the player, the zoom towards 2 + 5.5 per 100 health.
-// The pause timers run down by f.
-TEST_F(Player, AimGoesThroughTheCameraAndTheCameraFollowsAtTheSpeedFactor)
-{
-    cameraX = 130, cameraY = 126;
-    stepInput.pointerX = 600;
-    stepInput.pointerY = 150;
-    actors[0].health = 50;
-    fireCooldown[0] = energyRegenDelay[0] = healthRegenDelay[0] = 10;
-    stage(2);
-    EXPECT_FLOAT_EQ(aimWorldX[0], 132.5f);
-    EXPECT_FLOAT_EQ(aimWorldY[0], 124.125f);
-    EXPECT_NEAR(actors[0].angle, atan2f(-3.875f, 4.5f), 1e-5f);
-    EXPECT_NEAR(cameraX, 130 + (129.125f - 130) * 0.2f, 1e-4f);
-    EXPECT_NEAR(cameraY, 126 + (127.03125f - 126) * 0.2f, 1e-4f);
-    EXPECT_NEAR(cameraZoom, 7.5f + (4.75f - 7.5f) * 0.2f, 1e-5f);
-    EXPECT_EQ(fireCooldown[0], 8.0f);
-    EXPECT_EQ(energyRegenDelay[0], 8.0f);
-    EXPECT_EQ(healthRegenDelay[0], 8.0f);
-}
-
 // The view is 7.5 cells high and 10 wide at 4:3; a pointer beyond the window
 // aims at its edge.
 TEST_F(Player, APointerOutsideTheWindowAimsAtTheEdgeOfTheView)
@@ -241,21 +186,6 @@ TEST_F(Player, AThrowLeavesAlongTheFacingAtItsOwnSpeedEvenWhenTheListIsFull)
     EXPECT_EQ(energyRegenDelay[0], 29.0f);
 }
 
-// Through whole steps: the gun's cooldown of 4 lets it fire every fifth step,
-// each step shows only its own shot, and a held throw never gets its turn.
-TEST_F(Player, BothButtonsFireTheGunEveryFifthStepAndNeverThrow)
-{
-    stepInput.gun = stepInput.throwing = true;
-    int shots = 0;
-    for (int step = 0; step < 50; step++) {
-        stepGame(1);
-        shots += tracerCount;
-        actors[0].health = 100;
-    }
-    EXPECT_EQ(shots, 10);
-    EXPECT_EQ(projectileCount, 0);
-}
-
 // Only player 0 reads the input; the others stand still. Any player's death
 // ends the game, whichever comes first in the list.
 TEST_F(Player, OtherPlayersTakeNoInputAndAnyPlayersDeathEndsTheGame)
@@ -292,23 +222,6 @@ TEST_F(Player, APlayerCountPastThePlayersThereAreStepsOnlyThoseThatExist)
     energy[1] = 50;
     stepGame(1);
     EXPECT_EQ(energy[1], 50.0f) << "no actor, no player 1";
-}
-
-// In one step a struck bomb becomes an explosion that already hurts, and the
-// think tick moves on before the actors plan: the zombie whose slot comes up
-// turns from the far player to the near civilian.
-TEST_F(Player, TheStagesOfAStepSeeWhatTheEarlierOnesDid)
-{
-    openWorldWith({{kActorPlayer, 128, 128}, {kActorZombie, 131, 128}, {kActorCivilian, 132, 128},
-                   {kActorZombie, 124, 130}});
-    projectiles[projectileCount++] = Projectile{0, 124, 130, 0, 0, 0, 0};
-    actors[1].hasTarget = 1, actors[1].target = 0, actors[1].thinkSlot = 1;
-    thinkTick = 0;
-    stepGame(1);
-    EXPECT_EQ(explosionCount, 1);
-    EXPECT_LT(actors[3].health, 100.0f);
-    EXPECT_EQ(thinkTick, 1);
-    EXPECT_EQ(actors[1].target, 2);
 }
 
 TEST_F(Player, TheMenuKeyOpensTheMenuAfterAWholeStepButADeathWins)

@@ -90,25 +90,6 @@ TEST(Zombies, ZombiesChaseTheNearestWithinSightAndCiviliansFleeTheNearZombie)
         << "a zombie 2.6 away";
 }
 
-// Steering, running away and the push between two actors too close point
-// the right way on both axes, at any speed factor; civilians run faster than
-// zombies chase.
-TEST(Zombies, ZombiesHeadForTheirTargetCiviliansAwayAndCrowdsApart)
-{
-    openWorldWith({{kActorZombie, 122, 122}, {kActorPlayer, 125, 126}, {kActorCivilian, 133, 133},
-                   {kActorZombie, 134.2f, 133.9f}, {kActorCivilian, 120, 134}, {kActorCivilian, 120.12f, 134.16f}});
-    runActorStage(0.5f);
-    EXPECT_GT(actors[0].vx, 0.0f);
-    EXPECT_NEAR(actors[0].vy / actors[0].vx, 4.0f / 3.0f, 0.02f) << "along the line to the player";
-    EXPECT_LT(actors[2].vx, 0.0f);
-    EXPECT_NEAR(actors[2].vy / actors[2].vx, 0.75f, 0.02f) << "along the line from the zombie";
-    EXPECT_GT(hypotf(actors[2].vx, actors[2].vy), hypotf(actors[0].vx, actors[0].vy));
-    EXPECT_LT(actors[4].vx, 0.0f);
-    EXPECT_LT(actors[4].vy, 0.0f);
-    EXPECT_GT(actors[5].vx, 0.0f);
-    EXPECT_GT(actors[5].vy, 0.0f);
-}
-
 // A target is kept until the tick reaches the zombie's slot; without one it
 // plans at once. The tick runs 0..9.
 TEST(Zombies, ZombiesReplanOnlyOnTheirSlotOrWithoutATarget)
