@@ -1,8 +1,7 @@
 // The player stage and the game step around it, driven through the step's one
 // input record: walking and sprinting at any speed factor, energy and health
 // at their boundaries, aim and camera, the weapons, several players, the order
-// of the stages, the end of a game, and a step at the busiest that must not
-// touch the heap.
+// of the stages and the end of a game.
 #include <gtest/gtest.h>
 #include <stdlib.h>
 #include <unistd.h>
@@ -11,7 +10,6 @@
 
 #include <cmath>
 #include <cstring>
-#include <new>
 
 #include "app/app.h"
 #include "app/flow.h"
@@ -25,41 +23,6 @@
 #include "tests/busyworld.h"
 #include "tests/scratchdir.h"
 #include "tests/testworld.h"
-
-// Heap calls are counted while `countingHeap` is set: operator new (and delete,
-// to stay its pair) and malloc and its kin are replaced, forwarding to the C
-// library. The address sanitizer owns malloc, so under it only new is counted.
-#pragma GCC diagnostic ignored "-Wmismatched-new-delete"
-
-static bool countingHeap = false;
-static int heapCalls = 0;
-static void* volatile heapSink = nullptr;  // keeps the counter's own check from being optimised away
-
-void* operator new(size_t size)
-{
-    heapCalls += countingHeap;
-    void* p = malloc(size ? size : 1);
-    if (!p)
-        throw std::bad_alloc();
-    return p;
-}
-
-void* operator new[](size_t size) { return operator new(size); }
-void operator delete(void* p) noexcept { free(p); }
-void operator delete[](void* p) noexcept { free(p); }
-void operator delete(void* p, size_t) noexcept { free(p); }
-void operator delete[](void* p, size_t) noexcept { free(p); }
-
-#if !defined(__SANITIZE_ADDRESS__)
-extern "C" {
-void* __libc_malloc(size_t size);
-void* __libc_calloc(size_t n, size_t size);
-void* __libc_realloc(void* p, size_t size);
-void* malloc(size_t size) { heapCalls += countingHeap; return __libc_malloc(size); }
-void* calloc(size_t n, size_t size) { heapCalls += countingHeap; return __libc_calloc(n, size); }
-void* realloc(void* p, size_t size) { heapCalls += countingHeap; return __libc_realloc(p, size); }
-}
-#endif
 
 namespace {
 
@@ -254,27 +217,6 @@ TEST_F(Player, AGameOverKeepsOnlyABeatenBest)
     bestKillCount = 0;
     readBestScore();
     EXPECT_EQ(bestKillCount, 9) << "kept in stats.dat";
-}
-
-// Sprinting, firing and throwing among 500 actors, 50 explosions, full decal
-// and projectile lists: no step of the game flow asks the heap for anything.
-TEST_F(Player, NoHeapCallsAtTheBusiest)
-{
-    buildBusyWorld();
-    for (int step = 0; step < 120; step++) {
-        mouseButtonState[kGunButton] = step < 60 ? kInputHeld : kInputUp;
-        actors[0].health = 100;
-        countingHeap = true;
-        playStep(1);
-        countingHeap = false;
-    }
-    EXPECT_EQ(heapCalls, 0);
-    EXPECT_GT(killCount, 0) << "the step was busy";
-    countingHeap = true;
-    heapSink = new char[64];
-    delete[] (char*)heapSink;
-    countingHeap = false;
-    EXPECT_GT(heapCalls, 0) << "the counter itself sees the heap";
 }
 
 }  // namespace
