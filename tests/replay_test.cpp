@@ -195,7 +195,7 @@ TEST_F(Recording, ABrokenFileIsRefusedWithOneLineNamingTheProblem)
     cut.resize(100);
     flipped[kRecordingHeaderBytes + 9] ^= 0x01;
     longer.push_back(0);
-    slow[kRecordingHeaderBytes + 8] = 0x7F;  // the speed factor's high byte: a huge factor
+    slow[kRecordingHeaderBytes + 8] = 0x3D;  // the speed factor's high byte: 1.0 becomes 0.0625
     refreshCrc(slow);
     struct Case { const char* what; Bytes bytes; const char* message; };
     const Case cases[] = {
@@ -211,6 +211,31 @@ TEST_F(Recording, ABrokenFileIsRefusedWithOneLineNamingTheProblem)
         EXPECT_EQ(replay(c.bytes).result, kReplayDamaged) << c.what;
         EXPECT_STREQ(recordingError, c.message) << c.what;
     }
+}
+
+// The step plays exactly what was written: each change of one value alone is
+// kept, and a pointer past what 16 bits hold is written, and played, at the
+// edge.
+TEST_F(Recording, TheStepPlaysEachInputAsItWasWritten)
+{
+    beginRecording(kStartNewCity, nullptr, 0, 0);
+    StepInput in = {kAxisFull, -kAxisFull, 100, 200, true, false, true, false, 1.0f};
+    recordStep(in);
+    in.pointerY = 201;
+    recordStep(in);
+    EXPECT_EQ(stepInput.pointerY, 201);
+    EXPECT_EQ(stepInput.pointerX, 100);
+    in.moveAlong = 5;
+    in.speedFactor = 0.96f;
+    recordStep(in);
+    EXPECT_EQ(stepInput.moveAlong, 5);
+    EXPECT_EQ(stepInput.moveAcross, kAxisFull);
+    EXPECT_EQ(stepInput.speedFactor, 0.96f);
+    EXPECT_TRUE(stepInput.throwing);
+    in.pointerX = 40000;
+    recordStep(in);
+    EXPECT_EQ(stepInput.pointerX, 32767);
+    endRecording(0);
 }
 
 // The recording takes its name only once it is whole: when the disk refuses
