@@ -82,6 +82,26 @@ TEST_F(Player, OnlyOverdrawnEnergyIsPaidWithHealth)
     EXPECT_EQ(actors[0].health, 50.0f) << "no energy, no health back";
 }
 
+// Energy comes back at 0.15 a step unit once its pause has run out, so half
+// as much in a step at half speed; both buttons held fire the gun every fifth
+// step and never let the throw have its turn.
+TEST_F(Player, EnergyReturnsAtTheSpeedFactorAndBothButtonsOnlyFireTheGun)
+{
+    energy[0] = 50;
+    energyRegenDelay[0] = 0;
+    stage(0.5f);
+    EXPECT_NEAR(energy[0], 50.075f, 1e-5f);
+    stepInput.gun = stepInput.throwing = true;
+    int shots = 0;
+    for (int step = 0; step < 50; step++) {
+        stepGame(1);
+        shots += tracerCount;
+        actors[0].health = 100;
+    }
+    EXPECT_EQ(shots, 10);
+    EXPECT_EQ(projectileCount, 0);
+}
+
 // Health stays put through the whole hurt pause, comes back once it ran out
 // (0.0015 a step unit per point of energy), and both stop at 100.
 TEST_F(Player, HealthComesBackOnlyAfterItsPauseAndStopsAtTheTop)
