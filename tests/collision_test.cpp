@@ -23,10 +23,6 @@ struct Collision : ::testing::Test {
             }
     }
     void TearDown() override { SetUp(); }
-    void putObstacle(int cx, int cy, int kind, float x, float y, float angle)
-    {
-        obstacles[cx][cy][obstacleCount[cx][cy]++] = Obstacle{kind, x, y, 0, 0, angle, 100};
-    }
 };
 
 // Expects an actor's circle at (x, y) to end at (endX, endY) once pushed out of the solids.
