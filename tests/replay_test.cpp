@@ -14,9 +14,10 @@
 #include <vector>
 
 #include "app/app.h"
-#include "app/settings.h"
-#include "sim/recording.h"
+#include "sim/recordingfile.h"
+#include "sim/replay.h"
 #include "tests/scratchdir.h"
+#include "sim/gamestart.h"
 #include "world/levelgen.h"
 #include "world/world.h"
 
@@ -89,13 +90,8 @@ void refreshCrc(Bytes& b)
 Bytes recordStandingGame(uint32_t steps)
 {
     seedRandom(11);
-    screenWidth = 800;
-    screenHeight = 600;
-    aspectRatio = screenWidth / screenHeight;
-    beginRecording(kStartNewCity, nullptr, 0, 0);
-    playerCount = 1;
-    startNewGame();
-    StepInput still = {0, 0, 600, 300, false, false, false, false, 1.0f};
+    beginGame(kStartNewCity, 0, 0, 800, 600, 800.0f / 600.0f);
+    StepInput still = {0, 0, 600, 300, false, false, false, false, 1.0f, 800, 600, 800.0f / 600.0f};
     for (uint32_t s = 0; s < steps; s++) {
         recordStep(still);
         stepGame(stepInput.speedFactor);
@@ -161,7 +157,7 @@ TEST(RecordedGames, AWideWindowAtAnotherFrameRateReplays)
 {
     Replayed r = replayRecording("wide.rec");
     EXPECT_EQ(r.result, kReplayEnded) << recordingError;
-    EXPECT_NE(aspectRatio, 800.0f / 600.0f);
+    EXPECT_NE(recordingHeader.viewAspect, 800.0f / 600.0f);
     EXPECT_GT(r.slowestSpeed, 1.2f) << "some steps ran slower than 60 frames per second";
 }
 
@@ -190,7 +186,7 @@ TEST_F(Recording, ABrokenFileIsRefusedWithOneLineNamingTheProblem)
 {
     Bytes good = recordStandingGame(2);
     Bytes newer = good, cut = good, flipped = good, longer = good, slow = good;
-    newer[8] = 2;
+    newer[8] = 3;
     refreshCrc(newer);
     cut.resize(100);
     flipped[kRecordingHeaderBytes + 9] ^= 0x01;
@@ -201,7 +197,7 @@ TEST_F(Recording, ABrokenFileIsRefusedWithOneLineNamingTheProblem)
     const Case cases[] = {
         {"empty", Bytes(), "game.rec: empty file"},
         {"foreign", Bytes(good.begin() + 1, good.end()), "game.rec: not a recorded game"},
-        {"newer", newer, "game.rec: format 2 is newer than this replayer reads (1)"},
+        {"newer", newer, "game.rec: format 3 is newer than this replayer reads (2)"},
         {"cut", cut, "game.rec: truncated at byte 100"},
         {"flipped", flipped, "game.rec: damaged: the file's checksum does not match its bytes"},
         {"longer", longer, "game.rec: damaged at byte 133: bytes after the end"},
@@ -218,8 +214,8 @@ TEST_F(Recording, ABrokenFileIsRefusedWithOneLineNamingTheProblem)
 // edge.
 TEST_F(Recording, TheStepPlaysEachInputAsItWasWritten)
 {
-    beginRecording(kStartNewCity, nullptr, 0, 0);
-    StepInput in = {kAxisFull, -kAxisFull, 100, 200, true, false, true, false, 1.0f};
+    beginGame(kStartNewCity, 0, 0, 800, 600, 800.0f / 600.0f);
+    StepInput in = {kAxisFull, -kAxisFull, 100, 200, true, false, true, false, 1.0f, 800, 600, 800.0f / 600.0f};
     recordStep(in);
     in.pointerY = 201;
     recordStep(in);
