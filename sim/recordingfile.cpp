@@ -26,14 +26,17 @@ static const mode_t kRecordingMode = 0644;
 RecordingHeader recordingHeader = {};
 bool recordingActive = false;
 uint32_t recordedSteps = 0;
+uint32_t replayedSteps = 0;
 char recordingError[kRecordingErrorLength] = {};
 
 static int recordingFd = -1;                               // the temporary file being written
 static uint8_t recordingBuffer[kRecordingBufferBytes] = {};  // bytes not yet written out
 static int32_t recordingBufferUsed = 0;                    // 0..kRecordingBufferBytes
 static bool recordingFailed = false;                       // a write failed: the file is dropped
-static uint32_t recordingCrc = 0;                          // CRC-32 of the bytes so far, written or read
-static StepInput previousInput = {};                       // the last step's input, which the next one changes
+static uint32_t recordingCrc = 0;                          // CRC-32 of the bytes written so far
+static StepInput recordedInput = {};                       // the last step's input written, which the next one changes
+static uint32_t replayCrc = 0;                             // CRC-32 of the bytes read so far
+static StepInput replayedInput = {};                       // the last step's input read back
 static FILE* replayFile = nullptr;                         // the recording being read
 static const char* replayName = "";                        // its name, for messages
 static int64_t replayOffset = 0;                           // bytes read so far
@@ -87,16 +90,16 @@ void beginRecording(const RecordingHeader& header, const uint8_t* save)
     int32_t packed = header.start == kStartLoadedGame ? packSave(save, header.saveSize) : 0;
     if (recordingFd < 0 || header.draws > kMaxRecordedDraws || packed < 0)
         return;
-    recordingHeader = header;
-    recordingHeader.packedSize = packed;
+    RecordingHeader written = header;
+    written.packedSize = packed;
     recordingActive = true;
     recordingFailed = false;
     recordingBufferUsed = 0;
     recordingCrc = 0;
     recordedSteps = 0;
-    previousInput = firstStepInput(recordingHeader);
+    recordedInput = firstStepInput(written);
     uint8_t bytes[kRecordingHeaderBytes];
-    encodeHeader(recordingHeader, bytes);
+    encodeHeader(written, bytes);
     appendRecording(bytes, kRecordingHeaderBytes);
     if (header.start == kStartLoadedGame)
         appendRecording(packedSave, packed);
@@ -107,9 +110,9 @@ void beginRecording(const RecordingHeader& header, const uint8_t* save)
 void recordStep(const StepInput& live)
 {
     uint8_t bytes[kMaxStepBytes];
-    int size = encodeStep(live, previousInput, bytes);
-    stepInput = decodeStep(bytes, previousInput);
-    previousInput = stepInput;
+    int size = encodeStep(live, recordedInput, bytes);
+    stepInput = decodeStep(bytes, recordedInput);
+    recordedInput = stepInput;
     if (recordingActive)
         appendRecording(bytes, size);
 }
@@ -161,7 +164,7 @@ void endRecording(int32_t score)
 static bool readRecording(uint8_t* bytes, int32_t size)
 {
     size_t got = fread(bytes, 1, (size_t)size, replayFile);
-    recordingCrc = updateCrc(recordingCrc, bytes, (int64_t)got);
+    replayCrc = updateCrc(replayCrc, bytes, (int64_t)got);
     replayOffset += (int64_t)got;
     if (got == (size_t)size)
         return true;
@@ -213,11 +216,11 @@ bool openRecording(FILE* file, const char* name)
     replayFile = file;
     replayName = name;
     replayOffset = 0;
-    recordingCrc = 0;
-    recordedSteps = 0;
+    replayCrc = 0;
+    replayedSteps = 0;
     uint8_t b[kRecordingHeaderBytes];
     size_t got = fread(b, 1, sizeof b, file);
-    recordingCrc = updateCrc(recordingCrc, b, (int64_t)got);
+    replayCrc = updateCrc(replayCrc, b, (int64_t)got);
     replayOffset = (int64_t)got;
     if (got == 0)
         return refuse("empty file");
@@ -228,7 +231,7 @@ bool openRecording(FILE* file, const char* name)
         return false;
     }
     recordingHeader = decodeHeader(b);
-    previousInput = firstStepInput(recordingHeader);
+    replayedInput = firstStepInput(recordingHeader);
     return checkHeader(recordingHeader);
 }
 
@@ -253,15 +256,15 @@ int readRecordedStep()
     }
     if (!readRecording(b + flagsAt + 1, stepValueBytes(b[flagsAt])))
         return -1;
-    StepInput in = decodeStep(b, previousInput);
+    StepInput in = decodeStep(b, replayedInput);
     const char* problem = stepProblem(in);
     if (problem) {
         damaged(problem);
         return -1;
     }
     stepInput = in;
-    previousInput = in;
-    recordedSteps++;
+    replayedInput = in;
+    replayedSteps++;
     return 1;
 }
 
@@ -272,13 +275,13 @@ bool readStepResult(uint8_t& fingerprint, Checkpoint& expected)
     expected.step = 0;
     if (!readRecording(&fingerprint, 1))
         return false;
-    if (recordedSteps % kCheckpointSteps != 0)
+    if (replayedSteps % kCheckpointSteps != 0)
         return true;
     uint8_t b[kCheckpointBytes];
     if (!readRecording(b, kCheckpointBytes))
         return false;
     expected = decodeCheckpoint(b);
-    if (expected.step != recordedSteps)
+    if (expected.step != replayedSteps)
         return damaged("checkpoint out of order");
     return true;
 }
@@ -291,7 +294,7 @@ bool readRecordingEnd(Checkpoint& expected, uint32_t& steps, int32_t& score)
     uint8_t b[crcAt + 4];
     if (!readRecording(b, crcAt))
         return false;
-    uint32_t crc = recordingCrc;
+    uint32_t crc = replayCrc;
     if (!readRecording(b + crcAt, 4))
         return false;
     expected = decodeCheckpoint(b);
@@ -299,7 +302,7 @@ bool readRecordingEnd(Checkpoint& expected, uint32_t& steps, int32_t& score)
     score = (int32_t)getU32(b + kCheckpointBytes + 4);
     if (getU32(b + crcAt) != crc)
         return refuse("damaged: the file's checksum does not match its bytes");
-    if (steps != recordedSteps || expected.step != steps)
+    if (steps != replayedSteps || expected.step != steps)
         return damaged("step count does not match the steps");
     if (fgetc(replayFile) != EOF)
         return damaged("bytes after the end");

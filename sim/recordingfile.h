@@ -15,9 +15,10 @@ const int kRecordingErrorLength = 160;
 
 // ---- Globals ----------------------------------------------------------------
 
-extern RecordingHeader recordingHeader;     // the header of the recording being written or read
+extern RecordingHeader recordingHeader;     // the header of the recording being read
 extern bool recordingActive;                // a game is being recorded
-extern uint32_t recordedSteps;              // steps written (or read back) so far
+extern uint32_t recordedSteps;              // steps written so far to the recording of the game in progress
+extern uint32_t replayedSteps;              // steps read back so far from the recording being read
 extern char recordingError[kRecordingErrorLength];  // what is wrong with a recording that failed to read
 
 // ---- Functions --------------------------------------------------------------

@@ -77,7 +77,7 @@ int replayStep(int32_t& score)
     if (!readStepResult(fingerprint, expected))
         return kReplayDamaged;
     if (fingerprint != stepFingerprint() && firstDifferentStep == 0)
-        firstDifferentStep = recordedSteps;
+        firstDifferentStep = replayedSteps;
     if (expected.step != 0 && !matchesCheckpoint(expected))
         return kReplayDiverged;
     return kReplayStepped;
@@ -107,12 +107,12 @@ int checkRecording(FILE* file, const char* name, char* text, int size)
         return kReplayWentDifferent;
     }
     if (score != killCount) {
-        snprintf(text, (size_t)size, "diverged at step %u: score %d != %d", (unsigned)recordedSteps, (int)score,
+        snprintf(text, (size_t)size, "diverged at step %u: score %d != %d", (unsigned)replayedSteps, (int)score,
                  (int)killCount);
         return kReplayWentDifferent;
     }
-    snprintf(text, (size_t)size, "ok: %u steps, score %d, checksum %08X", (unsigned)recordedSteps, (int)score,
-             checkpointSum(takeCheckpoint(recordedSteps)));
+    snprintf(text, (size_t)size, "ok: %u steps, score %d, checksum %08X", (unsigned)replayedSteps, (int)score,
+             checkpointSum(takeCheckpoint(replayedSteps)));
     return kReplayMatched;
 }
 

@@ -67,7 +67,7 @@ Replayed replay(Bytes bytes, const char* name = "game.rec")
             r.walkedDiagonally = r.walkedDiagonally || (stepInput.moveAcross != 0 && stepInput.moveAlong != 0);
         } while (r.result == kReplayStepped);
     }
-    r.steps = recordedSteps;
+    r.steps = replayedSteps;
     fclose(f);
     return r;
 }
