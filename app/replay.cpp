@@ -164,7 +164,7 @@ int main(int argc, char** argv)
         return 0;
     }
     if (strcmp(mode, "--version") == 0) {
-        printf("vellgrave2-replay 0.8 (recording format %u)\n", (unsigned)kRecordingFormat);
+        printf("vellgrave2-replay %.1f (recording format %u)\n", (double)kGameVersion, (unsigned)kRecordingFormat);
         return 0;
     }
     if ((strcmp(mode, "--check") == 0 || strcmp(mode, "--info") == 0) && argc == 3)
