@@ -5,7 +5,7 @@
 #include <cmath>
 #include <cstdlib>
 
-#include "app/settings.h"
+#include "platform/settings.h"
 #include "sim/events.h"
 #include "sim/shots.h"
 #include "sim/step.h"

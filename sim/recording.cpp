@@ -21,7 +21,7 @@
 #include <cstring>
 
 #include "app/app.h"
-#include "app/settings.h"
+#include "platform/settings.h"
 #include "world/levelgen.h"
 #include "world/savefile.h"
 #include "world/world.h"
@@ -35,7 +35,7 @@ static const mode_t kRecordingMode = 0644;
 static const int kStepSprint = 0x01;
 static const int kStepGun = 0x02;
 static const int kStepThrow = 0x04;
-static const int kStepMenuKey = 0x08;
+static const int kStepMenuKeyFlag = 0x08;
 static const int kStepMoveChanged = 0x10;
 static const int kStepPointerChanged = 0x20;
 static const int kStepSpeedChanged = 0x40;
@@ -283,7 +283,7 @@ static int encodeStep(const StepInput& in, const StepInput& before, unsigned cha
 {
     unsigned char* at = out + 1;
     int flags = (in.sprint ? kStepSprint : 0) | (in.gun ? kStepGun : 0) | (in.throwing ? kStepThrow : 0) |
-                (in.menuKey ? kStepMenuKey : 0);
+                (in.menuKey ? kStepMenuKeyFlag : 0);
     if (in.moveAcross != before.moveAcross || in.moveAlong != before.moveAlong) {
         flags |= kStepMoveChanged;
         at = putI16(putI16(at, in.moveAcross), in.moveAlong);
@@ -479,7 +479,7 @@ void recordStep(const StepInput& live)
     decoded.sprint = (bytes[0] & kStepSprint) != 0;
     decoded.gun = (bytes[0] & kStepGun) != 0;
     decoded.throwing = (bytes[0] & kStepThrow) != 0;
-    decoded.menuKey = (bytes[0] & kStepMenuKey) != 0;
+    decoded.menuKey = (bytes[0] & kStepMenuKeyFlag) != 0;
     const unsigned char* at = bytes + 1;
     if (bytes[0] & kStepMoveChanged) {
         decoded.moveAcross = getI16(at);
@@ -678,7 +678,7 @@ int readRecordedStep()
     in.sprint = (flags & kStepSprint) != 0;
     in.gun = (flags & kStepGun) != 0;
     in.throwing = (flags & kStepThrow) != 0;
-    in.menuKey = (flags & kStepMenuKey) != 0;
+    in.menuKey = (flags & kStepMenuKeyFlag) != 0;
     if (!readChangedValues(flags, in))
         return -1;
     stepInput = in;
