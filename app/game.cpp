@@ -1,5 +1,4 @@
 // Start-up of the game proper, the frame dispatcher and the main loop.
-#include <GL/gl.h>
 #include <cstdio>
 
 #include "app/app.h"
@@ -74,7 +73,7 @@ void runOverlay()
 void runMainLoop()
 {
     while (!quitRequested) {
-        glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+        clearDisplay();
         pumpEvents();
         pollInput();
         pollPad();

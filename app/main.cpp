@@ -4,12 +4,12 @@
 #include <ctime>
 
 #include "app/app.h"
+#include "app/sound.h"
+#include "overlay/overlay.h"
 #include "platform/display.h"
 #include "platform/input.h"
 #include "platform/pad.h"
 #include "platform/settings.h"
-#include "app/sound.h"
-#include "overlay/overlay.h"
 #include "world/world.h"
 
 int main(int, char**)

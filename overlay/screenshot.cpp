@@ -6,8 +6,8 @@
 #include <climits>
 #include <cstdio>
 
-#include "platform/settings.h"
 #include "overlay/overlay.h"
+#include "platform/settings.h"
 
 // ---- Constants --------------------------------------------------------------
 

@@ -126,6 +126,12 @@ bool drainEvents()
     return closed;
 }
 
+// Clears the back buffer's colour and depth for a new frame.
+void clearDisplay()
+{
+    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+}
+
 // Shows the frame drawn in the back buffer.
 void swapDisplay()
 {

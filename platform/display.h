@@ -13,6 +13,7 @@ extern float fieldOfViewY;           // degrees, vertical field of view of the s
 void setupDisplay();
 void pumpEvents();
 bool drainEvents();
+void clearDisplay();
 void swapDisplay();
 bool displayHasMouse();
 void closeDisplay();

@@ -18,10 +18,10 @@
 #include "sim/shots.h"
 #include "sim/step.h"
 #include "sim/zombies.h"
-#include "world/savefile.h"
 #include "tests/busyworld.h"
 #include "tests/scratchdir.h"
 #include "tests/testworld.h"
+#include "world/savefile.h"
 
 namespace {
 

@@ -9,9 +9,9 @@
 #include <fstream>
 #include <string>
 
-#include "platform/settings.h"
 #include "app/sound.h"
 #include "platform/audio.h"
+#include "platform/settings.h"
 #include "sim/step.h"
 #include "tests/scratchdir.h"
 #include "tests/testworld.h"
