@@ -7,7 +7,6 @@
 #include <cstdint>
 
 const int32_t kMenuNothing = 0;      // no entry chosen in this pass
-const int32_t kMaxMenuEntries = 8;   // the most entries one menu shows
 
 // What a menu reads in one pass, filled by the game from live input.
 struct MenuInput {
@@ -30,7 +29,7 @@ struct MenuEntry {
 // (kMenuNothing when B does nothing here).
 struct MenuList {
     const MenuEntry* entries;
-    int32_t count;        // 1..kMaxMenuEntries
+    int32_t count;        // entries in the table, at least 1
     int32_t backAction;
 };
 
