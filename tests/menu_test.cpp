@@ -48,7 +48,7 @@ TEST(Menu, TheMouseOrElseThePadMakesAnEntryHotAndChoosesIt)
     EXPECT_FALSE(readMenuInput(in, 4)) << "a click while the pad drives";
     EXPECT_EQ(menuHotItem, 2);
     in.highlightStep = 1;
-    for (int i = 0; i < 3; i++)
+    for (int i = 0; i < 4; i++)
         readMenuInput(in, 4);
     EXPECT_EQ(menuHotItem, 3) << "stops at the last entry";
     in.highlightStep = -1;

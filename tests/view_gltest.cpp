@@ -158,10 +158,21 @@ TEST_F(View, APressOnAnEntryChoosesIt)
 }
 
 // B goes back to the game in progress, as it was; on the title there is none
-// to go back to and B does nothing.
+// to go back to and B does nothing, nor does it undo a click in its pass.
 TEST_F(View, BResumesAGameInProgressAndDoesNothingOnTheTitle)
 {
     padActionState[kPadBack] = kInputPressed;
+    drawFrame(menuPass);
+    EXPECT_EQ(kStateTitleMenu, gameState);
+    ScratchDir scratch;
+    enterScratchDir(scratch, "menu-back");
+    pressAt(kResumeY);
+    EXPECT_EQ(kStatePlaying, gameState) << "the click on the first entry stands";
+    finishGame();
+    leaveScratchDir(scratch);
+    resetWorld();
+    gameState = kStateTitleMenu;
+    mouseButtonState[SDL_BUTTON_LEFT] = kInputUp;
     drawFrame(menuPass);
     EXPECT_EQ(kStateTitleMenu, gameState);
     gameState = kStateGameMenu;
