@@ -9,9 +9,9 @@
 #include <cstring>
 
 #include "app/app.h"
-#include "app/display.h"
-#include "app/input.h"
-#include "app/settings.h"
+#include "platform/display.h"
+#include "platform/input.h"
+#include "platform/settings.h"
 #include "app/sound.h"
 #include "render/draw.h"
 #include "render/view.h"

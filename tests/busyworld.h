@@ -9,7 +9,8 @@
 #include <cstdlib>
 
 #include "app/input.h"
-#include "app/settings.h"
+#include "platform/input.h"
+#include "platform/settings.h"
 #include "sim/collision.h"
 #include "sim/player.h"
 #include "sim/shots.h"
