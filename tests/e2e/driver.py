@@ -275,10 +275,11 @@ class Game:
 
 
 def wait_for(condition, timeout=10, interval=0.1):
-    """Polls condition() until it holds or `timeout` seconds have gone by; returns whether it held."""
-    deadline = time.monotonic() + timeout
+    """Polls condition() until it holds or `timeout` seconds have gone by (None: however
+    long it takes); returns whether it held."""
+    deadline = None if timeout is None else time.monotonic() + timeout
     while not condition():
-        if time.monotonic() > deadline:
+        if deadline is not None and time.monotonic() > deadline:
             return False
         time.sleep(interval)
     return True
