@@ -153,6 +153,19 @@ class Game:
     def running(self):
         return self.proc is not None and self.proc.poll() is None
 
+    def cpu_ticks(self):
+        """Clock ticks of processor time the game has used, all its threads together."""
+        with open("/proc/%d/stat" % self.proc.pid) as f:
+            return sum(int(n) for n in f.read().rsplit(")", 1)[1].split()[11:13])
+
+    def let_run(self, seconds):
+        """Lets the game run `seconds`, and on until it has had a tick of processor time
+        more: on a busy machine a while of the clock may give it none, and a press it
+        never saw held would be lost."""
+        start = self.cpu_ticks()
+        time.sleep(seconds)
+        wait_for(lambda: not self.running() or self.cpu_ticks() > start, None, 0.005)
+
     def freeze(self):
         """Stops the game where it stands; X keeps its picture and queues input."""
         os.kill(self.proc.pid, signal.SIGSTOP)
@@ -210,7 +223,16 @@ class Game:
 
     def keys(self, *names, hold=HOLD):
         """Presses and releases the keys one after the other."""
-        self.xdotool(*[a for name in names for a in ("keydown", name, "sleep", hold, "keyup", name, "sleep", HOLD)])
+        for name in names:
+            self.press("key", name, hold)
+
+    def press(self, kind, name, hold=HOLD):
+        """Holds a key or button (kind "key" or "mouse") `hold` seconds, then leaves it up as long,
+        each while the game has run (let_run)."""
+        self.xdotool(kind + "down", name)
+        self.let_run(hold)
+        self.xdotool(kind + "up", name)
+        self.let_run(HOLD)
 
     def move(self, x, y):
         """Moves the pointer to (x, y) by way of a neighbour, so the game always sees a motion."""
@@ -221,7 +243,7 @@ class Game:
         """Presses and releases a mouse button, first moving to (x, y) if given."""
         if x is not None:
             self.move(x, y)
-        self.xdotool("mousedown", button, "sleep", HOLD, "mouseup", button, "sleep", HOLD)
+        self.press("mouse", button)
 
     def shot(self, path):
         """Writes the window as a PNG at `path`; returns the path."""
@@ -242,7 +264,7 @@ class Game:
                 self.xdotool(*press)
             for _ in range(tries):
                 self.thaw()
-                time.sleep(run)
+                self.let_run(run)
                 self.freeze()
                 if condition(self.shot(path)):
                     return path
