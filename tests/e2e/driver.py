@@ -38,8 +38,8 @@ def paths_from_argv():
 
 
 def shots_dir(name):
-    """An emptied folder beside the test for the pictures a journey keeps."""
-    path = os.path.abspath(name)
+    """An emptied folder beside the test for the pictures a journey keeps, one for each fault."""
+    path = os.path.abspath(name + ("-" + FAULT if FAULT else ""))
     shutil.rmtree(path, ignore_errors=True)
     os.makedirs(path)
     return path
@@ -162,6 +162,8 @@ class Game:
         """Lets the game run `seconds`, and on until it has had a tick of processor time
         more: on a busy machine a while of the clock may give it none, and a press it
         never saw held would be lost."""
+        if not self.running():
+            return
         start = self.cpu_ticks()
         time.sleep(seconds)
         wait_for(lambda: not self.running() or self.cpu_ticks() > start, None, 0.005)
