@@ -1,5 +1,5 @@
 """A player's first games: the title menu, a new game easing out to the city
-under the HUD, the gun's beams, a walk and a sprint, another new game, the
+under the HUD, a walk and a sprint, another new game, the
 menu over it and back, a fight to the death that brings back the title
 and writes the best score and the game's recording (which the replay program
 checks to that score), the pause overlay over the title, and the window closed. The clock is fixed, so the first city is
@@ -23,12 +23,6 @@ FIRST_ENTRY = (W // 2, driver.menu_entry_y(0, H))
 BARS = driver.PAUSE_BAR_ROWS
 WALL = (107, 74, 61)           # the flat fill of the walls
 ENERGY_ROW, HEALTH_ROW = 528, 558
-
-
-def tracer_pixels(png):
-    """Pixels of the yellow-white core of a gun beam (the aim mark is pure
-    white, the street's lines a deep yellow)."""
-    return count(read_rgb(png)[2], lambda p: p[0] > 235 and p[1] > 235 and 20 < p[0] - p[2] < 90)
 
 
 def bar_length(png, row):
@@ -76,7 +70,8 @@ class FirstGames(unittest.TestCase):
 
     def new_game(self, title):
         """The view starts close and eases out over the city; the HUD shows full bars and
-        the kill counts; the gun draws its beams."""
+        the kill counts. (The gun's beams are the drawing tests'; that the button fires
+        shows in the score of the fight to the death.)"""
         g = self.g
         early = g.first_picture_after(title, os.path.join(SHOTS, "start-early.png"), "mousedown", 1)
         g.xdotool("mouseup", 1)
@@ -85,13 +80,9 @@ class FirstGames(unittest.TestCase):
         city = read_rgb(late)
         self.assertGreater(driver.distinct_colours(city[2]), 50)
         self.assertGreater(count(city[2], lambda p: near(p, WALL)), 2000, "no buildings in view")
-        self.assertLess(tracer_pixels(late), 50)
         self.assertGreater(count(rows(city, 37, 82, 30, 420), lambda p: min(p) > 200), 200, "no kill counts")
         self.assertGreater(bar_length(late, ENERGY_ROW), 600)
         self.assertGreater(bar_length(late, HEALTH_ROW), 600)
-        g.move(W // 2, 100)   # the gun fired up the lawn draws beams
-        g.picture_when(lambda now: tracer_pixels(now) > 300, os.path.join(SHOTS, "gun-firing.png"), "mousedown", 1)
-        g.xdotool("mouseup", 1)
 
     def menu_over_the_game(self):
         """Return opens the menu of four entries; "Resume" (aimed at all along, so the view
