@@ -13,6 +13,7 @@
 #include "app/sound.h"
 #include "sim/gamestart.h"
 #include "sim/recordingfile.h"
+#include "sim/replay.h"
 #include "sim/step.h"
 #include "world/savefile.h"
 #include "world/world.h"
@@ -68,6 +69,16 @@ static void beginLoadedGame()
     if (size < 0 || !beginGame(kStartLoadedGame, size, (int64_t)time(nullptr), screenWidth, screenHeight, aspectRatio))
         return;
     gameState = kStatePlaying;
+}
+
+// The replay program's game: the recording that is open, started as it was
+// recorded and played; false, with nothing started, when it cannot be.
+bool beginRecordedGame()
+{
+    if (!startRecordedGame())
+        return false;
+    gameState = kStatePlaying;
+    return true;
 }
 
 // Acts on one pass of the main menu: its sounds (a tick as the highlight

@@ -37,6 +37,7 @@ const MenuList& mainMenu();
 void chooseMenuEntry(const MenuChoice& choice);
 void playStep(float speedFactor);
 void finishGame();
+bool beginRecordedGame();
 const MenuList& pauseButtons();
 bool togglePause();
 void advancePauseFade(float step);

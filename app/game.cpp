@@ -16,14 +16,13 @@
 #include "world/world.h"
 
 static const char* const kTitle = "Vellgrave 2";
-static const float kVersion = 0.8f;
 
 // One-time start-up after the display and overlay: title, textures and frame
 // tables, an empty world, and the best score kept from earlier runs.
 void initGame()
 {
     snprintf(titleText, sizeof titleText, "%s", kTitle);
-    versionNumber = kVersion;
+    versionNumber = kGameVersion;
     loadTextures();
     buildGlyphFrames();
     resetWorld();

@@ -18,6 +18,10 @@ const int kKeyNameLength = 32;       // room for one key's name, spaces removed
 // and most a fixed second key that stays whatever the binding.
 enum KeyAction { kKeyUp, kKeyDown, kKeyLeft, kKeyRight, kKeySprint, kKeyMenu, kKeyPause, kKeyActions };
 
+extern const int32_t kSpaceKey;      // key symbol of Space, an index of keyState
+extern const int32_t kEscapeKey;     // key symbol of Escape, an index of keyState
+extern const int32_t kRightArrowKey; // key symbol of the right arrow, an index of keyState
+
 extern int32_t keyState[kKeyStates];                 // 0 up, 1 held, 2 went down this pass
 extern int32_t mouseButtonState[kMouseButtonStates]; // 0 up, 1 held, 2 went down this pass
 extern int32_t mouseX;                               // cursor x, window pixels from the left

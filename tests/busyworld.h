@@ -11,7 +11,7 @@
 #include "app/input.h"
 #include "platform/input.h"
 #include "platform/settings.h"
-#include "sim/collision.h"
+#include "world/collision.h"
 #include "sim/player.h"
 #include "sim/shots.h"
 #include "sim/zombies.h"

@@ -127,11 +127,13 @@ TEST_F(Flow, LoadingEndsTheRecordingInProgressOnlyWhenThereIsASaveToLoad)
     choose(kMenuLoadGame);
     EXPECT_EQ(gameState, kStatePlaying);
     EXPECT_TRUE(recordingActive);
-    EXPECT_EQ(recordingHeader.start, kStartLoadedGame);
     uint32_t steps = 0;
     int32_t score = -1;
     ASSERT_TRUE(lastGame(steps, score));
     EXPECT_EQ(steps, 4u);
+    finishGame();
+    ASSERT_TRUE(lastGame(steps, score));
+    EXPECT_EQ(recordingHeader.start, kStartLoadedGame);
 }
 
 // A death outranks the menu key: back to the title, the recording written
