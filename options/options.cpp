@@ -216,11 +216,13 @@ static void openPage(int32_t page, int32_t highlight)
     optionsOnEntry = optionsChosen;
 }
 
-// Rows that fit between the title and the note at the chosen text size.
+// Rows that fit between the title and the note (on the pad's page, the
+// picture of the sticks) at the chosen text size.
 int32_t optionsVisibleRows()
 {
     float height = kOptionsRowHeight * optionsChosen.textSize;
-    return (int32_t)((kOptionsRowsBottom - kOptionsFirstRowTop) / height);
+    float bottom = optionsPage == kPagePad ? kOptionsPadRowsBottom : kOptionsRowsBottom;
+    return (int32_t)((bottom - kOptionsFirstRowTop) / height);
 }
 
 // Scrolls the page so the highlighted row is shown.

@@ -30,8 +30,8 @@ const float kOptionsHalfHeight = 400.0f;  // the screen runs from -400 (top) to 
 const float kOptionsTitleTop = -340.0f;   // top of the page's title line
 const float kOptionsFirstRowTop = -270.0f;  // top of the first visible row at text size 1
 const float kOptionsRowHeight = 30.0f;    // one row at text size 1
-const float kOptionsNoteTop = 340.0f;     // top of the note line
 const float kOptionsRowsBottom = 330.0f;  // rows end above the note line
+const float kOptionsPadRowsBottom = 160.0f;  // on the pad's page, above the picture of the sticks
 
 // The pages: a list of the others, then one page each.
 enum OptionsPage { kPageList, kPageSound, kPageKeys, kPagePad, kPageDisplay, kOptionsPages };
