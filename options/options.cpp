@@ -314,37 +314,54 @@ static int32_t windowSizeIndex()
     return 0;
 }
 
+// Flips a switch row; what the flow must apply (antialiasing waits for the
+// next start, and the note says so).
+static int32_t flipSwitch(int32_t kind)
+{
+    OptionValues& v = optionsChosen;
+    bool* const switches[] = {&v.mute, &v.fullscreen, &v.antialiasing, &v.mipmapping, &v.showCursor};
+    const int32_t kinds[] = {kRowMute, kRowFullscreen, kRowAntialiasing, kRowMipmapping, kRowShowCursor};
+    const int32_t effects[] = {kOptionsSound, kOptionsVideoMode, 0, kOptionsLook, kOptionsLook};
+    for (int s = 0; s < 5; s++)
+        if (kinds[s] == kind) {
+            *switches[s] = !*switches[s];
+            if (kind == kRowAntialiasing)
+                optionsNote = kNoteNextStart;
+            return effects[s];
+        }
+    return 0;
+}
+
+// Index of the chosen text size among kTextSizeScales.
+static int32_t textSizeIndex()
+{
+    int32_t i = 0;
+    while (i < kTextSizes - 1 && kTextSizeScales[i] != optionsChosen.textSize)
+        i++;
+    return i;
+}
+
 // Moves a row's value one step (lists wrap round, ranges stop at their ends;
 // a switch flips); what the flow must apply, 0 when nothing changed.
 static int32_t adjustRow(const OptionRow& row, int32_t direction)
 {
     OptionValues& v = optionsChosen;
     OptionValues before = v;
-    int32_t effect = 0;
-    switch (row.kind) {
-    case kRowVolume: v.volume = stepOnGrid(v.volume, kVolumeStep, direction, 0, kMostVolume); effect = kOptionsSound; break;
-    case kRowMute: v.mute = !v.mute; effect = kOptionsSound; break;
-    case kRowFullscreen: v.fullscreen = !v.fullscreen; effect = kOptionsVideoMode; break;
-    case kRowAntialiasing: v.antialiasing = !v.antialiasing; optionsNote = kNoteNextStart; break;
-    case kRowMipmapping: v.mipmapping = !v.mipmapping; effect = kOptionsLook; break;
-    case kRowShowCursor: v.showCursor = !v.showCursor; effect = kOptionsLook; break;
-    case kRowDeadZone:
+    int32_t effect = kOptionsLook;
+    if (row.kind == kRowVolume) {
+        v.volume = stepOnGrid(v.volume, kVolumeStep, direction, 0, kMostVolume);
+        effect = kOptionsSound;
+    } else if (row.kind == kRowDeadZone) {
         v.deadZone = stepOnGrid(v.deadZone, kDeadZoneStep, direction, kLeastDeadZone, kMostDeadZone);
         effect = kOptionsPad;
-        break;
-    case kRowWindowSize:
-        v.window = optionsWindowSizes[(windowSizeIndex() + direction + optionsWindowSizeCount) % optionsWindowSizeCount];
+    } else if (row.kind == kRowWindowSize) {
+        int32_t n = optionsWindowSizeCount;
+        v.window = optionsWindowSizes[(windowSizeIndex() + direction + n) % n];
         effect = kOptionsVideoMode;
-        break;
-    case kRowTextSize: {
-        int32_t i = 0;
-        while (i < kTextSizes - 1 && kTextSizeScales[i] != v.textSize)
-            i++;
-        v.textSize = kTextSizeScales[(i + direction + kTextSizes) % kTextSizes];
-        effect = kOptionsLook;
-        break;
-    }
-    default: return 0;
+    } else if (row.kind == kRowTextSize) {
+        v.textSize = kTextSizeScales[(textSizeIndex() + direction + kTextSizes) % kTextSizes];
+    } else {
+        effect = flipSwitch(row.kind);
     }
     return pageSame(before, v, optionsPage) ? 0 : effect;
 }
@@ -504,6 +521,33 @@ static void addEdit(SettingEdit* edits, int& count, const char* key, bool number
     e.number = number;
 }
 
+// Appends an edit of a key read as text.
+static void addTextEdit(SettingEdit* edits, int& count, const char* key, const char* value)
+{
+    SettingEdit& e = edits[count++];
+    snprintf(e.key, sizeof e.key, "%s", key);
+    snprintf(e.value, sizeof e.value, "%s", value);
+    e.number = false;
+}
+
+// The edits of the key and pad bindings that differ.
+static void addBindingEdits(const OptionValues& chosen, const OptionValues& saved, SettingEdit* edits, int& n)
+{
+    for (int32_t a = 0; a < kKeyActions; a++)
+        if (chosen.keys[a] != saved.keys[a])
+            addTextEdit(edits, n, kKeySettingKeys[a], keyNames[chosen.keys[a]]);
+    for (int32_t p = 0; p < kPadActions; p++) {
+        bool same = chosen.padCount[p] == saved.padCount[p];
+        for (int32_t i = 0; same && i < chosen.padCount[p]; i++)
+            same = samePadInput(chosen.pad[p][i], saved.pad[p][i]);
+        if (same)
+            continue;
+        char inputs[kSettingValueLength];
+        formatPadInputs(chosen.pad[p], chosen.padCount[p], inputs, sizeof inputs);
+        addTextEdit(edits, n, kPadSettingKeys[p], inputs);
+    }
+}
+
 // The edits that make settings.ini give the chosen values: one for each key
 // whose value differs from what the file gives. Their count.
 int buildSettingEdits(const OptionValues& chosen, const OptionValues& saved, SettingEdit* edits)
@@ -528,24 +572,7 @@ int buildSettingEdits(const OptionValues& chosen, const OptionValues& saved, Set
         addEdit(edits, n, "textsize", true, "%g", chosen.textSize);
     if (chosen.deadZone != saved.deadZone)
         addEdit(edits, n, "paddeadzone", true, "%g", chosen.deadZone / 100.0);
-    for (int32_t a = 0; a < kKeyActions; a++)
-        if (chosen.keys[a] != saved.keys[a]) {
-            SettingEdit& e = edits[n++];
-            snprintf(e.key, sizeof e.key, "%s", kKeySettingKeys[a]);
-            snprintf(e.value, sizeof e.value, "%s", keyNames[chosen.keys[a]]);
-            e.number = false;
-        }
-    for (int32_t p = 0; p < kPadActions; p++) {
-        bool same = chosen.padCount[p] == saved.padCount[p];
-        for (int32_t i = 0; same && i < chosen.padCount[p]; i++)
-            same = samePadInput(chosen.pad[p][i], saved.pad[p][i]);
-        if (same)
-            continue;
-        SettingEdit& e = edits[n++];
-        snprintf(e.key, sizeof e.key, "%s", kPadSettingKeys[p]);
-        formatPadInputs(chosen.pad[p], chosen.padCount[p], e.value, sizeof e.value);
-        e.number = false;
-    }
+    addBindingEdits(chosen, saved, edits, n);
     return n;
 }
 
