@@ -61,6 +61,7 @@ WindowSize optionsWindowSizes[kMaxWindowSizes] = {};
 int32_t optionsWindowSizeCount = 0;
 WindowSize optionsDesktop = {};
 bool optionsPadShown = false;
+int32_t optionsPadSideHeld = 0;
 
 // ---- Functions: values -------------------------------------------------------
 
@@ -476,6 +477,21 @@ int32_t runOptions(const OptionsInput& input)
     if (input.adjust != 0)
         return effects | adjustRow(optionsRows[optionsHighlight], input.adjust > 0 ? 1 : -1);
     return effects;
+}
+
+// The left or right step the pad gives a value this pass: the walking stick
+// pushed half-way (after the dead zone) or the d-pad, left before right; one
+// step each time a direction is newly held, as the highlight moves.
+int32_t padSideStep(int32_t stickX, int32_t hat, int32_t& held)
+{
+    int32_t now = 0;
+    if (stickX <= -kAxisHalfTravel || (hat & kHatBitLeft))
+        now = -1;
+    else if (stickX >= kAxisHalfTravel || (hat & kHatBitRight))
+        now = 1;
+    int32_t step = now != held ? now : 0;
+    held = now;
+    return step;
 }
 
 // settings.ini could not be written: the options stay in force for this run.

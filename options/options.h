@@ -144,6 +144,7 @@ extern WindowSize optionsWindowSizes[kMaxWindowSizes];  // sizes offered, the de
 extern int32_t optionsWindowSizeCount;    // 1..kMaxWindowSizes
 extern WindowSize optionsDesktop;         // the desktop's size, pixels
 extern bool optionsPadShown;              // a pad is present: the pad page is offered
+extern int32_t optionsPadSideHeld;        // pad direction held for left and right: -1, 1, 0 none
 
 // ---- Functions --------------------------------------------------------------
 
@@ -152,6 +153,7 @@ void optionValuesFromGame(OptionValues& values);
 void startOptions(const OptionValues& values);
 void openOptions(const WindowSize* modes, int32_t modeCount, WindowSize desktop, bool padPresent);
 int32_t runOptions(const OptionsInput& input);
+int32_t padSideStep(int32_t stickX, int32_t hat, int32_t& held);
 void optionsWriteFailed();
 void optionsModeRefused(WindowSize window, bool fullscreen);
 int32_t optionsRowAt(int32_t pointerY, float windowHeight);

@@ -316,6 +316,19 @@ TEST_F(Options, ThePointerPicksRowsAndTheLongestPageScrollsAtDoubleText)
     EXPECT_EQ(optionsRowAt(rowMiddle(visible), 720), -1);
 }
 
+// Left and right on the pad move a value once per push, from the stick or
+// the d-pad.
+TEST(PadSideStep, OneStepEachTimeADirectionIsNewlyHeld)
+{
+    int32_t held = 0;
+    EXPECT_EQ(padSideStep(20000, 0, held), 1);
+    EXPECT_EQ(padSideStep(30000, 0, held), 0) << "still held";
+    EXPECT_EQ(padSideStep(0, kHatBitLeft | kHatBitUp, held), -1);
+    EXPECT_EQ(padSideStep(-16000, 0, held), 0) << "not half-way: let go";
+    EXPECT_EQ(held, 0);
+    EXPECT_EQ(padSideStep(-16384, 0, held), -1);
+}
+
 // The defaults the options reset to are those the readers use with no file.
 TEST_F(Options, ResetGivesWhatAFileWithoutTheKeysGives)
 {
