@@ -199,6 +199,23 @@ TEST_F(Options, LeavingAPageWithAChangeWritesAndTheListsBackCloses)
     EXPECT_EQ(runOptions(back()), kOptionsClosed);
 }
 
+// Each row of the display page on its own is a change worth writing, and
+// tells the flow what to apply.
+TEST_F(Options, EveryDisplayRowChangedAloneAsksForAWrite)
+{
+    const int32_t rows[] = {kRowWindowSize, kRowFullscreen, kRowAntialiasing, kRowMipmapping, kRowShowCursor,
+                            kRowTextSize};
+    const int32_t effects[] = {kOptionsVideoMode, kOptionsVideoMode, 0, kOptionsLook, kOptionsLook, kOptionsLook};
+    for (int i = 0; i < 6; i++) {
+        chooseRow(kRowOpenPage, kPageDisplay);
+        EXPECT_EQ(chooseRow(rows[i]), kOptionsChose | effects[i]) << "row " << i;
+        EXPECT_EQ(runOptions(back()), kOptionsWrite) << "row " << i;
+        chooseRow(kRowOpenPage, kPageDisplay);
+        EXPECT_EQ(chooseRow(kRowReset), kOptionsChose | kOptionsVideoMode | kOptionsLook) << "row " << i;
+        EXPECT_EQ(runOptions(back()), kOptionsWrite) << "row " << i;
+    }
+}
+
 TEST_F(Options, ChoosingAKeyWaitsForItAndSaysWhatWasSwapped)
 {
     chooseRow(kRowOpenPage, kPageKeys);
