@@ -256,6 +256,15 @@ TEST_F(Options, APadInputIsWaitedForFromThePadAtRest)
     in.pad.button[3] = kInputPressed;
     EXPECT_EQ(runOptions(in), kOptionsChose | kOptionsPad);
     EXPECT_TRUE(samePadInput(optionsChosen.pad[kPadFire][0], PadInput{kPadInputButton, 3, 0}));
+    in.choose = true;
+    runOptions(in);
+    in.choose = false;
+    in.keyPressed = SDLK_ESCAPE;
+    in.pad.button[4] = kInputPressed;
+    EXPECT_EQ(runOptions(in), kOptionsChose) << "Escape cancels";
+    EXPECT_EQ(optionsCapture, kCaptureNothing);
+    EXPECT_EQ(optionsChosen.padCount[kPadFire], 1);
+    EXPECT_TRUE(samePadInput(optionsChosen.pad[kPadFire][0], PadInput{kPadInputButton, 3, 0}));
     optionsHighlight = rowOf(kRowDeadZone);
     EXPECT_EQ(runOptions(adjust(1)), kOptionsPad);
     EXPECT_EQ(optionsChosen.deadZone, 25);

@@ -251,6 +251,12 @@ TEST_F(SettingsWriter, ALinkStaysALinkAndItsTargetIsRewritten)
     remove("dotfiles/vg.ini");
     ASSERT_TRUE(writeSettings("settings.ini", &edit, 1));
     EXPECT_EQ(fileText("dotfiles/vg.ini"), "screenw=1024\n");
+    ASSERT_EQ(mkdir("game", 0755), 0);
+    ASSERT_EQ(symlink("../dotfiles/vg.ini", "game/settings.ini"), 0);
+    ASSERT_TRUE(writeSettings("game/settings.ini", &edit, 1)) << "a relative link starts from its own directory";
+    EXPECT_EQ(fileText("dotfiles/vg.ini"), "screenw=1024\n");
+    remove("game/settings.ini");
+    rmdir("game");
     remove("dotfiles/vg.ini");
     rmdir("dotfiles");
     remove("settings.ini");
