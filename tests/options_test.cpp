@@ -143,6 +143,9 @@ TEST_F(Options, EveryValueChosenIsWhatTheGameReadsBack)
     std::getline(in, first);
     EXPECT_EQ(first, "# mine");
     EXPECT_EQ(buildSettingEdits(read, c, edits), 0) << "nothing left to write";
+    c.window.height = 1024;
+    ASSERT_TRUE(writeSettings("settings.ini", edits, buildSettingEdits(c, read, edits)));
+    EXPECT_EQ(readBack().window.height, 1024) << "the height alone changed";
 }
 
 // A volume of 0 on the page is silence in the file too: "volume=0" would
@@ -163,10 +166,11 @@ TEST_F(Options, VolumeZeroIsSilentAfterARestartAndStepsLandOnTheGrid)
     openOptions(kModes, 5, kDesktop, false);
     chooseRow(kRowOpenPage, kPageSound);
     optionsHighlight = rowOf(kRowVolume);
-    EXPECT_EQ(runOptions(adjust(1)), kOptionsSound);
-    EXPECT_EQ(optionsChosen.volume, 40);
-    runOptions(adjust(-1));
+    EXPECT_EQ(runOptions(adjust(-1)), kOptionsSound);
     EXPECT_EQ(optionsChosen.volume, 35);
+    optionsChosen.volume = 37;
+    runOptions(adjust(1));
+    EXPECT_EQ(optionsChosen.volume, 40);
     optionsChosen.volume = 100;
     EXPECT_EQ(runOptions(adjust(1)), 0) << "already at the top";
     EXPECT_EQ(optionsChosen.volume, 100);
