@@ -213,6 +213,11 @@ TEST_F(Options, EveryDisplayRowChangedAloneAsksForAWrite)
     for (int i = 0; i < 6; i++) {
         chooseRow(kRowOpenPage, kPageDisplay);
         EXPECT_EQ(chooseRow(rows[i]), kOptionsChose | effects[i]) << "row " << i;
+        char label[kOptionTextLength], value[kOptionTextLength];
+        for (int r = 1; r < 5; r++) {
+            optionRowText(rowOf(rows[r]), label, value);
+            EXPECT_STREQ(value, r == i ? "On" : "Off") << label << " after row " << i;
+        }
         EXPECT_EQ(runOptions(back()), kOptionsWrite) << "row " << i;
         chooseRow(kRowOpenPage, kPageDisplay);
         EXPECT_EQ(chooseRow(kRowReset), kOptionsChose | kOptionsVideoMode | kOptionsLook) << "row " << i;
