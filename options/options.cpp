@@ -28,12 +28,14 @@ static const PadInput kDefaultPad[kPadActions] = {
     {kPadInputButton, 1, 0}, {kPadInputButton, 7, 0}, {kPadInputButton, 6, 0}};
 static const PadInput kMoreSprintButtons[2] = {{kPadInputButton, 5, 0}, {kPadInputButton, 9, 0}};
 
+// What the pages call the actions and themselves.
 static const char* const kKeyLabels[kKeyActions] = {"Walk up", "Walk down", "Walk left", "Walk right",
                                                     "Sprint",  "Menu",      "Pause"};
 static const char* const kPadLabels[kPadActions] = {"Walk across", "Walk along", "Aim across", "Aim along",
                                                     "Fire",        "Throw",      "Sprint",     "Choose",
                                                     "Back",        "Menu",       "Pause"};
 static const char* const kPageNames[kOptionsPages] = {"Options", "Sound", "Keys", "Pad", "Display"};
+// Hat directions as settings.ini names them, by their bit (1 up, 2 right, 4 down, 8 left).
 static const char* const kHatNames[9] = {"", "up", "right", "", "down", "", "", "", "left"};
 
 // Window sizes players commonly pick; offered when they fit the desktop.
