@@ -4,12 +4,12 @@
 
 #include <cstdint>
 
+#include "sim/step.h"
+
 const int kStateTitleMenu = 0;       // no game in progress
 const int kStateGameMenu = 1;        // main menu over a game in progress
 const int kStatePlaying = 2;
 const int kFrameMilliseconds = 16;   // passes are at least this far apart
-const float kMinSpeedFactor = 0.2f;
-const float kMaxSpeedFactor = 2.0f;
 
 extern int32_t gameState;            // kStateTitleMenu, kStateGameMenu or kStatePlaying
 extern bool quitRequested;           // the loop ends after the pass that set it

@@ -7,20 +7,18 @@
 
 #include "app/app.h"
 #include "app/input.h"
+#include "app/settings.h"
 #include "app/sound.h"
-#include "sim/recording.h"
+#include "sim/gamestart.h"
+#include "sim/recordingfile.h"
 #include "sim/step.h"
-#include "world/levelgen.h"
 #include "world/savefile.h"
 #include "world/world.h"
 
 // A fresh city for one player; the game that was recorded until now ends.
 static void beginNewGame()
 {
-    finishGame();
-    beginRecording(kStartNewCity, nullptr, 0, (int64_t)time(nullptr));
-    playerCount = 1;
-    startNewGame();
+    beginGame(kStartNewCity, 0, (int64_t)time(nullptr), screenWidth, screenHeight, aspectRatio);
     gameState = kStatePlaying;
 }
 
@@ -29,11 +27,8 @@ static void beginNewGame()
 static void beginLoadedGame()
 {
     int32_t size = readSave();
-    if (size < 0)
+    if (size < 0 || !beginGame(kStartLoadedGame, size, (int64_t)time(nullptr), screenWidth, screenHeight, aspectRatio))
         return;
-    finishGame();
-    decodeSave(size, true);
-    beginRecording(kStartLoadedGame, saveBytes, size, (int64_t)time(nullptr));
     gameState = kStatePlaying;
 }
 

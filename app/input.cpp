@@ -116,7 +116,8 @@ bool keyActionPressed(int action)
 
 // The step's input from this pass's live state: walking keys at full (opposite
 // ones cancel), else the pad's stick at its push; the pointer of whichever of
-// mouse and aiming stick moved last; keys, buttons and pad switches alike.
+// mouse and aiming stick moved last; keys, buttons and pad switches alike;
+// the window's shape as it is now.
 void readStepInput(float speedFactor)
 {
     int across = (keyActionDown(kKeyRight) ? 1 : 0) - (keyActionDown(kKeyLeft) ? 1 : 0);
@@ -131,4 +132,7 @@ void readStepInput(float speedFactor)
     stepInput.throwing = mouseButtonState[kThrowButton] != kInputUp || padActionState[kPadThrow] != kInputUp;
     stepInput.menuKey = keyActionPressed(kKeyMenu) || padActionState[kPadMenu] == kInputPressed;
     stepInput.speedFactor = speedFactor;
+    stepInput.viewWidth = screenWidth;
+    stepInput.viewHeight = screenHeight;
+    stepInput.viewAspect = aspectRatio;
 }

@@ -13,6 +13,7 @@
 #include "overlay/overlay.h"
 #include "render/view.h"
 #include "tests/glwindow.h"
+#include "sim/gamestart.h"
 #include "world/levelgen.h"
 #include "world/world.h"
 

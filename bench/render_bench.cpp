@@ -10,6 +10,7 @@
 #include "app/settings.h"
 #include "render/draw.h"
 #include "render/view.h"
+#include "sim/gamestart.h"
 #include "world/levelgen.h"
 #include "world/world.h"
 

@@ -14,6 +14,7 @@
 #include "sim/player.h"
 #include "sim/shots.h"
 #include "sim/zombies.h"
+#include "sim/gamestart.h"
 #include "world/levelgen.h"
 #include "world/world.h"
 

@@ -7,6 +7,7 @@
 #include <cstdlib>
 
 #include "sim/collision.h"
+#include "sim/gamestart.h"
 #include "world/levelgen.h"
 #include "world/world.h"
 

@@ -41,7 +41,7 @@ struct Player : ::testing::Test {
         screenWidth = 800;
         screenHeight = 600;
         aspectRatio = screenWidth / screenHeight;
-        stepInput = StepInput{0, 0, 400, 300, false, false, false, false, 1};
+        stepInput = StepInput{0, 0, 400, 300, false, false, false, false, 1, 800, 600, 800.0f / 600.0f};
         energy[0] = 100;
         energyRegenDelay[0] = fireCooldown[0] = 0;
         cameraZoom = 7.5f;

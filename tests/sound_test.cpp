@@ -57,7 +57,7 @@ void zombiesAround(int n)
     for (int i = 0; i < n; i++)
         addActor(kActorZombie, 126.0f + (float)(i % 5), 127.0f + (float)(i / 5) * 0.5f, 0, 0, 0);
     cameraZoom = 7.5f;
-    stepInput = StepInput{0, 0, 400, 300, false, false, false, false, 1.0f};
+    stepInput = StepInput{0, 0, 400, 300, false, false, false, false, 1.0f, 800, 600, 800.0f / 600.0f};
 }
 
 }  // namespace

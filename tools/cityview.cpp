@@ -13,6 +13,7 @@
 #include "render/draw.h"
 #include "render/view.h"
 #include "tools/windowpng.h"
+#include "sim/gamestart.h"
 #include "world/levelgen.h"
 #include "world/world.h"
 
