@@ -1,17 +1,16 @@
 // vellgrave2-replay: plays a recorded game back in a window, checks it step
 // for step without one (--check), or describes it (--info). It runs the game's
 // own step and drawing and never writes a file.
-#include <GL/gl.h>
-#include <SDL/SDL.h>
-
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
 
 #include "app/app.h"
-#include "app/display.h"
-#include "app/input.h"
-#include "app/settings.h"
+#include "app/flow.h"
+#include "platform/clock.h"
+#include "platform/display.h"
+#include "platform/input.h"
+#include "platform/settings.h"
 #include "app/sound.h"
 #include "render/draw.h"
 #include "render/view.h"
@@ -24,8 +23,8 @@
 static const char* const kDefaultRecording = "lastgame.rec";
 static const float kStepMilliseconds = 1000.0f / 60.0f;  // one step unit of play
 static const float kFastForward = 4.0f;                  // while the right arrow is held
-static const Uint32 kPassMilliseconds = 16;
-static const Uint32 kMaxCatchUpMilliseconds = 250;       // a stall is not made up for all at once
+static const uint32_t kPassMilliseconds = 16;
+static const uint32_t kMaxCatchUpMilliseconds = 250;       // a stall is not made up for all at once
 
 // ---- Functions --------------------------------------------------------------
 
@@ -92,27 +91,24 @@ static bool runDueSteps(float& dueMilliseconds, float budgetMilliseconds)
 // Draws the world and its HUD as the game does.
 static void drawReplayFrame()
 {
-    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+    clearDisplay();
     beginSpriteDrawing();
     renderWorld();
     endSpriteDrawing();
-    SDL_GL_SwapBuffers();
+    swapDisplay();
 }
 
 // Takes the window's events: Space toggles the pause, Escape or the close
 // button quits.
 static bool readReplayKeys(bool& paused)
 {
-    SDL_PumpEvents();
+    pumpEvents();
     pollInput();
-    if (keyState[SDLK_SPACE] == kInputPressed)
+    if (keyState[kSpaceKey] == kInputPressed)
         paused = !paused;
     pauseGameSounds(paused);
-    SDL_Event event;
-    bool quit = keyState[SDLK_ESCAPE] == kInputPressed;
-    while (SDL_PeepEvents(&event, 1, SDL_GETEVENT, SDL_ALLEVENTS) > 0)
-        quit = quit || event.type == SDL_QUIT;
-    return quit;
+    bool closed = drainEvents();
+    return closed || keyState[kEscapeKey] == kInputPressed;
 }
 
 // Plays the recording in a window of its recorded size at its recorded pace,
@@ -133,25 +129,24 @@ static int watchRecording(const char* path)
     setupDisplay();
     openSound();
     initGame();
-    if (!startRecordedGame())
+    if (!beginRecordedGame())
         return kReplayUnreadable;
-    gameState = kStatePlaying;
     bool paused = false, running = true;
     float due = 0, played = 0;
-    Uint32 last = SDL_GetTicks();
+    uint32_t last = clockTicks();
     while (!readReplayKeys(paused)) {
-        Uint32 now = SDL_GetTicks();
-        Uint32 elapsed = now - last < kMaxCatchUpMilliseconds ? now - last : kMaxCatchUpMilliseconds;
+        uint32_t now = clockTicks();
+        uint32_t elapsed = now - last < kMaxCatchUpMilliseconds ? now - last : kMaxCatchUpMilliseconds;
         last = now;
         if (!paused && running) {
-            played += (float)elapsed * (keyState[SDLK_RIGHT] != kInputUp ? kFastForward : 1.0f);
+            played += (float)elapsed * (keyState[kRightArrowKey] != kInputUp ? kFastForward : 1.0f);
             running = runDueSteps(due, played);
         }
         drawReplayFrame();
-        SDL_Delay(kPassMilliseconds);
+        sleepMilliseconds(kPassMilliseconds);
     }
     closeSound();
-    SDL_Quit();
+    closeDisplay();
     return 0;
 }
 

@@ -6,8 +6,8 @@
 
 #include <cstdlib>
 
-#include "app/display.h"
-#include "app/settings.h"
+#include "platform/display.h"
+#include "platform/settings.h"
 #include "render/draw.h"
 #include "render/view.h"
 #include "sim/gamestart.h"

@@ -6,8 +6,8 @@
 
 #include <cstdint>
 
-#include "app/input.h"
-#include "app/pad.h"
+#include "platform/input.h"
+#include "platform/pad.h"
 
 // ---- Constants --------------------------------------------------------------
 

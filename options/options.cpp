@@ -9,7 +9,7 @@
 #include <cstdio>
 #include <cstring>
 
-#include "app/settings.h"
+#include "platform/settings.h"
 
 // ---- Constants --------------------------------------------------------------
 
@@ -463,7 +463,8 @@ int32_t runOptions(const OptionsInput& input)
     int32_t before = optionsHighlight;
     if ((input.pointerMoved || input.click) && under >= 0)
         optionsHighlight = under;
-    optionsHighlight = stepHighlight(optionsHighlight, input.step, optionsRowCount);
+    optionsHighlight += input.step;
+    optionsHighlight = optionsHighlight < 0 ? 0 : (optionsHighlight >= optionsRowCount ? optionsRowCount - 1 : optionsHighlight);
     showHighlight();
     int32_t effects = optionsHighlight != before ? kOptionsHovered : 0;
     bool clicked = input.click && under >= 0;

@@ -7,8 +7,8 @@
 
 #include <cstdint>
 
-#include "app/input.h"
-#include "app/pad.h"
+#include "platform/input.h"
+#include "platform/pad.h"
 #include "options/capture.h"
 #include "options/settingswriter.h"
 

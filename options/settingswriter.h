@@ -7,7 +7,7 @@
 
 #include <cstdint>
 
-#include "app/settings.h"
+#include "platform/settings.h"
 
 // ---- Constants --------------------------------------------------------------
 

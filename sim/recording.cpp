@@ -19,7 +19,7 @@ static const uint8_t kMagic[8] = {'V', 'G', '2', 'R', 'E', 'C', 0x1A, 0x0A};
 static const int kStepSprint = 0x01;
 static const int kStepGun = 0x02;
 static const int kStepThrow = 0x04;
-static const int kStepMenuKey = 0x08;
+static const int kStepMenuKeyFlag = 0x08;
 static const int kStepMoveChanged = 0x10;
 static const int kStepPointerChanged = 0x20;
 static const int kStepSpeedChanged = 0x40;
@@ -268,7 +268,7 @@ int encodeStep(const StepInput& in, const StepInput& before, uint8_t* out)
     }
     uint8_t* flagsAt = at++;
     int flags = (in.sprint ? kStepSprint : 0) | (in.gun ? kStepGun : 0) | (in.throwing ? kStepThrow : 0) |
-                (in.menuKey ? kStepMenuKey : 0);
+                (in.menuKey ? kStepMenuKeyFlag : 0);
     if (in.moveAcross != before.moveAcross || in.moveAlong != before.moveAlong) {
         flags |= kStepMoveChanged;
         at = putI16(putI16(at, in.moveAcross), in.moveAlong);
@@ -308,7 +308,7 @@ StepInput decodeStep(const uint8_t* bytes, const StepInput& before)
     in.sprint = (flags & kStepSprint) != 0;
     in.gun = (flags & kStepGun) != 0;
     in.throwing = (flags & kStepThrow) != 0;
-    in.menuKey = (flags & kStepMenuKey) != 0;
+    in.menuKey = (flags & kStepMenuKeyFlag) != 0;
     if (flags & kStepMoveChanged) {
         in.moveAcross = getI16(at);
         in.moveAlong = getI16(at + 2);

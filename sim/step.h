@@ -8,6 +8,9 @@
 const int32_t kAxisFull = 32767;     // a walking axis pushed all the way
 const float kMinSpeedFactor = 0.2f;  // the slowest step a frame may ask for, step units
 const float kMaxSpeedFactor = 2.0f;  // the fastest step a frame may ask for, step units
+const int32_t kStepPlaysOn = 0;      // what a step reports: nothing for the game flow
+const int32_t kStepMenuKey = 1;      // the menu key went down
+const int32_t kStepPlayerDied = 2;   // a player died: the game is over
 
 // What the step reads from outside the world. The main loop fills it from live
 // input and a replay from its file; the step reads nothing else.
@@ -28,4 +31,4 @@ struct StepInput {
 
 extern StepInput stepInput;          // the input of the step about to run
 
-void stepGame(float speedFactor);
+int32_t stepGame(float speedFactor);

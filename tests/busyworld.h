@@ -9,8 +9,9 @@
 #include <cstdlib>
 
 #include "app/input.h"
-#include "app/settings.h"
-#include "sim/collision.h"
+#include "platform/input.h"
+#include "platform/settings.h"
+#include "world/collision.h"
 #include "sim/player.h"
 #include "sim/shots.h"
 #include "sim/zombies.h"

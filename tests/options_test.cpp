@@ -7,7 +7,7 @@
 #include <cstring>
 #include <fstream>
 
-#include "app/settings.h"
+#include "platform/settings.h"
 #include "app/sound.h"
 #include "options/options.h"
 #include "tests/scratchdir.h"

@@ -15,7 +15,7 @@
 #include <string>
 #include <vector>
 
-#include "app/settings.h"
+#include "platform/settings.h"
 #include "options/settingswriter.h"
 #include "tests/scratchdir.h"
 

@@ -8,7 +8,7 @@
 #include <cmath>
 #include <cstdlib>
 
-#include "sim/collision.h"
+#include "world/collision.h"
 #include "world/world.h"
 
 // ---- Constants ----------------------------------------------------------------
