@@ -9,18 +9,10 @@
 
 // ---- Constants --------------------------------------------------------------
 
-// The keys that act for an action whatever its binding (0: none), by action.
-static const int32_t kSecondKeys[kKeyActions] = {kSymArrowUp,    kSymArrowDown, kSymArrowLeft, kSymArrowRight, 0,
-                                                 kSymReturn,     0};
+// The four directions of a hat, in the order a diagonal is taken.
 static const int32_t kHatBits[4] = {kHatBitUp, kHatBitRight, kHatBitDown, kHatBitLeft};
 
 // ---- Functions: keys ---------------------------------------------------------
-
-// The fixed second key of an action, 0 when it has none.
-int32_t secondKeyOf(int32_t action)
-{
-    return action >= 0 && action < kKeyActions ? kSecondKeys[action] : 0;
-}
 
 // One key press while waiting for the action's key. A key that another
 // action has goes to this one and the other takes this one's old key; a key
@@ -28,7 +20,7 @@ int32_t secondKeyOf(int32_t action)
 // second key. bindings is changed only when the outcome says so.
 CaptureResult captureKey(int32_t* bindings, int32_t action, int32_t key)
 {
-    if (key == kSymEscape)
+    if (key == kEscapeKey)
         return CaptureResult{kCaptureCancelled, -1};
     if (key <= 0 || key >= kKeyStates || action < 0 || action >= kKeyActions)
         return CaptureResult{kCaptureWaiting, -1};

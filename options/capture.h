@@ -11,13 +11,7 @@
 
 // ---- Constants --------------------------------------------------------------
 
-// SDL 1.2 key symbols and hat bits the capture knows by name.
-const int32_t kSymEscape = 27;
-const int32_t kSymReturn = 13;
-const int32_t kSymArrowUp = 273;
-const int32_t kSymArrowDown = 274;
-const int32_t kSymArrowRight = 275;
-const int32_t kSymArrowLeft = 276;
+// SDL 1.2's hat bits, by direction.
 const int32_t kHatBitUp = 1;
 const int32_t kHatBitRight = 2;
 const int32_t kHatBitDown = 4;
@@ -51,7 +45,6 @@ struct PadSnapshot {
 
 // ---- Functions --------------------------------------------------------------
 
-int32_t secondKeyOf(int32_t action);
 CaptureResult captureKey(int32_t* bindings, int32_t action, int32_t key);
 bool padInputPushed(const PadSnapshot& rest, const PadSnapshot& before, const PadSnapshot& now, bool stick,
                     PadInput& found);

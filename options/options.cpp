@@ -13,21 +13,6 @@
 
 // ---- Constants --------------------------------------------------------------
 
-// The keys of settings.ini, by key action and pad action, as the readers take them.
-static const char* const kKeySettingKeys[kKeyActions] = {"keyup",     "keydown", "keyleft", "keyright",
-                                                         "keysprint", "keymenu", "keypause"};
-static const char* const kPadSettingKeys[kPadActions] = {"padwalkx",  "padwalky",  "padaimx", "padaimy",
-                                                         "padfire",   "padthrow",  "padsprint", "padchoose",
-                                                         "padcancel", "padmenu",   "padpause"};
-// The defaults the readers fall back on: W, S, A, D, left Shift, Space, Escape;
-// the pad's common twin-stick layout.
-static const int32_t kDefaultKeys[kKeyActions] = {119, 115, 97, 100, 304, 32, 27};
-static const PadInput kDefaultPad[kPadActions] = {
-    {kPadInputAxis, 0, 0},   {kPadInputAxis, 1, 0},   {kPadInputAxis, 3, 0},   {kPadInputAxis, 4, 0},
-    {kPadInputAxis, 5, 0},   {kPadInputAxis, 2, 0},   {kPadInputButton, 4, 0}, {kPadInputButton, 0, 0},
-    {kPadInputButton, 1, 0}, {kPadInputButton, 7, 0}, {kPadInputButton, 6, 0}};
-static const PadInput kMoreSprintButtons[2] = {{kPadInputButton, 5, 0}, {kPadInputButton, 9, 0}};
-
 // What the pages call the actions and themselves.
 static const char* const kKeyLabels[kKeyActions] = {"Walk up", "Walk down", "Walk left", "Walk right",
                                                     "Sprint",  "Menu",      "Pause"};
@@ -76,13 +61,8 @@ void defaultOptionValues(OptionValues& values, int32_t page)
     } else if (page == kPageKeys) {
         memcpy(values.keys, kDefaultKeys, sizeof values.keys);
     } else if (page == kPagePad) {
-        for (int32_t a = 0; a < kPadActions; a++) {
-            values.pad[a][0] = kDefaultPad[a];
-            values.padCount[a] = 1;
-        }
-        values.pad[kPadSprint][1] = kMoreSprintButtons[0];
-        values.pad[kPadSprint][2] = kMoreSprintButtons[1];
-        values.padCount[kPadSprint] = 3;
+        memcpy(values.pad, kDefaultPadBindings, sizeof values.pad);
+        memcpy(values.padCount, kDefaultPadBindingCounts, sizeof values.padCount);
         values.deadZone = kDefaultDeadZone;
     } else if (page == kPageDisplay) {
         values.window = WindowSize{0, 0};
@@ -441,7 +421,7 @@ static int32_t runCapture(const OptionsInput& input)
         return endCapture(CaptureResult{kCaptureCancelled, -1}, 0);
     if (optionsCapture == kCaptureAKey)
         return endCapture(captureKey(optionsChosen.keys, action, input.keyPressed), kOptionsKeys);
-    if (input.keyPressed == kSymEscape)
+    if (input.keyPressed == kEscapeKey)
         return endCapture(CaptureResult{kCaptureCancelled, -1}, 0);
     PadInput found = {};
     bool pushed = padInputPushed(optionsPadRest, optionsPadBefore, input.pad, action < kPadFirstSwitch, found);
