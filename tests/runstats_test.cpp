@@ -1,0 +1,145 @@
+// The run's figures, counted from what each step of the real game step
+// reports: shots that hit and miss, throws, an explosion's kills beside the
+// gun's, civilians lost, time and distance, and a run that starts from a
+// loaded game.
+#include <gtest/gtest.h>
+
+#include <cmath>
+
+#include "app/settings.h"
+#include "sim/events.h"
+#include "sim/runstats.h"
+#include "sim/step.h"
+#include "tests/testworld.h"
+
+namespace {
+
+// Player 0 in the middle of the open patch with the camera on it, a 4:3
+// window with the pointer at its right edge (aiming straight along +x), full
+// energy and a ready gun; the listed others added after it.
+struct RunFigures : ::testing::Test {
+    void SetUp() override { start({}); }
+
+    static void start(std::initializer_list<Placed> others)
+    {
+        openWorldWith({{kActorPlayer, 128, 128}});
+        for (const Placed& p : others)
+            addActor(p.type, p.x, p.y, 0, 0, 0);
+        screenWidth = 800;
+        screenHeight = 600;
+        aspectRatio = screenWidth / screenHeight;
+        cameraZoom = 7.5f;
+        energy[0] = 100;
+        fireCooldown[0] = energyRegenDelay[0] = 0;
+        stepInput = StepInput{0, 0, 800, 300, false, false, false, false, 1};
+        bestKillCount = 4;
+        beginRunStats();
+    }
+
+    // Runs one step of the game with the given controls and counts it.
+    static void step(bool gun, bool throwing = false, float speed = 1)
+    {
+        stepInput.gun = gun;
+        stepInput.throwing = throwing;
+        stepInput.speedFactor = speed;
+        stepGame(speed);
+        countRunStep(speed);
+    }
+
+    // Waits out the weapons' cooldown with nothing held.
+    static void rest(int steps)
+    {
+        for (int s = 0; s < steps; s++)
+            step(false);
+    }
+};
+
+// A shot at a zombie in line hits; one fired at a wall beside the player
+// misses; a throw counts once however long the button is held; the time is
+// the sum of the steps' lengths.
+TEST_F(RunFigures, ShotsHitOrMissThrowsCountOnceAndTimeIsTheStepsLengths)
+{
+    start({{kActorZombie, 129.5f, 128}});
+    putWallBox(127, 128, 127, 127.5f, 1, 1);
+    step(true);
+    EXPECT_LT(actors[1].health, 100.0f) << "the zombie was hit";
+    rest(5);
+    stepInput.pointerX = 0;   // aim to the left, into the wall
+    step(true, false, 0.5f);
+    rest(30);
+    for (int s = 0; s < 5; s++)
+        step(false, true);
+    EXPECT_EQ(runStats.shotsFired, 2);
+    EXPECT_EQ(runStats.shotsHit, 1);
+    EXPECT_EQ(hitSharePercent(runStats), 50);
+    EXPECT_EQ(runStats.explosivesThrown, 1);
+    EXPECT_NEAR(runStats.timeSurvived, (41 + 0.5f) / 60.0f, 1e-5f);
+    EXPECT_EQ(runStats.blastKills, 0);
+    EXPECT_EQ(runStats.civiliansLost, 0);
+}
+
+// In one step a shot kills a zombie the explosion also reaches, and the
+// explosion kills two others: three kills, two of them the blast's. A
+// civilian bitten to death rises and counts as lost, once.
+TEST_F(RunFigures, AnExplosionsKillsAreItsOwnAndACivilianBittenToDeathIsLostOnce)
+{
+    start({{kActorZombie, 129.5f, 128}, {kActorZombie, 131, 128}, {kActorZombie, 131, 128.8f},
+           {kActorCivilian, 128, 135}, {kActorZombie, 128.3f, 135}});
+    actors[1].health = 10;
+    actors[2].health = actors[3].health = 1;
+    actors[4].health = 0.05f;
+    actors[4].bleedTimer = 5;   // the bite draws no blood, so it is not heard
+    explosions[explosionCount++] = Explosion{130.5f, 128, 0, 100};
+    step(true);
+    EXPECT_EQ(killCount, 3);
+    EXPECT_EQ(runStats.score, 3);
+    EXPECT_EQ(runStats.blastKills, 2);
+    EXPECT_EQ(runStats.shotsHit, 1);
+    rest(20);
+    EXPECT_EQ(runStats.civiliansLost, 1);
+    EXPECT_EQ(runStats.blastKills, 2);
+}
+
+// Distance is what player 0 actually moved: walking right adds up to the
+// ground covered. A run begun on a loaded game counts from there: nothing of
+// the earlier game, and no jump from where its player stood.
+TEST_F(RunFigures, DistanceIsTheGroundCoveredAndALoadedGameCountsFromTheLoad)
+{
+    stepInput.moveAcross = kAxisFull;
+    rest(40);
+    EXPECT_GT(runStats.distanceWalked, 1.0f);
+    EXPECT_NEAR(runStats.distanceWalked, actors[0].x - 128, 1e-3f);
+    actors[0].x = 140;
+    actors[0].y = 150;
+    killCount = 6;
+    bestKillCount = 6;
+    beginRunStats();
+    EXPECT_EQ(runStats.score, 6);
+    EXPECT_EQ(runStats.distanceWalked, 0.0f);
+    EXPECT_EQ(runStats.timeSurvived, 0.0f);
+    stepInput.moveAcross = 0;
+    rest(1);
+    EXPECT_LT(runStats.distanceWalked, 0.1f);
+    EXPECT_FALSE(isNewBest(runStats)) << "level with the best is no new best";
+    killCount = 7;
+    rest(1);
+    EXPECT_TRUE(isNewBest(runStats));
+    endRunStats();
+    killCount = 9;
+    rest(1);
+    EXPECT_EQ(runStats.score, 7) << "an ended run keeps its figures";
+}
+
+// The share of hits is in whole per cent, rounded down, and 0 without shots.
+TEST(RunShare, WholePerCentRoundedDownAndNothingWithoutShots)
+{
+    RunStats s = {};
+    EXPECT_EQ(hitSharePercent(s), 0);
+    s.shotsFired = 3;
+    s.shotsHit = 1;
+    EXPECT_EQ(hitSharePercent(s), 33);
+    s.shotsHit = 3;
+    EXPECT_EQ(hitSharePercent(s), 100);
+}
+
+}  // namespace
