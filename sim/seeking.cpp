@@ -119,6 +119,20 @@ static bool thinSnapshots()
     return true;
 }
 
+// Puts the actors' bleed pauses at the given place, one float each.
+static void putBleedPauses(unsigned char* at)
+{
+    for (int i = 0; i < actorCount; i++)
+        memcpy(at + i * sizeof(float), &actors[i].bleedTimer, sizeof(float));
+}
+
+// Gives the actors back their bleed pauses from the given place.
+static void takeBleedPauses(const unsigned char* at)
+{
+    for (int i = 0; i < actorCount; i++)
+        memcpy(&actors[i].bleedTimer, at + i * sizeof(float), sizeof(float));
+}
+
 // Keeps the world after the current step, unless a snapshot of it exists;
 // thins the others when there is no room, and gives up when this step no
 // longer falls on the spacing.
@@ -127,15 +141,17 @@ static void takeSnapshot()
     int at = firstSnapshotFrom(watchStep);
     if (at < snapshotCount && snapshots[at].step == watchStep)
         return;
-    int32_t size = encodeSave();
+    int32_t saveSize = encodeSave();
+    int32_t size = saveSize + actorCount * (int32_t)sizeof(float);
     while (snapshotCount >= kMaxSnapshots || snapshotArenaUsed + size > kSnapshotArenaBytes)
         if (!thinSnapshots() || watchStep % snapshotInterval != 0)
             return;
     at = firstSnapshotFrom(watchStep);
     for (int i = snapshotCount; i > at; i--)
         snapshots[i] = snapshots[i - 1];
-    snapshots[at] = Snapshot{watchStep, randomSeed, randomDraws, watchSeconds, snapshotArenaUsed, size};
-    memcpy(snapshotArena + snapshotArenaUsed, saveBytes, (size_t)size);
+    snapshots[at] = Snapshot{watchStep, randomSeed, randomDraws, watchSeconds, snapshotArenaUsed, size, saveSize};
+    memcpy(snapshotArena + snapshotArenaUsed, saveBytes, (size_t)saveSize);
+    putBleedPauses(snapshotArena + snapshotArenaUsed + saveSize);
     snapshotArenaUsed += size;
     snapshotCount++;
 }
@@ -151,8 +167,8 @@ static void dropSnapshot(int k)
 // Puts snapshot k's save encoding into saveBytes; true when it decodes.
 static bool fetchSnapshot(int k)
 {
-    memcpy(saveBytes, snapshotArena + snapshots[k].offset, (size_t)snapshots[k].size);
-    return decodeSave(snapshots[k].size, false);
+    memcpy(saveBytes, snapshotArena + snapshots[k].offset, (size_t)snapshots[k].saveSize);
+    return decodeSave(snapshots[k].saveSize, false);
 }
 
 // Restores the latest snapshot at or before the step whose world loads (one
@@ -172,7 +188,8 @@ static bool restoreBefore(uint32_t step)
     const Snapshot s = snapshots[k];
     if (!skipSteps(s.step) || !fetchSnapshot(k))
         return false;
-    decodeSave(s.size, true);
+    decodeSave(s.saveSize, true);
+    takeBleedPauses(snapshotArena + s.offset + s.saveSize);
     seedRandom(s.seed);
     skipRandomDraws(s.draws);
     watchStep = s.step;

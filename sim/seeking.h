@@ -1,6 +1,7 @@
 // Watching a recorded game with seeking: the recording is read through once
 // to know its length, then played step by step; every so often the world is
-// kept as a snapshot (its save encoding and the generator's position) in a
+// kept as a snapshot (its save encoding, what a save leaves out, and the
+// generator's position) in a
 // fixed arena, and a seek restores the nearest snapshot at or before the
 // target and plays on from there. When the arena or the table is full the
 // snapshots are thinned to twice the spacing, so any length of game fits.
@@ -17,18 +18,21 @@ const int kSnapshotArenaBytes = 32 << 20;        // room for every snapshot, byt
 const int kMaxSnapshots = 128;
 const uint32_t kFirstSnapshotInterval = 600;     // steps between snapshots at first (10 s of play)
 const int kMaxTimeMarks = 1 << 16;               // seconds played, every kCheckpointSteps steps
-static_assert(kSnapshotArenaBytes >= 2 * kMaxSaveBytes, "the arena holds two of the largest worlds");
+const int kMaxSnapshotBytes = kMaxSaveBytes + kMaxActors * 4;
+static_assert(kSnapshotArenaBytes >= 2 * kMaxSnapshotBytes, "the arena holds two of the largest worlds");
 
 // ---- Records ----------------------------------------------------------------
 
-// The world as it stood after a step of the recording being watched.
+// The world as it stood after a step of the recording being watched: its
+// save encoding, then the actors' bleed pauses, which a save leaves out.
 struct Snapshot {
     uint32_t step;     // steps played when it was taken
     uint32_t seed;     // the generator's seed
     uint64_t draws;    // rand() draws since that seed
     float seconds;     // seconds played
-    int32_t offset;    // where its save encoding starts in the arena
-    int32_t size;      // bytes of the save encoding
+    int32_t offset;    // where its bytes start in the arena
+    int32_t size;      // bytes in the arena
+    int32_t saveSize;  // bytes of the save encoding, which the bleed pauses follow
 };
 
 // ---- Globals ----------------------------------------------------------------
