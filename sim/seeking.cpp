@@ -234,23 +234,34 @@ int watchNextStep()
     return r;
 }
 
-// Brings the world to where it stood after the given step (the end at most):
-// plays on when no snapshot lies nearer, else restores the nearest snapshot
-// at or before it and plays on from there. False when the recording failed.
-bool seekWatching(uint32_t step)
+// Brings the world towards where it stood after the given step (the end at
+// most), playing at most mostSteps steps: plays on when no snapshot lies
+// nearer, else restores the nearest snapshot at or before it first. Says
+// whether the target was reached, is still ahead, or the recording failed.
+int seekWatchingWithin(uint32_t step, uint32_t mostSteps)
 {
     if (watchFile == nullptr)
-        return false;
+        return kSeekFailed;
     if (step > watchSteps)
         step = watchSteps;
     int k = firstSnapshotFrom(step + 1) - 1;
     bool nearer = k >= 0 && snapshots[k].step > watchStep;
     if ((step < watchStep || nearer) && !restoreBefore(step))
-        return false;
-    while (watchStep < step)
+        return kSeekFailed;
+    for (uint32_t played = 0; watchStep < step; played++) {
+        if (played >= mostSteps)
+            return kSeekGoing;
         if (watchNextStep() != kReplayStepped)
-            return false;
-    return true;
+            return kSeekFailed;
+    }
+    return kSeekReached;
+}
+
+// Brings the world to where it stood after the given step, however many
+// steps that takes. False when the recording failed.
+bool seekWatching(uint32_t step)
+{
+    return seekWatchingWithin(step, watchSteps) == kSeekReached;
 }
 
 // The step at which the given seconds of play had passed, to the nearest

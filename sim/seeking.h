@@ -3,7 +3,9 @@
 // kept as a snapshot (its save encoding, what a save leaves out, and the
 // generator's position) in a
 // fixed arena, and a seek restores the nearest snapshot at or before the
-// target and plays on from there. When the arena or the table is full the
+// target and plays on from there; a seek past what was watched plays every
+// step on the way, a share at a time if the caller wants the bar to move
+// meanwhile. When the arena or the table is full the
 // snapshots are thinned to twice the spacing, so any length of game fits.
 #pragma once
 
@@ -18,6 +20,9 @@ const int kSnapshotArenaBytes = 32 << 20;        // room for every snapshot, byt
 const int kMaxSnapshots = 128;
 const uint32_t kFirstSnapshotInterval = 600;     // steps between snapshots at first (10 s of play)
 const int kMaxTimeMarks = 1 << 16;               // seconds played, every kCheckpointSteps steps
+const int kSeekFailed = -1;                      // the recording failed on the way (recordingError says how)
+const int kSeekGoing = 0;                        // on the way: the target is further than the steps allowed
+const int kSeekReached = 1;                      // the world stands at the target
 const int kMaxSnapshotBytes = kMaxSaveBytes + kMaxActors * 4;
 static_assert(kSnapshotArenaBytes >= 2 * kMaxSnapshotBytes, "the arena holds two of the largest worlds");
 
@@ -51,6 +56,7 @@ extern int32_t watchScore;                 // the score the recording ends with
 
 bool beginWatching(FILE* file, const char* name);
 int watchNextStep();
+int seekWatchingWithin(uint32_t step, uint32_t mostSteps);
 bool seekWatching(uint32_t step);
 bool seekWatchingSeconds(float seconds);
 uint32_t stepAtSeconds(float seconds);

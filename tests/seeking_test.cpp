@@ -100,6 +100,11 @@ TEST(Seeking, EveryRecordedGameSeeksForwardsAndBackwardsToTheWorldOfPlayingStrai
         EXPECT_EQ(watchSteps, steps);
         EXPECT_EQ(watchTotalSeconds, straight.seconds[steps]);
         snapshotInterval = 25;
+        int going = 0;
+        while (seekWatchingWithin(targets[0], 40) == kSeekGoing)
+            going++;
+        EXPECT_EQ(going, (int)(targets[0] - 1) / 40) << "forty steps at a time";
+        expectWorldAt(straight, targets[0]);
         for (uint32_t target : targets) {
             ASSERT_TRUE(seekWatching(target)) << recordingError;
             expectWorldAt(straight, target);
