@@ -19,7 +19,7 @@ const int kEventCivilianBitten = 5;  // a zombie's bite drew a civilian's blood
 const int kEventCivilianKilled = 6;  // a civilian died and rises as a zombie
 const int kEventPlayerDied = 7;      // a player's health ran out; the game ends
 const int kEventShotHit = 8;         // a gun shot struck at least one zombie, at the hit
-const int kEventBlastKill = 9;       // an explosion took a zombie's last health, at the zombie
+const int kEventBlastKill = 9;       // an explosion took a zombie's last health, where it stands
 const int kEventKinds = 10;
 
 // ---- Records ----------------------------------------------------------------

@@ -32,25 +32,42 @@ void beginRunStats()
     runCounting = true;
 }
 
+// The zombies of this step's deaths that an explosion killed: a blast's kill
+// is told where the zombie stood, and the zombie dies later in the step at
+// that very spot (one blasted far off may vanish instead, and is no kill).
+static int32_t blastKillsOfStep()
+{
+    bool matched[kMaxGameEvents] = {};
+    int32_t kills = 0;
+    for (int d = 0; d < gameEventCount; d++) {
+        if (gameEvents[d].kind != kEventZombieKilled)
+            continue;
+        for (int b = 0; b < d; b++) {
+            const GameEvent& e = gameEvents[b];
+            if (e.kind == kEventBlastKill && !matched[b] && e.x == gameEvents[d].x && e.y == gameEvents[d].y) {
+                matched[b] = true;
+                kills++;
+                break;
+            }
+        }
+    }
+    return kills;
+}
+
 // Adds the step just run: its length, what its events tell, and how far
-// player 0 moved. A blast's kill counts only when a zombie did die in the
-// step (one killed far off may vanish before it dies).
+// player 0 moved.
 void countRunStep(float speedFactor)
 {
     if (!runCounting)
         return;
-    int32_t blastKills = 0;
-    int32_t deaths = 0;
     for (int e = 0; e < gameEventCount; e++) {
         int kind = gameEvents[e].kind;
         runStats.shotsFired += kind == kEventShot;
         runStats.shotsHit += kind == kEventShotHit;
         runStats.explosivesThrown += kind == kEventThrow;
         runStats.civiliansLost += kind == kEventCivilianKilled;
-        blastKills += kind == kEventBlastKill;
-        deaths += kind == kEventZombieKilled;
     }
-    runStats.blastKills += blastKills < deaths ? blastKills : deaths;
+    runStats.blastKills += blastKillsOfStep();
     runStats.timeSurvived += speedFactor / kStepUnitsPerSecond;
     runStats.score = killCount;
     if (actorCount == 0)

@@ -79,24 +79,29 @@ TEST_F(RunFigures, ShotsHitOrMissThrowsCountOnceAndTimeIsTheStepsLengths)
 }
 
 // In one step a shot kills a zombie the explosion also reaches, and the
-// explosion kills two others: three kills, two of them the blast's. A
-// civilian bitten to death rises and counts as lost, once.
-TEST_F(RunFigures, AnExplosionsKillsAreItsOwnAndACivilianBittenToDeathIsLostOnce)
+// explosion kills two others: three kills, two of them the blast's. A zombie
+// blasted past the edge of the camera's square vanishes unscored, and is no
+// kill of the blast's either. A civilian killed by the blast, and one bitten
+// to death, rise and count as lost, once each.
+TEST_F(RunFigures, AnExplosionsKillsAreItsOwnAndEveryCivilianKilledIsLostOnce)
 {
     start({{kActorZombie, 129.5f, 128}, {kActorZombie, 131, 128}, {kActorZombie, 131, 128.8f},
-           {kActorCivilian, 128, 135}, {kActorZombie, 128.3f, 135}});
+           {kActorCivilian, 128, 135}, {kActorZombie, 128.3f, 135}, {kActorCivilian, 131, 127.6f},
+           {kActorZombie, 128, 142.3f}});
     actors[1].health = 10;
-    actors[2].health = actors[3].health = 1;
+    actors[2].health = actors[3].health = actors[6].health = actors[7].health = 1;
     actors[4].health = 0.05f;
     actors[4].bleedTimer = 5;   // the bite draws no blood, so it is not heard
     explosions[explosionCount++] = Explosion{130.5f, 128, 0, 100};
+    explosions[explosionCount++] = Explosion{128, 141.5f, 0, 100};
     step(true);
     EXPECT_EQ(killCount, 3);
     EXPECT_EQ(runStats.score, 3);
     EXPECT_EQ(runStats.blastKills, 2);
     EXPECT_EQ(runStats.shotsHit, 1);
+    EXPECT_EQ(runStats.civiliansLost, 1) << "the blasted civilian";
     rest(20);
-    EXPECT_EQ(runStats.civiliansLost, 1);
+    EXPECT_EQ(runStats.civiliansLost, 2);
     EXPECT_EQ(runStats.blastKills, 2);
 }
 
@@ -138,6 +143,8 @@ TEST(RunShare, WholePerCentRoundedDownAndNothingWithoutShots)
     s.shotsFired = 3;
     s.shotsHit = 1;
     EXPECT_EQ(hitSharePercent(s), 33);
+    s.shotsHit = 2;
+    EXPECT_EQ(hitSharePercent(s), 66);
     s.shotsHit = 3;
     EXPECT_EQ(hitSharePercent(s), 100);
 }
