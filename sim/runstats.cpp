@@ -2,6 +2,7 @@
 #include "sim/runstats.h"
 
 #include <cmath>
+#include <cstdio>
 
 #include "sim/events.h"
 #include "world/world.h"
@@ -9,6 +10,9 @@
 // ---- Constants --------------------------------------------------------------
 
 static const int32_t kWholePercent = 100;
+static const int32_t kSecondsPerMinute = 60;
+static const int32_t kSecondsPerHour = 3600;
+static const float kLongestShownTime = 359999.0f;  // 99:59:59
 
 // ---- Globals ----------------------------------------------------------------
 
@@ -97,4 +101,35 @@ int32_t hitSharePercent(const RunStats& stats)
 bool isNewBest(const RunStats& stats)
 {
     return stats.score > stats.bestAtStart;
+}
+
+// A time of play as "m:ss", or "h:mm:ss" from an hour on, whole seconds
+// rounded down; nothing below 0 or past 99 hours.
+void formatPlayTime(float seconds, char* text, int size)
+{
+    int32_t t = (int32_t)fminf(fmaxf(seconds, 0.0f), kLongestShownTime);   // fmaxf takes NaN as 0
+    int32_t h = t / kSecondsPerHour;
+    int32_t m = t % kSecondsPerHour / kSecondsPerMinute;
+    int32_t s = t % kSecondsPerMinute;
+    if (h > 0)
+        snprintf(text, (size_t)size, "%d:%02d:%02d", h, m, s);
+    else
+        snprintf(text, (size_t)size, "%d:%02d", m, s);
+}
+
+// The lines of the panel shown beside the title after a run ended: the score
+// (a new best marked), the best score now, and the run's figures.
+void runPanelLines(const RunStats& stats, int32_t best, char lines[kRunPanelLines][kRunPanelLineLength])
+{
+    char time[kPlayTimeLength];
+    formatPlayTime(stats.timeSurvived, time, sizeof time);
+    const size_t n = kRunPanelLineLength;
+    snprintf(lines[0], n, "Score %d%s", stats.score, isNewBest(stats) ? "  - a new best!" : "");
+    snprintf(lines[1], n, "Best score %d", best);
+    snprintf(lines[2], n, "Time survived %s", time);
+    snprintf(lines[3], n, "Shots fired %d, %d%% hit", stats.shotsFired, hitSharePercent(stats));
+    snprintf(lines[4], n, "Explosives thrown %d", stats.explosivesThrown);
+    snprintf(lines[5], n, "Zombies killed by explosives %d", stats.blastKills);
+    snprintf(lines[6], n, "Civilians lost %d", stats.civiliansLost);
+    snprintf(lines[7], n, "Distance walked %d", (int32_t)fminf(stats.distanceWalked, 1e9f));
 }

@@ -9,6 +9,9 @@
 // ---- Constants --------------------------------------------------------------
 
 const float kStepUnitsPerSecond = 60.0f;  // a step of speed factor 1 is a sixtieth of a second
+const int kRunPanelLines = 8;             // lines of the panel that shows how a run ended
+const int kRunPanelLineLength = 48;       // bytes of one line, with its end byte
+const int kPlayTimeLength = 16;           // bytes of a time of play, "h:mm:ss" at most, with its end byte
 
 // ---- Records ----------------------------------------------------------------
 
@@ -37,3 +40,5 @@ void countRunStep(float speedFactor);
 void endRunStats();
 int32_t hitSharePercent(const RunStats& stats);
 bool isNewBest(const RunStats& stats);
+void formatPlayTime(float seconds, char* text, int size);
+void runPanelLines(const RunStats& stats, int32_t best, char lines[kRunPanelLines][kRunPanelLineLength]);

@@ -149,4 +149,31 @@ TEST(RunShare, WholePerCentRoundedDownAndNothingWithoutShots)
     EXPECT_EQ(hitSharePercent(s), 100);
 }
 
+// Times read m:ss, and h:mm:ss from an hour on, rounded down; nonsense is 0.
+// The panel names every figure, and marks a new best only when there is one.
+TEST(RunPanel, TimesReadAsClocksAndThePanelNamesEveryFigure)
+{
+    char t[kPlayTimeLength];
+    const float seconds[] = {0, 59.99f, 61, 3599.5f, 3600, 36061, -4, NAN, 1e12f};
+    const char* shown[] = {"0:00", "0:59", "1:01", "59:59", "1:00:00", "10:01:01", "0:00", "0:00", "99:59:59"};
+    for (int i = 0; i < 9; i++) {
+        formatPlayTime(seconds[i], t, sizeof t);
+        EXPECT_STREQ(t, shown[i]) << seconds[i];
+    }
+    RunStats s = {12, 9, 125.5f, 20, 5, 3, 7, 2, 48.9f};
+    char lines[kRunPanelLines][kRunPanelLineLength];
+    runPanelLines(s, 12, lines);
+    EXPECT_STREQ(lines[0], "Score 12  - a new best!");
+    EXPECT_STREQ(lines[1], "Best score 12");
+    EXPECT_STREQ(lines[2], "Time survived 2:05");
+    EXPECT_STREQ(lines[3], "Shots fired 20, 25% hit");
+    EXPECT_STREQ(lines[4], "Explosives thrown 3");
+    EXPECT_STREQ(lines[5], "Zombies killed by explosives 7");
+    EXPECT_STREQ(lines[6], "Civilians lost 2");
+    EXPECT_STREQ(lines[7], "Distance walked 48");
+    s.bestAtStart = 12;
+    runPanelLines(s, 12, lines);
+    EXPECT_STREQ(lines[0], "Score 12");
+}
+
 }  // namespace
