@@ -95,6 +95,10 @@ TEST_F(RunFigures, AnExplosionsKillsAreItsOwnAndEveryCivilianKilledIsLostOnce)
     explosions[explosionCount++] = Explosion{130.5f, 128, 0, 100};
     explosions[explosionCount++] = Explosion{128, 141.5f, 0, 100};
     step(true);
+    int told = 0;
+    for (int e = 0; e < gameEventCount; e++)
+        told += gameEvents[e].kind == kEventBlastKill;
+    EXPECT_EQ(told, 3) << "the two that died and the one that vanished; not the civilian";
     EXPECT_EQ(killCount, 3);
     EXPECT_EQ(runStats.score, 3);
     EXPECT_EQ(runStats.blastKills, 2);
