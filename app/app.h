@@ -4,16 +4,16 @@
 
 #include <cstdint>
 
+#include "sim/step.h"
+
 const int kStateTitleMenu = 0;       // no game in progress
 const int kStateGameMenu = 1;        // main menu over a game in progress
 const int kStatePlaying = 2;
 const int kFrameMilliseconds = 16;   // passes are at least this far apart
-const float kMinSpeedFactor = 0.2f;
-const float kMaxSpeedFactor = 2.0f;
 
 extern int32_t gameState;            // kStateTitleMenu, kStateGameMenu or kStatePlaying
 extern bool quitRequested;           // the loop ends after the pass that set it
-extern float framesPerSecond;        // measured at the start of each pass's overlay work
+extern float framesPerSecond;        // measured in each pass before the overlay
 extern uint32_t lastFrameTicks;      // SDL ticks (ms) at which the last measured frame ended
 extern int32_t frameMilliseconds;    // length of the last measured frame, ms, at least 16
 extern char titleText[256];          // "Vellgrave 2"
@@ -24,4 +24,5 @@ int advanceFrameClock(uint32_t nowTicks);
 void measureFrame();
 void initGame();
 void runFrame();
+void runOverlay();
 void runMainLoop();

@@ -1,26 +1,63 @@
-// The game flow, kept apart from drawing and from the step: new games, loads
-// and saves from the menu, the recording of every game, and the best score
-// when a game ends. A replay runs the same step without any of this.
+// The game flow, kept apart from drawing and from the step: the menus'
+// tables and what their entries do, new games, loads and saves, the
+// recording of every game, the best score when a game ends, the pause
+// overlay's state and its buttons, and quitting. A replay runs the same step
+// without any of this.
 #include "app/flow.h"
 
 #include <ctime>
 
 #include "app/app.h"
 #include "app/input.h"
+#include "platform/settings.h"
 #include "app/sound.h"
-#include "sim/recording.h"
+#include "sim/gamestart.h"
+#include "sim/recordingfile.h"
+#include "sim/replay.h"
 #include "sim/step.h"
-#include "world/levelgen.h"
 #include "world/savefile.h"
 #include "world/world.h"
+
+// ---- Constants --------------------------------------------------------------
+
+static const MenuEntry kTitleMenuEntries[] = {{"Start a new game", kMenuNewGame}, {"Load game", kMenuLoadGame}};
+static const MenuEntry kGameMenuEntries[] = {
+    {"Resume", kMenuResume}, {"Start a new game", kMenuNewGame}, {"Save game", kMenuSaveGame},
+    {"Load game", kMenuLoadGame}};
+// The title menu has no game to go back to; B resumes the game in progress.
+static const MenuList kTitleMenu = {kTitleMenuEntries, 2, kMenuNothing};
+static const MenuList kGameMenu = {kGameMenuEntries, 4, kMenuResume};
+
+static const int kFrameRateEntry = 3;     // the pause button whose label follows showFrameRate
+static const char* const kShowFrameRateLabel = "Display frame rate";
+static const char* const kHideFrameRateLabel = "Don't display frame rate";
+static const float kFadeFull = 100.0f;
+static const float kFadePerPass = 5.0f;
+
+// ---- Globals ----------------------------------------------------------------
+
+bool pauseMenuOpen = false;
+float pauseFade = 0;
+bool showFrameRate = false;
+bool screenshotWanted = false;
+
+static MenuEntry pauseEntries[] = {{"Resume game", kPauseResume}, {"Exit", kPauseExit},
+                                   {"Save screenshot", kPauseScreenshot}, {kShowFrameRateLabel, kPauseFrameRate}};
+static const MenuList kPauseButtons = {pauseEntries, 4, kMenuNothing};
+
+// ---- Functions: the main menu and the game ----------------------------------
+
+// The menu of this state: the title's with no game in progress, else the
+// game menu over it.
+const MenuList& mainMenu()
+{
+    return gameState == kStateGameMenu ? kGameMenu : kTitleMenu;
+}
 
 // A fresh city for one player; the game that was recorded until now ends.
 static void beginNewGame()
 {
-    finishGame();
-    beginRecording(kStartNewCity, nullptr, 0, (int64_t)time(nullptr));
-    playerCount = 1;
-    startNewGame();
+    beginGame(kStartNewCity, 0, (int64_t)time(nullptr), screenWidth, screenHeight, aspectRatio);
     gameState = kStatePlaying;
 }
 
@@ -29,26 +66,35 @@ static void beginNewGame()
 static void beginLoadedGame()
 {
     int32_t size = readSave();
-    if (size < 0)
+    if (size < 0 || !beginGame(kStartLoadedGame, size, (int64_t)time(nullptr), screenWidth, screenHeight, aspectRatio))
         return;
-    finishGame();
-    decodeSave(size, true);
-    beginRecording(kStartLoadedGame, saveBytes, size, (int64_t)time(nullptr));
     gameState = kStatePlaying;
 }
 
-// Acts on the entry chosen in the main menu: resume, a new game, a save (then
-// play on) or a load.
-void chooseMenuEntry(int choice)
+// The replay program's game: the recording that is open, started as it was
+// recorded and played; false, with nothing started, when it cannot be.
+bool beginRecordedGame()
 {
-    if (choice == kMenuResume)
+    if (!startRecordedGame())
+        return false;
+    gameState = kStatePlaying;
+    return true;
+}
+
+// Acts on one pass of the main menu: its sounds (a tick as the highlight
+// moves onto an entry, a click on a choice), then the choice itself: resume,
+// a new game, a save (then play on) or a load.
+void chooseMenuEntry(const MenuChoice& choice)
+{
+    playMenuSounds(choice.hot, mainMenu().count, choice.action != kMenuNothing);
+    if (choice.action == kMenuResume)
         gameState = kStatePlaying;
-    else if (choice == kMenuNewGame)
+    else if (choice.action == kMenuNewGame)
         beginNewGame();
-    else if (choice == kMenuSaveGame) {
+    else if (choice.action == kMenuSaveGame) {
         saveGame();
         gameState = kStatePlaying;
-    } else if (choice == kMenuLoadGame)
+    } else if (choice.action == kMenuLoadGame)
         beginLoadedGame();
 }
 
@@ -58,21 +104,108 @@ void finishGame()
     endRecording(killCount);
 }
 
-// One step of play from this pass's input, recorded as it goes, and the sounds
-// of what happened in it. A death ends the game: a beaten best score is kept
-// on disk and the recording is written.
-void playStep(float speedFactor)
+// A death ends the game, back to the title: a beaten best score is kept on
+// disk and the recording is written.
+static void endGameByDeath()
 {
-    readStepInput(speedFactor);
-    recordStep(stepInput);
-    stepGame(stepInput.speedFactor);
-    playStepSounds(stepInput.speedFactor);
-    recordStepResult();
-    if (gameState != kStateTitleMenu)
-        return;
+    gameState = kStateTitleMenu;
     if (killCount > bestKillCount) {
         bestKillCount = killCount;
         writeBestScore();
     }
     finishGame();
+}
+
+// One step of play from this pass's input, recorded as it goes, and the sounds
+// of what happened in it; then what the step reported: the menu key opens the
+// main menu over the game, a death ends it.
+void playStep(float speedFactor)
+{
+    readStepInput(speedFactor);
+    recordStep(stepInput);
+    int32_t outcome = stepGame(stepInput.speedFactor);
+    playStepSounds(stepInput.speedFactor);
+    recordStepResult();
+    if (outcome == kStepPlayerDied)
+        endGameByDeath();
+    else if (outcome == kStepMenuKey)
+        gameState = kStateGameMenu;
+}
+
+// ---- Functions: the pause overlay -------------------------------------------
+
+// The pause overlay's buttons; the frame-rate one offers what it would do.
+const MenuList& pauseButtons()
+{
+    pauseEntries[kFrameRateEntry].label = showFrameRate ? kHideFrameRateLabel : kShowFrameRateLabel;
+    return kPauseButtons;
+}
+
+// The pause key flips the wish to have the overlay open; true when the frame
+// must be captured now, which is only when it opens from fully closed.
+bool togglePause()
+{
+    pauseMenuOpen = !pauseMenuOpen;
+    return pauseMenuOpen && pauseFade == 0.0f;
+}
+
+// Slides the overlay 5 per step towards open or closed, within 0..100.
+void advancePauseFade(float step)
+{
+    pauseFade += pauseMenuOpen ? kFadePerPass * step : -kFadePerPass * step;
+    if (pauseFade > kFadeFull)
+        pauseFade = kFadeFull;
+    else if (pauseFade < 0.0f)
+        pauseFade = 0.0f;
+}
+
+// The pause part of one pass: the pause key (toggle) opens or closes the
+// overlay, B (back) closes an open one, each with its sound; then the overlay
+// slides a step. While it shows at all, the world neither steps nor is heard.
+PausePass updatePause(bool toggle, bool back)
+{
+    PausePass pass = {false, false, false};
+    if (toggle) {
+        pass.capture = togglePause();
+        pass.opened = pauseMenuOpen;
+        playInterfaceSound(pauseMenuOpen ? kSoundPauseOpen : kSoundPauseClose);
+    } else if (back && pauseMenuOpen) {
+        pauseMenuOpen = false;
+        playInterfaceSound(kSoundPauseClose);
+    }
+    pass.frozenShown = pauseFade != 0.0f;
+    advancePauseFade(1.0f);
+    pauseGameSounds(pauseFade != 0.0f);
+    return pass;
+}
+
+// What a pause button does: resume (heard only when the overlay was open),
+// exit, a screenshot of the frozen frame (written by the main loop, which
+// holds the picture), or the frame-rate line on or off.
+void choosePauseEntry(int32_t action)
+{
+    if (action == kPauseResume) {
+        if (pauseMenuOpen)
+            playInterfaceSound(kSoundPauseClose);
+        pauseMenuOpen = false;
+    } else if (action == kPauseExit)
+        quitGame();
+    else if (action == kPauseScreenshot)
+        screenshotWanted = true;
+    else if (action == kPauseFrameRate)
+        showFrameRate = !showFrameRate;
+}
+
+// The screenshot asked for is done; the shutter sounds once it was written.
+void finishScreenshot(bool saved)
+{
+    screenshotWanted = false;
+    if (saved)
+        playInterfaceSound(kSoundShutter);
+}
+
+// Ends the program after this pass; the game in progress keeps its recording.
+void quitGame()
+{
+    quitRequested = true;
 }

@@ -1,13 +1,47 @@
-// The game flow: what the main menu's entries do, one played step with its
-// recording, and the end of a game with its best score.
+// The game flow: every change of the game's state goes through here. A new
+// game, a load, a save and resuming from the main menu; the menu key and a
+// death after a step, with the best score and the end of the recording; the
+// pause overlay opening and closing and its buttons; quitting. The menus and
+// the overlay only report what was chosen; the flow acts on it and plays the
+// interface's sounds. Nothing here draws, so it runs without a window.
 #pragma once
 
-const int kMenuNothing = 0;          // no entry chosen in this pass
-const int kMenuResume = 1;
-const int kMenuNewGame = 2;
-const int kMenuSaveGame = 3;
-const int kMenuLoadGame = 4;
+#include <cstdint>
 
-void chooseMenuEntry(int choice);
+#include "render/menu.h"
+
+// Actions of the main menu's entries.
+const int32_t kMenuResume = 1;
+const int32_t kMenuNewGame = 2;
+const int32_t kMenuSaveGame = 3;
+const int32_t kMenuLoadGame = 4;
+// Actions of the pause overlay's buttons.
+const int32_t kPauseResume = 11;
+const int32_t kPauseExit = 12;
+const int32_t kPauseScreenshot = 13;
+const int32_t kPauseFrameRate = 14;
+
+// What the pause part of one pass decided, for the overlay to show.
+struct PausePass {
+    bool capture;       // the overlay opened from fully closed: this pass's picture is frozen now
+    bool opened;        // the overlay was opened in this pass
+    bool frozenShown;   // the frozen picture stands in for the game's in this pass
+};
+
+extern bool pauseMenuOpen;          // the pause menu is wanted open
+extern float pauseFade;             // 0..100: 0 closed, 100 fully open; the game runs only at 0
+extern bool showFrameRate;          // draw the frame-rate line in every pass
+extern bool screenshotWanted;       // "Save screenshot" was chosen and is not yet written
+
+const MenuList& mainMenu();
+void chooseMenuEntry(const MenuChoice& choice);
 void playStep(float speedFactor);
 void finishGame();
+bool beginRecordedGame();
+const MenuList& pauseButtons();
+bool togglePause();
+void advancePauseFade(float step);
+PausePass updatePause(bool toggle, bool back);
+void choosePauseEntry(int32_t action);
+void finishScreenshot(bool saved);
+void quitGame();

@@ -1,8 +1,6 @@
 // Game state, frame pacing and the speed factor of the simulation.
 #include "app/app.h"
 
-#include <SDL/SDL.h>
-
 int32_t gameState = kStateTitleMenu;
 bool quitRequested = false;
 float framesPerSecond = 0;
@@ -37,12 +35,4 @@ int advanceFrameClock(uint32_t nowTicks)
     lastFrameTicks += (uint32_t)frameMilliseconds;
     framesPerSecond = 1000.0f / (float)frameMilliseconds;
     return sleep;
-}
-
-// Paces the pass to at least 16 ms by sleeping, and measures framesPerSecond.
-void measureFrame()
-{
-    int sleep = advanceFrameClock(SDL_GetTicks());
-    if (sleep > 0)
-        SDL_Delay((Uint32)sleep);
 }

@@ -1,27 +1,28 @@
 // Start-up of the game proper, the frame dispatcher and the main loop.
-#include <GL/gl.h>
-#include <SDL/SDL.h>
 #include <cstdio>
 
 #include "app/app.h"
 #include "app/flow.h"
 #include "app/input.h"
-#include "app/pad.h"
 #include "overlay/overlay.h"
+#include "platform/clock.h"
+#include "platform/display.h"
+#include "platform/input.h"
+#include "platform/pad.h"
 #include "render/draw.h"
+#include "render/menu.h"
 #include "render/view.h"
 #include "world/savefile.h"
 #include "world/world.h"
 
 static const char* const kTitle = "Vellgrave 2";
-static const float kVersion = 0.8f;
 
 // One-time start-up after the display and overlay: title, textures and frame
 // tables, an empty world, and the best score kept from earlier runs.
 void initGame()
 {
     snprintf(titleText, sizeof titleText, "%s", kTitle);
-    versionNumber = kVersion;
+    versionNumber = kGameVersion;
     loadTextures();
     buildGlyphFrames();
     resetWorld();
@@ -38,35 +39,50 @@ void runFrame()
         playStep(speedFactor);
         renderWorld();
     } else {
-        chooseMenuEntry(runMainMenu());
+        chooseMenuEntry(runMainMenu(mainMenu(), liveMenuInput()));
     }
     endSpriteDrawing();
 }
 
-// Discards what pollInput left in the queue, watching for the window closing.
-static void drainEvents()
+// Paces the pass to at least 16 ms by sleeping, and measures framesPerSecond.
+void measureFrame()
 {
-    SDL_Event event;
-    while (SDL_PeepEvents(&event, 1, SDL_GETEVENT, SDL_ALLEVENTS) > 0)
-        if (event.type == SDL_QUIT)
-            quitRequested = true;
+    int sleep = advanceFrameClock(clockTicks());
+    if (sleep > 0)
+        sleepMilliseconds((uint32_t)sleep);
+}
+
+// The overlay's part of a pass: the flow opens or closes the pause overlay,
+// the overlay draws what the flow decided, and the flow acts on the button
+// chosen; a screenshot asked for is written from the frozen frame.
+void runOverlay()
+{
+    MenuInput in = liveMenuInput();
+    PausePass pause = updatePause(pauseKeyPressed(), in.back);
+    OverlayPass pass = {pauseFade,     pause.capture,   pause.opened,      pause.frozenShown, showFrameRate,
+                        framesPerSecond, displayHasMouse(), titleText, versionNumber};
+    choosePauseEntry(overlayFrame(pass, pauseButtons(), in));
+    if (screenshotWanted)
+        finishScreenshot(saveScreenshot());
 }
 
 // Passes until quitting: clear, keys, mouse and pad, game frame unless
-// paused, overlay (which paces the frame), swap, then the rest of the events.
-// Quitting ends the game in progress, whose recording is kept.
+// paused, pacing, overlay, swap, then the rest of the events. Quitting ends
+// the game in progress, whose recording is kept.
 void runMainLoop()
 {
     while (!quitRequested) {
-        glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
-        SDL_PumpEvents();
+        clearDisplay();
+        pumpEvents();
         pollInput();
         pollPad();
         if (pauseFade == 0.0f)
             runFrame();
-        overlayFrame();
-        SDL_GL_SwapBuffers();
-        drainEvents();
+        measureFrame();
+        runOverlay();
+        swapDisplay();
+        if (drainEvents())
+            quitGame();
     }
     finishGame();
 }

@@ -1,16 +1,15 @@
 // Program entry: start-up in its fixed order (sound right after the display),
 // then the main loop.
-#include <SDL/SDL.h>
 #include <cstdlib>
 #include <ctime>
 
 #include "app/app.h"
-#include "app/display.h"
-#include "app/input.h"
-#include "app/pad.h"
-#include "app/settings.h"
 #include "app/sound.h"
 #include "overlay/overlay.h"
+#include "platform/display.h"
+#include "platform/input.h"
+#include "platform/pad.h"
+#include "platform/settings.h"
 #include "world/world.h"
 
 int main(int, char**)
@@ -26,6 +25,6 @@ int main(int, char**)
     initGame();
     runMainLoop();
     closeSound();
-    SDL_Quit();
+    closeDisplay();
     return 0;
 }

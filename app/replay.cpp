@@ -1,39 +1,30 @@
 // vellgrave2-replay: plays a recorded game back in a window, checks it step
 // for step without one (--check), or describes it (--info). It runs the game's
 // own step and drawing and never writes a file.
-#include <GL/gl.h>
-#include <SDL/SDL.h>
-
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
-#include <ctime>
 
 #include "app/app.h"
-#include "app/display.h"
-#include "app/input.h"
-#include "app/settings.h"
+#include "app/flow.h"
+#include "platform/clock.h"
+#include "platform/display.h"
+#include "platform/input.h"
+#include "platform/settings.h"
 #include "app/sound.h"
 #include "render/draw.h"
 #include "render/view.h"
-#include "sim/recording.h"
+#include "sim/recordingfile.h"
+#include "sim/replay.h"
 #include "world/world.h"
 
 // ---- Constants --------------------------------------------------------------
 
 static const char* const kDefaultRecording = "lastgame.rec";
-static const int kExitDiverged = 1;
-static const int kExitBadFile = 2;
 static const float kStepMilliseconds = 1000.0f / 60.0f;  // one step unit of play
 static const float kFastForward = 4.0f;                  // while the right arrow is held
-static const Uint32 kPassMilliseconds = 16;
-static const Uint32 kMaxCatchUpMilliseconds = 250;       // a stall is not made up for all at once
-
-// ---- Globals ----------------------------------------------------------------
-
-static FILE* recordingFile = nullptr;   // the recording being replayed
-static uint32_t fileSteps = 0;          // steps the file holds
-static int32_t fileScore = 0;           // score the file holds
+static const uint32_t kPassMilliseconds = 16;
+static const uint32_t kMaxCatchUpMilliseconds = 250;       // a stall is not made up for all at once
 
 // ---- Functions --------------------------------------------------------------
 
@@ -56,76 +47,28 @@ static void printHelp()
            kDefaultRecording);
 }
 
-// Opens the file and reads it through once; false, with the reason printed,
-// when it cannot be replayed. The file is left at the start of its steps.
-static bool openAndScan(const char* path)
+// Opens the file; null, with the reason printed, when it cannot be opened.
+static FILE* openFile(const char* path)
 {
-    recordingFile = fopen(path, "rb");
-    if (!recordingFile) {
+    FILE* file = fopen(path, "rb");
+    if (!file)
         fprintf(stderr, "%s: %s\n", path, strerror(errno));
-        return false;
-    }
-    if (!openRecording(recordingFile, path) || !scanRecording(fileSteps, fileScore)) {
-        fprintf(stderr, "%s\n", recordingError);
-        return false;
-    }
-    rewind(recordingFile);
-    return openRecording(recordingFile, path);
+    return file;
 }
 
-// A checksum of the world as it ended, for the --check line.
-static uint32_t endingChecksum()
+// Runs --check or --info on the file and prints its report: on the standard
+// error when the file cannot be read, else on the standard output.
+static int report(const char* path, bool check)
 {
-    Checkpoint c = takeCheckpoint(recordedSteps);
-    return c.actorsSum ^ c.shotsSum * 3u ^ c.playersSum * 5u ^ c.mapSum * 7u;
-}
-
-// Replays the whole file as fast as it runs and reports one line.
-static int checkRecording(const char* path)
-{
-    if (!openAndScan(path) || !startRecordedGame())
-        return kExitBadFile;
-    int32_t score = 0;
-    int r = kReplayStepped;
-    while (r == kReplayStepped)
-        r = replayStep(score);
-    if (r == kReplayDamaged) {
-        fprintf(stderr, "%s\n", recordingError);
-        return kExitBadFile;
-    }
-    if (r == kReplayDiverged || score != killCount) {
-        if (r != kReplayDiverged)
-            snprintf(recordingError, sizeof recordingError, "diverged at step %u: score %d != %d",
-                     (unsigned)recordedSteps, (int)score, (int)killCount);
-        printf("%s\n", recordingError);
-        return kExitDiverged;
-    }
-    printf("ok: %u steps, score %d, checksum %08X\n", (unsigned)recordedSteps, (int)score, endingChecksum());
-    return 0;
-}
-
-// Prints the header and what the end of the file says.
-static int describeRecording(const char* path)
-{
-    if (!openAndScan(path))
-        return kExitBadFile;
-    const RecordingHeader& h = recordingHeader;
-    time_t date = (time_t)h.date;
-    char when[64] = "unknown";
-    struct tm utc;
-    if (gmtime_r(&date, &utc))
-        strftime(when, sizeof when, "%Y-%m-%d %H:%M:%S UTC", &utc);
-    printf("format: %u\ngame version: %.1f\ndate: %s\nwindow: %.0f x %.0f (aspect %.4f)\nplayers: %d\n",
-           (unsigned)h.format, (double)h.gameVersion, when, (double)h.screenWidth, (double)h.screenHeight,
-           (double)h.aspectRatio, (int)h.playerCount);
-    if (h.start == kStartNewCity)
-        printf("start: a new city (seed %u, %llu rand draws before)\n", (unsigned)h.seed,
-               (unsigned long long)h.draws);
-    else
-        printf("start: a loaded game (%d bytes of save, seed %u, %llu rand draws before)\n", (int)h.saveSize,
-               (unsigned)h.seed, (unsigned long long)h.draws);
-    printf("steps: %u\nscore: %d\n", (unsigned)fileSteps, (int)fileScore);
-    return 0;
+    FILE* file = openFile(path);
+    if (!file)
+        return kReplayUnreadable;
+    char text[kReplayTextLength];
+    int status = check ? checkRecording(file, path, text, (int)sizeof text)
+                       : describeRecording(file, path, text, (int)sizeof text);
+    fprintf(status == kReplayUnreadable ? stderr : stdout, "%s\n", text);
+    fclose(file);
+    return status;
 }
 
 // Runs the steps whose time has come, each heard as it is played; false once
@@ -148,27 +91,24 @@ static bool runDueSteps(float& dueMilliseconds, float budgetMilliseconds)
 // Draws the world and its HUD as the game does.
 static void drawReplayFrame()
 {
-    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+    clearDisplay();
     beginSpriteDrawing();
     renderWorld();
     endSpriteDrawing();
-    SDL_GL_SwapBuffers();
+    swapDisplay();
 }
 
 // Takes the window's events: Space toggles the pause, Escape or the close
 // button quits.
 static bool readReplayKeys(bool& paused)
 {
-    SDL_PumpEvents();
+    pumpEvents();
     pollInput();
-    if (keyState[SDLK_SPACE] == kInputPressed)
+    if (keyState[kSpaceKey] == kInputPressed)
         paused = !paused;
     pauseGameSounds(paused);
-    SDL_Event event;
-    bool quit = keyState[SDLK_ESCAPE] == kInputPressed;
-    while (SDL_PeepEvents(&event, 1, SDL_GETEVENT, SDL_ALLEVENTS) > 0)
-        quit = quit || event.type == SDL_QUIT;
-    return quit;
+    bool closed = drainEvents();
+    return closed || keyState[kEscapeKey] == kInputPressed;
 }
 
 // Plays the recording in a window of its recorded size at its recorded pace,
@@ -176,33 +116,37 @@ static bool readReplayKeys(bool& paused)
 // window is closed.
 static int watchRecording(const char* path)
 {
-    if (!openAndScan(path))
-        return kExitBadFile;
-    screenWidth = recordingHeader.screenWidth;
-    screenHeight = recordingHeader.screenHeight;
+    FILE* file = openFile(path);
+    if (!file)
+        return kReplayUnreadable;
+    if (!openAndScanRecording(file, path)) {
+        fprintf(stderr, "%s\n", recordingError);
+        return kReplayUnreadable;
+    }
+    screenWidth = recordingHeader.viewWidth;
+    screenHeight = recordingHeader.viewHeight;
     readSoundSettings();
     setupDisplay();
     openSound();
     initGame();
-    if (!startRecordedGame())
-        return kExitBadFile;
-    gameState = kStatePlaying;
+    if (!beginRecordedGame())
+        return kReplayUnreadable;
     bool paused = false, running = true;
     float due = 0, played = 0;
-    Uint32 last = SDL_GetTicks();
+    uint32_t last = clockTicks();
     while (!readReplayKeys(paused)) {
-        Uint32 now = SDL_GetTicks();
-        Uint32 elapsed = now - last < kMaxCatchUpMilliseconds ? now - last : kMaxCatchUpMilliseconds;
+        uint32_t now = clockTicks();
+        uint32_t elapsed = now - last < kMaxCatchUpMilliseconds ? now - last : kMaxCatchUpMilliseconds;
         last = now;
         if (!paused && running) {
-            played += (float)elapsed * (keyState[SDLK_RIGHT] != kInputUp ? kFastForward : 1.0f);
+            played += (float)elapsed * (keyState[kRightArrowKey] != kInputUp ? kFastForward : 1.0f);
             running = runDueSteps(due, played);
         }
         drawReplayFrame();
-        SDL_Delay(kPassMilliseconds);
+        sleepMilliseconds(kPassMilliseconds);
     }
     closeSound();
-    SDL_Quit();
+    closeDisplay();
     return 0;
 }
 
@@ -215,14 +159,14 @@ int main(int argc, char** argv)
         return 0;
     }
     if (strcmp(mode, "--version") == 0) {
-        printf("vellgrave2-replay 0.8 (recording format %u)\n", (unsigned)kRecordingFormat);
+        printf("vellgrave2-replay %.1f (recording format %u)\n", (double)kGameVersion, (unsigned)kRecordingFormat);
         return 0;
     }
     if ((strcmp(mode, "--check") == 0 || strcmp(mode, "--info") == 0) && argc == 3)
-        return mode[2] == 'c' ? checkRecording(argv[2]) : describeRecording(argv[2]);
+        return report(argv[2], mode[2] == 'c');
     if (argc > 2 || (argc == 2 && mode[0] == '-')) {
         fprintf(stderr, "vellgrave2-replay: unexpected arguments; try --help\n");
-        return kExitBadFile;
+        return kReplayUnreadable;
     }
     return watchRecording(argc == 2 ? argv[1] : kDefaultRecording);
 }

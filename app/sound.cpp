@@ -1,19 +1,14 @@
-// Playing the sounds: the device and the chunks from Media/, opened once after
-// the display; the world's sounds on their own channels, which the pause
-// overlay pauses, and the menu and overlay sounds on channels kept for them.
-// Every chunk, pan copy and channel is made at start-up, so playing allocates
-// nothing. Without a device, or muted, every call here does nothing.
+// Playing the sounds: the chunks from Media/, loaded once after the display;
+// the world's sounds on their own channels, which the pause overlay pauses,
+// and the menu and overlay sounds on channels kept for them. The device
+// itself is the platform's; without it, or muted, every call here does
+// nothing.
 #include "app/sound.h"
-
-#include <SDL/SDL.h>
-#include <SDL/SDL_mixer.h>
-#include <alsa/asoundlib.h>
-#include <fcntl.h>
-#include <unistd.h>
 
 #include <cstdio>
 
-#include "app/settings.h"
+#include "platform/audio.h"
+#include "platform/settings.h"
 #include "world/world.h"
 
 // ---- Constants --------------------------------------------------------------
@@ -21,9 +16,9 @@
 static const int kChunkFrames = 1024;             // device buffer, frames (23 ms)
 static const int kOutputChannels = 2;             // stereo
 static const int kAllChannels = kInterfaceChannels + kGameChannels;
-static const int kPanPoolSamples = 8 << 20;       // 16-bit samples for the panned copies (16 MiB)
 static const uint32_t kSoundSeed = 0x5eed1234u;
 static const char* const kMediaFolder = "Media/";
+static_assert(kSoundCount <= kAudioSounds && kPanSteps <= kAudioPans, "the device holds every sound and pan");
 
 // ---- Globals ----------------------------------------------------------------
 
@@ -36,105 +31,22 @@ uint32_t soundRandomState = kSoundSeed;
 int32_t menuHotSeen = kNoMenuEntry;
 SoundCue stepCues[kMaxCuesPerStep] = {};
 
-static Mix_Chunk* loadedChunks[kSoundCount] = {};           // as loaded, centred; null when unusable
-static Mix_Chunk pannedChunks[kSoundCount][kPanSteps] = {};  // the world's sounds at each pan
-static int16_t panPool[kPanPoolSamples] = {};                // the samples of pannedChunks
-static int interfaceTurn = 0;                               // kept channel the next menu sound takes
+static int interfaceTurn = 0;                     // kept channel the next menu sound takes
 
 // ---- Functions --------------------------------------------------------------
-
-// Swallows libasound's own messages (it writes to stderr when no card opens,
-// and on an underrun later in play): the game prints nothing.
-static void quietAlsa(const char*, int, const char*, int, const char*, ...)
-{
-}
-
-// Points stderr at /dev/null and returns a copy of the old one (-1 when that
-// failed and nothing was changed). SDL and the sound libraries it loads may
-// print while the device opens or closes; the game must not.
-static int hideErrorOutput()
-{
-    fflush(stderr);
-    int null = open("/dev/null", O_WRONLY);
-    if (null < 0)
-        return -1;
-    int saved = dup(STDERR_FILENO);
-    if (saved >= 0)
-        dup2(null, STDERR_FILENO);
-    close(null);
-    return saved;
-}
-
-// Gives stderr back after hideErrorOutput.
-static void restoreErrorOutput(int saved)
-{
-    if (saved < 0)
-        return;
-    fflush(stderr);
-    dup2(saved, STDERR_FILENO);
-    close(saved);
-}
-
-// Opens 16-bit stereo output with its channels, the first ones kept for the
-// menu and overlay. False, with nothing left open, when there is no device.
-static bool openDevice()
-{
-    snd_lib_error_set_handler(quietAlsa);
-    int saved = hideErrorOutput();
-    bool open = SDL_InitSubSystem(SDL_INIT_AUDIO) == 0;
-    if (open && Mix_OpenAudio(kSampleRate, AUDIO_S16SYS, kOutputChannels, kChunkFrames) != 0) {
-        SDL_QuitSubSystem(SDL_INIT_AUDIO);
-        open = false;
-    }
-    restoreErrorOutput(saved);
-    if (open) {
-        Mix_AllocateChannels(kAllChannels);
-        Mix_ReserveChannels(kInterfaceChannels);
-    }
-    return open;
-}
-
-// Makes the panned copies of one loaded world sound from the pool at offset
-// used; a sound that does not fit, or a device that is not 16-bit stereo,
-// keeps the centred chunk at every pan. Returns the pool used afterwards.
-static size_t makePannedCopies(int sound, size_t used, bool stereo16)
-{
-    Mix_Chunk* loaded = loadedChunks[sound];
-    size_t samples = loaded->alen / sizeof(int16_t);
-    for (int p = 0; p < kPanSteps; p++) {
-        pannedChunks[sound][p] = *loaded;
-        pannedChunks[sound][p].allocated = 0;
-        if (!stereo16 || p == kCentrePan || used + samples > (size_t)kPanPoolSamples)
-            continue;
-        float left, right;
-        panGains(p, left, right);
-        const int16_t* from = (const int16_t*)loaded->abuf;
-        int16_t* to = panPool + used;
-        for (size_t i = 0; i + 1 < samples; i += 2) {
-            to[i] = (int16_t)((float)from[i] * left);
-            to[i + 1] = (int16_t)((float)from[i + 1] * right);
-        }
-        pannedChunks[sound][p].abuf = (Uint8*)to;
-        used += samples;
-    }
-    return used;
-}
 
 // Loads every sound from Media/; a missing or damaged file leaves that sound
 // silent. The world's sounds get their panned copies.
 static void loadSounds()
 {
-    int rate = 0, channels = 0;
-    Uint16 format = 0;
-    Mix_QuerySpec(&rate, &format, &channels);
-    bool stereo16 = format == AUDIO_S16SYS && channels == kOutputChannels;
-    size_t used = 0;
+    float left[kPanSteps], right[kPanSteps];
+    for (int p = 0; p < kPanSteps; p++)
+        panGains(p, left[p], right[p]);
     for (int s = 0; s < kSoundCount; s++) {
         char path[256];
         snprintf(path, sizeof path, "%s%s", kMediaFolder, kSoundFiles[s]);
-        loadedChunks[s] = Mix_LoadWAV(path);
-        if (loadedChunks[s] && s < kFirstInterfaceSound)
-            used = makePannedCopies(s, used, stereo16);
+        if (loadAudioSound(s, path) && s < kFirstInterfaceSound)
+            panAudioSound(s, kPanSteps, kCentrePan, left, right);
     }
 }
 
@@ -144,28 +56,19 @@ void openSound()
 {
     for (int c = 0; c < kGameChannels; c++)
         channelSound[c] = kNoSound;
-    if (soundMuted || soundOpen || !openDevice())
+    if (soundMuted || soundOpen ||
+        !openAudio(kSampleRate, kOutputChannels, kChunkFrames, kAllChannels, kInterfaceChannels))
         return;
     loadSounds();
     soundOpen = true;
 }
 
-// Stops every sound, lets the chunks go and closes the device, quietly.
+// Stops every sound, lets the chunks go and closes the device.
 void closeSound()
 {
     if (!soundOpen)
         return;
-    int saved = hideErrorOutput();
-    Mix_HaltChannel(-1);
-    for (int s = 0; s < kSoundCount; s++) {
-        Mix_FreeChunk(loadedChunks[s]);
-        loadedChunks[s] = nullptr;
-        for (int p = 0; p < kPanSteps; p++)
-            pannedChunks[s][p] = Mix_Chunk{};
-    }
-    Mix_CloseAudio();
-    SDL_QuitSubSystem(SDL_INIT_AUDIO);
-    restoreErrorOutput(saved);
+    closeAudio();
     soundOpen = false;
 }
 
@@ -173,21 +76,19 @@ void closeSound()
 static void refreshChannels()
 {
     for (int c = 0; c < kGameChannels; c++)
-        if (channelSound[c] != kNoSound && !Mix_Playing(kInterfaceChannels + c))
+        if (channelSound[c] != kNoSound && !audioChannelPlaying(kInterfaceChannels + c))
             channelSound[c] = kNoSound;
 }
 
 // Starts one cue of the world on the channel the rules choose, if any.
 static void startCue(const SoundCue& cue)
 {
-    const Mix_Chunk& chunk = pannedChunks[cue.sound][cue.pan];
-    if (!chunk.abuf || gameSoundsPaused)
+    if (!audioSoundReady(cue.sound, cue.pan) || gameSoundsPaused)
         return;
     int c = chooseChannel(channelSound, channelStart, cue.sound);
     if (c < 0)
         return;
-    Mix_Volume(kInterfaceChannels + c, crowdVolume(cue.volume, channelSound));
-    if (Mix_PlayChannel(kInterfaceChannels + c, (Mix_Chunk*)&chunk, 0) < 0)
+    if (!playAudioSound(kInterfaceChannels + c, cue.sound, cue.pan, crowdVolume(cue.volume, channelSound)))
         return;
     channelSound[c] = cue.sound;
     channelStart[c] = soundStarts++;
@@ -222,12 +123,11 @@ void playStepSounds(float speedFactor)
 // A menu or overlay sound, centred, on the next of the kept channels.
 void playInterfaceSound(int sound)
 {
-    if (!soundOpen || sound < 0 || sound >= kSoundCount || !loadedChunks[sound])
+    if (!soundOpen || sound < 0 || sound >= kSoundCount || !audioSoundReady(sound, kAudioCentred))
         return;
     int volume = cueVolume(kInterfaceLevel, volumeShareFor(soundVolume));
     interfaceTurn = (interfaceTurn + 1) % kInterfaceChannels;
-    Mix_Volume(interfaceTurn, volume);
-    Mix_PlayChannel(interfaceTurn, loadedChunks[sound], 0);
+    playAudioSound(interfaceTurn, sound, kAudioCentred, volume);
 }
 
 // Pauses the world's sounds while the game is frozen, and resumes them after.
@@ -238,12 +138,8 @@ void pauseGameSounds(bool paused)
     gameSoundsPaused = paused;
     if (!soundOpen)
         return;
-    for (int c = 0; c < kGameChannels; c++) {
-        if (paused)
-            Mix_Pause(kInterfaceChannels + c);
-        else
-            Mix_Resume(kInterfaceChannels + c);
-    }
+    for (int c = 0; c < kGameChannels; c++)
+        pauseAudioChannel(kInterfaceChannels + c, paused);
 }
 
 // The menu's sounds for one pass of it: hot is the entry under the pointer,

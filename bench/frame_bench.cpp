@@ -20,9 +20,9 @@
 #include <chrono>
 #include <ctime>
 
-#include "app/display.h"
-#include "app/input.h"
-#include "app/settings.h"
+#include "platform/display.h"
+#include "platform/input.h"
+#include "platform/settings.h"
 #include "bench/snapshot.h"
 #include "tests/busyworld.h"
 #include "render/draw.h"

@@ -3,6 +3,7 @@
 
 #include <cstdlib>
 
+#include "sim/gamestart.h"
 #include "world/levelgen.h"
 #include "world/world.h"
 

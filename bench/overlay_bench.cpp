@@ -9,10 +9,16 @@
 
 #include <cstdio>
 
+#include <SDL/SDL.h>
+
+#include "app/app.h"
+#include "app/flow.h"
 #include "app/input.h"
 #include "overlay/overlay.h"
+#include "platform/input.h"
 #include "render/view.h"
 #include "tests/glwindow.h"
+#include "sim/gamestart.h"
 #include "world/levelgen.h"
 #include "world/world.h"
 
@@ -32,9 +38,9 @@ void setUpPausedCity()
     beginSpriteDrawing();
     renderWorld();
     endSpriteDrawing();
-    keyState[kKeyEscape] = kInputPressed;
-    updatePause(1.0f);
-    keyState[kKeyEscape] = kInputHeld;
+    keyState[SDLK_ESCAPE] = kInputPressed;
+    runOverlay();
+    keyState[SDLK_ESCAPE] = kInputHeld;
     pauseFade = 100;
 }
 
@@ -84,10 +90,9 @@ void BM_PausedPass(benchmark::State& state)
     mouseY = 500;
     for (auto _ : state) {
         glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
-        updatePause(1.0f);
-        drawPauseBars();
-        runPauseMenu();
-        drawPointer(mouseX, mouseY);
+        PausePass pause = updatePause(false, false);
+        OverlayPass pass = {pauseFade, false, false, pause.frozenShown, false, 0, true, "Vellgrave 2", 0.8f};
+        overlayFrame(pass, pauseButtons(), liveMenuInput());
         glFinish();
     }
 }

@@ -9,7 +9,8 @@
 #include <cstdlib>
 #include <vector>
 
-#include "sim/recording.h"
+#include "sim/recordingfile.h"
+#include "sim/replay.h"
 #include "tests/busyworld.h"
 
 namespace {
@@ -25,18 +26,24 @@ void enterBenchDir()
         made = true;
 }
 
+// A new city's recording in an 800 x 600 window.
+RecordingHeader benchHeader()
+{
+    return RecordingHeader{kRecordingFormat, kGameVersion, 0, 1, 800, 600, 800.0f / 600.0f, kStartNewCity, 0, 0, 0, 0};
+}
+
 // The input of a step of lively play: the pointer and buttons change often.
 StepInput livelyInput(uint32_t s)
 {
     StepInput in = {kAxisFull, (s / 90) % 2 ? kAxisFull : 0, (int32_t)(300 + s % 200), (int32_t)(200 + s % 97),
-                    s % 300 < 100, s % 7 < 4, s % 400 == 0, false, s % 5 ? 0.96f : 1.0f};
+                    s % 300 < 100, s % 7 < 4, s % 400 == 0, false, s % 5 ? 0.96f : 1.0f, 800, 600, 800.0f / 600.0f};
     return in;
 }
 
 void BM_RecordOneStep(benchmark::State& state)
 {
     enterBenchDir();
-    beginRecording(kStartNewCity, nullptr, 0, 0);
+    beginRecording(benchHeader(), nullptr);
     uint32_t s = 0;
     for (auto _ : state)
         recordStep(livelyInput(s++));
@@ -58,7 +65,7 @@ void BM_EndOfATenMinuteGame(benchmark::State& state)
     buildBusyWorld();
     for (auto _ : state) {
         state.PauseTiming();
-        beginRecording(kStartNewCity, nullptr, 0, 0);
+        beginRecording(benchHeader(), nullptr);
         for (uint32_t s = 0; s < kTenMinutes; s++) {
             recordStep(livelyInput(s));
             recordStepResult();

@@ -6,10 +6,11 @@
 
 #include <cstdlib>
 
-#include "app/display.h"
-#include "app/settings.h"
+#include "platform/display.h"
+#include "platform/settings.h"
 #include "render/draw.h"
 #include "render/view.h"
+#include "sim/gamestart.h"
 #include "world/levelgen.h"
 #include "world/world.h"
 

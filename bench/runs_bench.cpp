@@ -12,12 +12,12 @@
 #include <iterator>
 #include <vector>
 
-#include "app/settings.h"
 #include "sim/bestruns.h"
+#include "sim/gamestart.h"
 #include "sim/recording.h"
+#include "sim/recordingfile.h"
 #include "sim/seeking.h"
 #include "sim/step.h"
-#include "world/levelgen.h"
 #include "world/world.h"
 
 namespace {
@@ -34,7 +34,7 @@ StepInput livelyInput(uint32_t s)
 {
     StepInput in = {(s / 120) % 2 ? kAxisFull : -kAxisFull, (s / 90) % 2 ? kAxisFull : 0,
                     (int32_t)(340 + s % 600), (int32_t)(160 + (s * 7) % 400), s % 300 < 100, s % 7 < 4,
-                    s % 400 == 0, false, 1.0f};
+                    s % 400 == 0, false, 1.0f, 1280, 720, 1280.0f / 720.0f};
     return in;
 }
 
@@ -46,12 +46,7 @@ void recordTenMinutes()
     if (!tenMinuteGame.empty() || !mkdtemp(dir) || chdir(dir) != 0)
         return;
     seedRandom(5);
-    screenWidth = 1280;
-    screenHeight = 720;
-    aspectRatio = screenWidth / screenHeight;
-    beginRecording(kStartNewCity, nullptr, 0, 0);
-    playerCount = 1;
-    startNewGame();
+    beginGame(kStartNewCity, 0, 0, 1280, 720, 1280.0f / 720.0f);
     for (uint32_t s = 0; s < kTenMinutes; s++) {
         recordStep(livelyInput(s));
         stepGame(stepInput.speedFactor);

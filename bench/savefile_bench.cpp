@@ -9,6 +9,7 @@
 #include <cstdio>
 
 #include "tests/fullworld.h"
+#include "sim/gamestart.h"
 #include "world/levelgen.h"
 #include "world/savefile.h"
 #include "world/world.h"

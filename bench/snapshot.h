@@ -6,7 +6,7 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "app/settings.h"
+#include "platform/settings.h"
 #include "world/world.h"
 
 const int kSavedColumns = 40;     // map columns around the camera restored by a snapshot

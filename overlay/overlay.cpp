@@ -8,7 +8,7 @@
 #include <cstdio>
 #include <cstdlib>
 
-#include "app/settings.h"
+#include "platform/settings.h"
 #include "render/draw.h"
 
 // ---- Constants --------------------------------------------------------------
@@ -143,16 +143,14 @@ uint32_t loadDashboardSheet(const char* path)
     return texture;
 }
 
-// Overlay start-up, after the display: the sheet and its pieces, a closed
-// pause menu, the capture buffers and the footer lines. The buffers are sized
+// Overlay start-up, after the display: the sheet and its pieces, the capture
+// buffers and the footer lines. The buffers are sized
 // in whole pixels, exactly what a read-back of the window writes; if memory is
 // short they stay null and the pause shows no frozen picture and saves nothing.
 void initOverlay()
 {
     dashboardTexture = loadDashboardSheet(kDashboardPath);
     buildSheetQuads();
-    pauseFade = 0;
-    pauseMenuOpen = false;
     size_t pixels = (size_t)(int)screenWidth * (size_t)(int)screenHeight;
     frameCapture = (uint8_t*)malloc(pixels * 4);
     screenshotPixels = (uint8_t*)malloc(pixels * 3);

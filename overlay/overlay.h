@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "render/draw.h"
+#include "render/menu.h"
 
 // One piece of the dashboard sheet: its texture coordinates in drawSprite's
 // corner order (left-bottom, right-bottom, right-top, left-top).
@@ -19,11 +20,8 @@ const int kPanelPieces = 27;          // 3 styles x 3 columns x 3 rows
 const int kOverlayTextLength = 256;   // room of every overlay text, its zero included
 const int kPanelInnerWidth = 300;     // a panel's inner area is always 15 pieces wide
 const int kPanelBorder = 20;          // width of the frame around a panel's inner area
-const int kPauseButtons = 4;          // resume, exit, screenshot, frame rate
 const int kPauseButtonHeight = 15;    // inner height of a pause-menu button
 const int kPauseButtonSpacing = 50;   // rows from one pause button's centre to the next
-const int kKeyEscape = 27;            // SDL key symbol of Escape
-const int kLeftButton = 1;            // SDL mouse button number of the left button
 
 // Where a panel lies, in window pixels: the inner area starts at column left
 // and row top and is height rows tall; it is made of fullRows rows of 20-pixel
@@ -31,6 +29,19 @@ const int kLeftButton = 1;            // SDL mouse button number of the left but
 struct PanelFrame {
     int left, top, height;
     int fullRows, restHeight;
+};
+
+// What the game flow asks the overlay to show in one pass.
+struct OverlayPass {
+    float fade;               // 0..100 after this pass's slide: 0 closed, 100 fully open
+    bool capture;             // read this pass's picture back before drawing anything
+    bool opened;              // the pause menu opened in this pass
+    bool frozenShown;         // the captured picture stands in for the game's
+    bool showFrameRate;       // draw the frame-rate line
+    float framesPerSecond;    // the rate it shows
+    bool pointerShown;        // the window has the mouse
+    const char* title;        // the title on the top bar
+    float version;            // the version under it
 };
 
 // Where the pause overlay's parts lie for one slide position, window pixels.
@@ -56,16 +67,13 @@ extern SheetQuad bottomBarQuad;                    // pause overlay's bottom bar
 extern uint8_t* frameCapture;       // RGBA window picture, rows bottom-up; null if it could not be had
 extern uint8_t* screenshotPixels;   // RGB rows top-down, the capture made upright for encoding
 
-extern bool pauseMenuOpen;          // the pause menu is wanted open
-extern float pauseFade;             // 0..100: 0 closed, 100 fully open; the game runs only at 0
-extern bool showFrameRate;          // draw the frame-rate line in every pass
 extern char dateText[kOverlayTextLength];     // "Saturday December 5th 2026", rebuilt every pass
 extern char timeText[kOverlayTextLength];     // "4:07:09 PM", rebuilt every pass
 extern char footerText1[kOverlayTextLength];  // first bottom-bar line (empty)
 extern char footerText2[kOverlayTextLength];  // second bottom-bar line
 extern bool windowHasMouse;         // the window had the mouse focus in this pass
 extern bool overlayRunning;         // at least one overlay pass has ended
-extern int32_t pausePadItem;        // pause button the pad highlights, 0..3; 0 when the menu opens
+extern int32_t pausePadItem;        // pause button the pad highlights, from 0; 0 when the menu opens
 
 // Sheet and drawing primitives.
 SheetQuad makeSheetQuad(int x, int y, int width, int height);
@@ -86,19 +94,16 @@ void formatTimeText(char* out, size_t size, const struct tm& local);
 void formatVersionText(char* out, size_t size, float version);
 PauseLayout pauseLayout(float fade, float width, float height);
 bool insideButton(int x, int y, int height, bool centred, int pointerX, int pointerY);
-bool togglePause();
-void advancePauseFade(float step);
-void pressPauseButton(int button);
-void overlayFrame();
+int32_t overlayFrame(const OverlayPass& pass, const MenuList& buttons, const MenuInput& in);
 void updateClockText();
-void updatePause(float step);
-void drawPauseBars();
-void runPauseMenu();
-bool overlayButton(int x, int y, int height, bool centred, bool interactive, const char* text, bool padHot);
+void drawPauseBars(float fade, const char* title, float version);
+int32_t runPauseMenu(float fade, const MenuList& buttons, const MenuInput& in);
+bool overlayButton(int x, int y, int height, bool centred, bool interactive, const char* text, bool padHot,
+                   const MenuInput& in);
 
 // Screenshots.
 void uprightCapture(const uint8_t* capture, int width, int height, uint8_t* rgb);
 unsigned encodeScreenshot(const uint8_t* rgb, int width, int height, std::vector<unsigned char>& png);
 bool writeNewScreenshot(const std::vector<unsigned char>& png, char* name, size_t nameSize);
 bool saveCaptureAsPng(const uint8_t* capture, int width, int height, uint8_t* rgb);
-void saveScreenshot();
+bool saveScreenshot();

@@ -1,16 +1,13 @@
-// The overlay's work in each pass: frame pacing, the clock texts, the pause
-// menu sliding in over a frozen picture, the frame-rate line and the pointer.
+// The overlay's work in each pass: the clock texts, the pause menu sliding in
+// over a frozen picture, the frame-rate line and the pointer. The game flow
+// says what to show; the overlay draws it and reports the button chosen.
 #include <GL/gl.h>
-#include <SDL/SDL.h>
 #include <cstdio>
 #include <cstring>
 
-#include "app/app.h"
-#include "app/input.h"
-#include "app/pad.h"
-#include "app/settings.h"
-#include "app/sound.h"
 #include "overlay/overlay.h"
+#include "platform/settings.h"
+#include "render/menu.h"
 
 // ---- Constants --------------------------------------------------------------
 
@@ -22,13 +19,8 @@ static const char* const kOrdinalDays[32] = {
     "",     "1st",  "2nd",  "3rd",  "4th",  "5th",  "6th",  "7th",  "8th",  "9th",  "10th",
     "11th", "12th", "13th", "14th", "15th", "16th", "17th", "18th", "19th", "20th", "21st",
     "22nd", "23rd", "24th", "25th", "26th", "27th", "28th", "29th", "30th", "31st"};
-static const char* const kPauseButtonLabels[kPauseButtons] = {"Resume game", "Exit", "Save screenshot",
-                                                              "Display frame rate"};
-static const char* const kHideFrameRateLabel = "Don't display frame rate";
 static const char* const kFrameRateLabel = "frames per second: ";
 
-static const float kFadeFull = 100.0f;
-static const float kFadePerPass = 5.0f;
 static const float kFadeToFraction = 0.01f;   // held in single precision, like the fade
 static const int kBarArtRows = 68;            // the bars slide this far out when closed
 static const int kBarRows = 60;               // rows a bar covers on the window
@@ -46,13 +38,8 @@ static const int kLineHeight = 20;
 static const int kFrameRateX = 25, kFrameRateY = 25, kFrameRateHeight = 10;
 static const int kFrameRateTextY = 20;
 
-enum PauseButton { kResumeButton, kExitButton, kScreenshotButton, kFrameRateButton };
-
 // ---- Globals ----------------------------------------------------------------
 
-bool pauseMenuOpen = false;
-float pauseFade = 0;
-bool showFrameRate = false;
 char dateText[kOverlayTextLength] = {};
 char timeText[kOverlayTextLength] = {};
 char footerText1[kOverlayTextLength] = {};
@@ -133,42 +120,6 @@ bool insideButton(int x, int y, int height, bool centred, int pointerX, int poin
            pointerX < x + kPanelInnerWidth + kHotMarginAfter && pointerY < y + height + kHotMarginAfter;
 }
 
-// Escape flips the wish to have the menu open (an opening menu highlights its
-// first button for the pad); true when the frame must be captured now, which
-// is only when the menu opens from fully closed.
-bool togglePause()
-{
-    pauseMenuOpen = !pauseMenuOpen;
-    if (pauseMenuOpen)
-        pausePadItem = 0;
-    return pauseMenuOpen && pauseFade == 0.0f;
-}
-
-// Slides the overlay 5 per step towards open or closed, within 0..100.
-void advancePauseFade(float step)
-{
-    pauseFade += pauseMenuOpen ? kFadePerPass * step : -kFadePerPass * step;
-    if (pauseFade > kFadeFull)
-        pauseFade = kFadeFull;
-    else if (pauseFade < 0.0f)
-        pauseFade = 0.0f;
-}
-
-// What a click on pause button k does; the screenshot is written at once.
-void pressPauseButton(int button)
-{
-    if (button == kResumeButton) {
-        if (pauseMenuOpen)
-            playInterfaceSound(kSoundPauseClose);
-        pauseMenuOpen = false;
-    } else if (button == kExitButton)
-        quitRequested = true;
-    else if (button == kScreenshotButton)
-        saveScreenshot();
-    else if (button == kFrameRateButton)
-        showFrameRate = !showFrameRate;
-}
-
 // Rebuilds the date and time texts from the local clock.
 void updateClockText()
 {
@@ -179,85 +130,60 @@ void updateClockText()
     formatTimeText(timeText, sizeof timeText, local);
 }
 
-// The pause key or the pad's Back toggles the menu, with its sound, and B
-// closes it; opening from closed captures this pass's frame (no overlay on it
-// yet), which then stands in for the game's while the overlay shows: the game
-// neither steps, draws nor is heard.
-void updatePause(float step)
-{
-    int width = (int)screenWidth, height = (int)screenHeight;
-    bool toggle = keyState[keyBindings[kKeyPause]] == kInputPressed || padActionState[kPadPause] == kInputPressed;
-    bool back = !toggle && pauseMenuOpen && padActionState[kPadBack] == kInputPressed;
-    if (toggle) {
-        bool capture = togglePause();
-        playInterfaceSound(pauseMenuOpen ? kSoundPauseOpen : kSoundPauseClose);
-        if (capture && frameCapture)
-            glReadPixels(0, 0, width, height, GL_RGBA, GL_UNSIGNED_BYTE, frameCapture);
-    }
-    if (back) {
-        pauseMenuOpen = false;
-        playInterfaceSound(kSoundPauseClose);
-    }
-    if (pauseFade != 0.0f && frameCapture)
-        glDrawPixels(width, height, GL_RGBA, GL_UNSIGNED_BYTE, frameCapture);
-    advancePauseFade(step);
-    pauseGameSounds(pauseFade != 0.0f);
-}
-
 // The two bars sliding in from the top and bottom edges with the title,
 // version, date, time and footer lines riding on them.
-void drawPauseBars()
+void drawPauseBars(float fade, const char* title, float version)
 {
-    PauseLayout l = pauseLayout(pauseFade, screenWidth, screenHeight);
+    PauseLayout l = pauseLayout(fade, screenWidth, screenHeight);
     int width = (int)screenWidth;
     beginOverlayDrawing();
     drawSheetPiece(topBarQuad, 0, l.topBarY, width, kBarRows);
     drawSheetPiece(bottomBarQuad, 0, l.bottomBarY, width, kBarRows);
     endOverlayDrawing();
-    char version[kOverlayTextLength];
-    formatVersionText(version, sizeof version, versionNumber);
-    drawOverlayText(kTextMargin, l.titleY, titleText);
-    drawOverlayText(kTextMargin, l.versionY, version);
+    char versionText[kOverlayTextLength];
+    formatVersionText(versionText, sizeof versionText, version);
+    drawOverlayText(kTextMargin, l.titleY, title);
+    drawOverlayText(kTextMargin, l.versionY, versionText);
     drawOverlayText(textEndingAt(l.clockRight, dateText), l.titleY, dateText);
     drawOverlayText(textEndingAt(l.clockRight, timeText), l.versionY, timeText);
     drawOverlayText(kTextMargin, l.footer1Y, footerText1);
     drawOverlayText(kTextMargin, l.footer2Y, footerText2);
 }
 
-// The four pause buttons, rising with the overlay; they answer clicks and
-// the pad while sliding as well as at rest. The stick or d-pad moves the
-// pad's highlight.
-void runPauseMenu()
+// The pause buttons of the table, rising with the overlay; they answer clicks
+// and the pad while sliding as well as at rest. The pad's moves step its
+// highlight. The action of the button chosen, kMenuNothing when none.
+int32_t runPauseMenu(float fade, const MenuList& buttons, const MenuInput& in)
 {
-    PauseLayout l = pauseLayout(pauseFade, screenWidth, screenHeight);
-    pausePadItem = stepHighlight(pausePadItem, padMenuStep, kPauseButtons);
-    for (int k = 0; k < kPauseButtons; k++) {
-        const char* label = k == kFrameRateButton && showFrameRate ? kHideFrameRateLabel : kPauseButtonLabels[k];
+    PauseLayout l = pauseLayout(fade, screenWidth, screenHeight);
+    pausePadItem = stepHighlight(pausePadItem, in.highlightStep, buttons.count);
+    int32_t action = kMenuNothing;
+    for (int k = 0; k < buttons.count; k++)
         if (overlayButton(l.buttonsX, l.buttonsY + kPauseButtonSpacing * k, kPauseButtonHeight, true, true,
-                          label, k == pausePadItem))
-            pressPauseButton(k);
-    }
+                          buttons.entries[k].label, k == pausePadItem, in))
+            action = buttons.entries[k].action;
+    return action;
 }
 
 // Draws a panel with its text centred, highlighted under the pointer (or as
 // the pad's choice, padHot, when the pad was used last); true when the left
 // button (or A) went down on it this pass. Centred: placed by its middle.
-bool overlayButton(int x, int y, int height, bool centred, bool interactive, const char* text, bool padHot)
+bool overlayButton(int x, int y, int height, bool centred, bool interactive, const char* text, bool padHot,
+                   const MenuInput& in)
 {
     if (centred) {
         x -= kPanelInnerWidth / 2;
         y -= height / 2;
     }
-    bool hot = interactive && (padDrivesHighlight ? padHot : insideButton(x, y, height, false, mouseX, mouseY));
-    bool clicked = hot && (padDrivesHighlight ? padActionState[kPadChoose] == kInputPressed
-                                              : mouseButtonState[kLeftButton] == kInputPressed);
+    bool hot = interactive && (in.padDrives ? padHot : insideButton(x, y, height, false, in.pointerX, in.pointerY));
+    bool clicked = hot && (in.padDrives ? in.choose : in.click);
     drawPanel(x, y, height, hot ? 1 : 0);
     drawOverlayText(textCentredOn(x + kPanelInnerWidth / 2, text), y + height / 2 - kLineHeight / 2, text);
     return clicked;
 }
 
 // The measured frame rate in a small panel at the top-left corner.
-static void drawFrameRate()
+static void drawFrameRate(float framesPerSecond)
 {
     char text[kOverlayTextLength];
     snprintf(text, sizeof text, "%s%f", kFrameRateLabel, framesPerSecond);
@@ -265,22 +191,37 @@ static void drawFrameRate()
     drawOverlayText(textCentredOn(kFrameRateX + kPanelInnerWidth / 2, text), kFrameRateTextY, text);
 }
 
-// One overlay pass, after the game's frame: pacing, clock, pause state and
-// frozen picture, frame rate, bars and buttons, and last of all the pointer,
-// from the second pass on and only while the mouse is over the window.
-void overlayFrame()
+// The frozen picture: read back when the overlay opens from closed (no
+// overlay on it yet), then drawn in place of the game's while it shows.
+static void freezeFrame(const OverlayPass& pass)
 {
-    measureFrame();
+    int width = (int)screenWidth, height = (int)screenHeight;
+    if (pass.capture && frameCapture)
+        glReadPixels(0, 0, width, height, GL_RGBA, GL_UNSIGNED_BYTE, frameCapture);
+    if (pass.frozenShown && frameCapture)
+        glDrawPixels(width, height, GL_RGBA, GL_UNSIGNED_BYTE, frameCapture);
+}
+
+// One overlay pass, after the game's frame: clock, frozen picture, frame
+// rate, bars and buttons, and last of all the pointer, from the second pass
+// on and only while the mouse is over the window. An overlay that opens
+// highlights its first button for the pad. Returns the button's action.
+int32_t overlayFrame(const OverlayPass& pass, const MenuList& buttons, const MenuInput& in)
+{
     updateClockText();
-    updatePause(1.0f);
-    if (showFrameRate)
-        drawFrameRate();
-    if (pauseFade != 0.0f) {
-        drawPauseBars();
-        runPauseMenu();
+    if (pass.opened)
+        pausePadItem = 0;
+    freezeFrame(pass);
+    if (pass.showFrameRate)
+        drawFrameRate(pass.framesPerSecond);
+    int32_t action = kMenuNothing;
+    if (pass.fade != 0.0f) {
+        drawPauseBars(pass.fade, pass.title, pass.version);
+        action = runPauseMenu(pass.fade, buttons, in);
     }
-    windowHasMouse = (SDL_GetAppState() & SDL_APPMOUSEFOCUS) != 0;
+    windowHasMouse = pass.pointerShown;
     if (overlayRunning && windowHasMouse)
-        drawPointer(mouseX, mouseY);
+        drawPointer(in.pointerX, in.pointerY);
     overlayRunning = true;
+    return action;
 }

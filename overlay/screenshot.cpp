@@ -6,9 +6,8 @@
 #include <climits>
 #include <cstdio>
 
-#include "app/settings.h"
-#include "app/sound.h"
 #include "overlay/overlay.h"
+#include "platform/settings.h"
 
 // ---- Constants --------------------------------------------------------------
 
@@ -93,10 +92,9 @@ bool saveCaptureAsPng(const uint8_t* capture, int width, int height, uint8_t* rg
 }
 
 // The pause menu's "Save screenshot": the frame captured when the menu opened.
-// The shutter sounds once the file is written.
-void saveScreenshot()
+// True once the file is written.
+bool saveScreenshot()
 {
-    if (frameCapture && screenshotPixels &&
-        saveCaptureAsPng(frameCapture, (int)screenWidth, (int)screenHeight, screenshotPixels))
-        playInterfaceSound(kSoundShutter);
+    return frameCapture && screenshotPixels &&
+           saveCaptureAsPng(frameCapture, (int)screenWidth, (int)screenHeight, screenshotPixels);
 }

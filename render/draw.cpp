@@ -10,7 +10,7 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "app/settings.h"
+#include "platform/settings.h"
 
 // Sprite-sheet layout, in sheet pixels.
 static const float kSheetSize = 1024.0f;      // the sheet is square

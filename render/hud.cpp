@@ -5,7 +5,7 @@
 #include <cmath>
 #include <cstdio>
 
-#include "app/settings.h"
+#include "platform/settings.h"
 #include "render/draw.h"
 #include "render/view.h"
 #include "world/world.h"

@@ -1,18 +1,13 @@
 // The main menu: an immediate-mode list of entries over a dark background,
-// laid out, drawn and tested afresh in every pass.
+// laid out, drawn and tested afresh in every pass from the table it is given.
+#include "render/menu.h"
+
 #include <GL/gl.h>
 #include <GL/glu.h>
-#include <SDL/SDL.h>
 #include <cmath>
 
-#include "app/app.h"
-#include "app/flow.h"
-#include "app/input.h"
-#include "app/pad.h"
-#include "app/settings.h"
-#include "app/sound.h"
+#include "platform/settings.h"
 #include "render/draw.h"
-#include "render/view.h"
 
 // ---- Constants --------------------------------------------------------------
 
@@ -24,13 +19,10 @@ const float kFirstEntryTop = -200.0f;   // top of entry 0's band
 const float kEntryHeight = 30.0f;       // height of one entry's band
 const float kLabelIndent = 50.0f;       // labels start this far from the left edge
 const float kLabelScale = 1.2f;
-const int32_t kTitleMenuEntries = 2;    // "Start a new game", "Load game"
-const int32_t kGameMenuEntries = 4;     // "Resume", "Start a new game", "Save game", "Load game"
 
 // ---- Globals ----------------------------------------------------------------
 
 int32_t menuHotItem = 0;
-int32_t menuItemCursor = 0;
 int32_t menuPadItem = 0;
 
 // ---- Functions --------------------------------------------------------------
@@ -43,24 +35,27 @@ int32_t menuItemAt(int32_t cursorY, float windowHeight)
     return (int32_t)floorf((menuY - kFirstEntryTop) / kEntryHeight);
 }
 
-// Reads the pointer for this menu pass: the entry under the cursor's height
-// becomes hot, and only a left press in this very pass counts as a click.
-bool readMenuPointer()
+// Moves a highlight by step within entries 0..entries - 1, stopping at the ends.
+int32_t stepHighlight(int32_t item, int32_t step, int32_t entries)
 {
-    menuHotItem = menuItemAt(mouseY, screenHeight);
-    return mouseButtonState[SDL_BUTTON_LEFT] == kInputPressed;
+    int32_t next = item + step;
+    if (next >= entries)
+        next = entries - 1;
+    return next < 0 ? 0 : next;
 }
 
-// Moves the pad's highlight among the entries by the stick or d-pad. While
-// the pad was used more lately than the mouse its entry is hot and only A
-// chooses; otherwise the mouse's click stands.
-bool readMenuPad(int32_t entries, bool click)
+// Reads one pass's input for a menu of `entries`: the entry under the
+// pointer's height becomes hot and a left press in this very pass clicks;
+// the pad's highlight follows its moves, and while the pad was used more
+// lately than the mouse its entry is hot and only A chooses.
+bool readMenuInput(const MenuInput& in, int32_t entries)
 {
-    menuPadItem = stepHighlight(menuPadItem, padMenuStep, entries);
-    if (!padDrivesHighlight)
-        return click;
+    menuHotItem = menuItemAt(in.pointerY, screenHeight);
+    menuPadItem = stepHighlight(menuPadItem, in.highlightStep, entries);
+    if (!in.padDrives)
+        return in.click;
     menuHotItem = menuPadItem;
-    return padActionState[kPadChoose] == kInputPressed;
+    return in.choose;
 }
 
 // Menu space: 800 units tall, 800 * aspectRatio wide, centred, y downward.
@@ -75,46 +70,35 @@ static void loadMenuView()
     gluOrtho2D(-halfWidth, halfWidth, kMenuHalfHeight, -kMenuHalfHeight);
 }
 
-// Draws the next entry, highlighted across the whole width when the cursor is
-// on its band; true when it was clicked in this pass.
-bool menuButton(const char* label, bool click)
+// Draws entry i, highlighted across the whole width when it is hot.
+static void drawMenuEntry(int32_t i, const char* label)
 {
-    int32_t i = menuItemCursor;
     float top = kEntryHeight * (float)i + kFirstEntryTop;
     float halfWidth = kMenuHalfHeight * aspectRatio;
     if (i == menuHotItem)
         fillBrightRect(-halfWidth, top, halfWidth, top + kEntryHeight);
     drawText(kLabelIndent - halfWidth, top, label, kLabelScale);
-    menuItemCursor = i + 1;
-    return i == menuHotItem && click;
 }
 
-// The title or in-game menu: background, title, and the entries of this state,
-// with a tick when the pointer moves onto an entry and a click on a choice.
-// A left press in this pass or A chooses the hot entry, B resumes; the choice
-// goes back to the game flow, and the pad's highlight restarts at the top.
-int runMainMenu()
+// One pass of a menu: background, title and every entry of the table. A
+// click (or A) on the hot entry chooses its action; otherwise B stands for
+// the menu's back action. A choice sends the pad's highlight back to the top.
+MenuChoice runMainMenu(const MenuList& menu, const MenuInput& in)
 {
     loadMenuView();
     float halfWidth = kMenuHalfHeight * aspectRatio;
     fillDarkRect(-halfWidth, -kMenuHalfHeight, halfWidth, kMenuHalfHeight);
     drawSprite(0.0f, kTitleY, kTitleWidth, kTitleHeight, true, 0.0f, titleFrame);
-    bool click = readMenuPad(gameState == kStateGameMenu ? kGameMenuEntries : kTitleMenuEntries,
-                             readMenuPointer());
-    menuItemCursor = 0;
-    int choice = kMenuNothing;
-    if (gameState == kStateGameMenu && menuButton("Resume", click))
-        choice = kMenuResume;
-    if (menuButton("Start a new game", click))
-        choice = kMenuNewGame;
-    else if (gameState == kStateGameMenu && menuButton("Save game", click))
-        choice = kMenuSaveGame;
-    if (menuButton("Load game", click))
-        choice = kMenuLoadGame;
-    if (choice == kMenuNothing && gameState == kStateGameMenu && padActionState[kPadBack] == kInputPressed)
-        choice = kMenuResume;
-    if (choice != kMenuNothing)
+    bool click = readMenuInput(in, menu.count);
+    MenuChoice choice = {kMenuNothing, menuHotItem};
+    for (int32_t i = 0; i < menu.count; i++) {
+        drawMenuEntry(i, menu.entries[i].label);
+        if (i == menuHotItem && click)
+            choice.action = menu.entries[i].action;
+    }
+    if (choice.action == kMenuNothing && in.back)
+        choice.action = menu.backAction;
+    if (choice.action != kMenuNothing)
         menuPadItem = 0;
-    playMenuSounds(menuHotItem, menuItemCursor, choice != kMenuNothing);
     return choice;
 }

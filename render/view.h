@@ -1,4 +1,4 @@
-// The top-down world view, the heads-up display over it, and the main menu.
+// The top-down world view and the heads-up display over it.
 #pragma once
 
 #include <cstdint>
@@ -15,16 +15,11 @@ struct ClearMiddle {
                                     // picture's size from its middle, 0..0.5
 };
 
-extern int32_t menuHotItem;     // entry index under the cursor this pass; may name no entry
-extern int32_t menuItemCursor;  // index the next menu entry drawn this pass will take
-extern int32_t menuPadItem;     // entry the pad highlights, from 0; back to 0 once an entry is chosen
 extern float spriteCullMargin;  // pictures this close outside the view, cells, are still drawn
 extern ClearMiddle vignetteClearing[kVignettes];  // the blood and darkness vignettes' clear middles
 
 void renderWorld();
 void drawHud();
-int runMainMenu();
-bool menuButton(const char* label, bool click);
 
 // The cells around the camera that the tile, prop and wall layers draw:
 // x0 <= x < x1 and y0 <= y < y1, always inside the map.
@@ -34,9 +29,6 @@ void visibleCells(int& x0, int& x1, int& y0, int& y1);
 // wholly outside the view (widened by spriteCullMargin).
 bool outsideView(float x, float y, float reach);
 
-// The menu entry index at a cursor height in window pixels; negative or past
-// the last entry where no entry lies.
-int32_t menuItemAt(int32_t cursorY, float windowHeight);
 
 // Left and right edge, in HUD units, of the bars of player `player` out of
 // `players` on a screen of the given aspect ratio.
@@ -49,9 +41,3 @@ float bloodOverlayScale(float health);
 // Whole window pixels (columns x0..x1, rows y0..y1 from the bottom) inside the
 // HUD rectangle of half-size hx by hy around the screen's middle.
 void hudClearPixels(float hx, float hy, int& x0, int& x1, int& y0, int& y1);
-// Sets menuHotItem from the cursor and returns whether the left button went
-// down in this pass (the menu's click).
-bool readMenuPointer();
-// Moves the pad's highlight within `entries`; when the pad was used last, makes
-// its entry hot and returns whether A went down, else returns `click`.
-bool readMenuPad(int32_t entries, bool click);

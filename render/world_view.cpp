@@ -4,7 +4,7 @@
 #include <GL/glu.h>
 #include <cmath>
 
-#include "app/settings.h"
+#include "platform/settings.h"
 #include "render/draw.h"
 #include "render/view.h"
 #include "world/world.h"

@@ -15,6 +15,7 @@
 #include <ctime>
 
 #include "sim/recording.h"
+#include "sim/recordingfile.h"
 #include "sim/runstats.h"
 #include "world/files.h"
 #include "world/savefile.h"
@@ -27,7 +28,6 @@ static const char* const kBestRunPath = "runs/run-%06u.rec";
 static const char* const kDayRunPath = "runs/day-%06u.rec";
 static const int kRunNameLength = 14;            // "run-" or "day-", six digits, ".rec"
 static const unsigned char kIndexMagic[8] = {'V', 'G', '2', 'R', 'U', 'N', 'S', 0x1A};
-static const unsigned char kRecordingMagic[8] = {'V', 'G', '2', 'R', 'E', 'C', 0x1A, 0x0A};
 static const int kRecordingFormatAt = 8;         // where a recording's format number sits
 static const mode_t kRunsDirMode = 0755;
 static const mode_t kRunFileMode = 0644;
@@ -146,11 +146,11 @@ static bool readU32At(int fd, off_t at, uint32_t& value)
 // reads; kRunDamaged when it is too short to tell.
 static int recordingKind(int fd)
 {
-    unsigned char b[kRecordingFormatAt];
+    uint8_t b[kRecordingFormatAt];
     uint32_t format = 0;
     if (pread(fd, b, sizeof b, 0) != (ssize_t)sizeof b)
         return kRunDamaged;
-    if (memcmp(b, kRecordingMagic, sizeof b) != 0)
+    if (!isRecordingMagic(b, (int)sizeof b))
         return kRunForeign;
     if (!readU32At(fd, kRecordingFormatAt, format))
         return kRunDamaged;
@@ -192,7 +192,7 @@ static int summariseRecording(const char* path, RunEntry& e)
         close(fd);
         return found == kRunSound ? kRunDamaged : found;
     }
-    ReaderState kept = {recordingHeader, stepInput, recordedSteps};
+    ReaderState kept = {recordingHeader, stepInput, replayedSteps};
     found = openRecording(file, path) && walkRecording(e) ? kRunSound : kRunDamaged;
     if (found == kRunSound) {
         e.date = recordingHeader.date;
@@ -202,7 +202,7 @@ static int summariseRecording(const char* path, RunEntry& e)
     fclose(file);
     recordingHeader = kept.header;
     stepInput = kept.input;
-    recordedSteps = kept.steps;
+    replayedSteps = kept.steps;
     return found;
 }
 

@@ -5,7 +5,6 @@
 #include <cmath>
 #include <cstdlib>
 
-#include "app/settings.h"
 #include "sim/events.h"
 #include "sim/shots.h"
 #include "sim/step.h"
@@ -37,8 +36,8 @@ PlayerControls readPlayerControls(int p)
     c.sprint = stepInput.sprint;
     c.gun = stepInput.gun;
     c.throwing = stepInput.throwing;
-    aimScreenX[0] = (float)stepInput.pointerX / screenWidth * 2.0f - 1.0f;
-    aimScreenY[0] = (float)stepInput.pointerY / screenHeight * 2.0f - 1.0f;
+    aimScreenX[0] = (float)stepInput.pointerX / stepInput.viewWidth * 2.0f - 1.0f;
+    aimScreenY[0] = (float)stepInput.pointerY / stepInput.viewHeight * 2.0f - 1.0f;
     return c;
 }
 
@@ -48,7 +47,7 @@ static void aimAcrossView(int p)
 {
     aimScreenX[p] = clampUnit(aimScreenX[p]);
     aimScreenY[p] = clampUnit(aimScreenY[p]);
-    aimWorldX[p] = cameraX + aspectRatio * cameraZoom * aimScreenX[p] * 0.5f;
+    aimWorldX[p] = cameraX + stepInput.viewAspect * cameraZoom * aimScreenX[p] * 0.5f;
     aimWorldY[p] = cameraY + cameraZoom * aimScreenY[p] * 0.5f;
 }
 

@@ -4,6 +4,8 @@
 #include <cstring>
 
 #include "sim/recording.h"
+#include "sim/recordingfile.h"
+#include "sim/replay.h"
 #include "sim/runstats.h"
 #include "world/world.h"
 
@@ -49,7 +51,7 @@ static bool measureRecording()
         seconds += stepInput.speedFactor / kStepUnitsPerSecond;
         if (!readStepResult(fingerprint, expected))
             return false;
-        if (recordedSteps % kCheckpointSteps == 0 && timeMarkCount < kMaxTimeMarks)
+        if (replayedSteps % kCheckpointSteps == 0 && timeMarkCount < kMaxTimeMarks)
             timeMarks[timeMarkCount++] = seconds;
     }
     watchTotalSeconds = seconds;

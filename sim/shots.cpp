@@ -5,7 +5,7 @@
 #include <cmath>
 #include <cstdlib>
 
-#include "sim/collision.h"
+#include "world/collision.h"
 #include "sim/events.h"
 #include "sim/zombies.h"
 #include "world/levelgen.h"

@@ -1,8 +1,7 @@
 // The game step: the players, the shots in flight, the population and the
-// actors, in a fixed order, then the menu key and the end of a game.
+// actors, in a fixed order, then what happened for the game flow to act on.
 #include "sim/step.h"
 
-#include "app/app.h"
 #include "sim/events.h"
 #include "sim/player.h"
 #include "sim/shots.h"
@@ -19,21 +18,21 @@ static int livePlayers()
     return n < actorCount ? n : actorCount;
 }
 
-// The menu key opens the main menu over the game; a death ends the game
-// instead, back to the title (the game flow keeps the best score).
-static void endStep(bool menuKeyPressed, bool gameOver)
+// What the step reports: a death, which ends the game, outranks the menu
+// key, which opens the menu over it.
+static int32_t endStep(bool menuKeyPressed, bool gameOver)
 {
-    if (menuKeyPressed)
-        gameState = kStateGameMenu;
     if (gameOver)
-        gameState = kStateTitleMenu;
+        return kStepPlayerDied;
+    return menuKeyPressed ? kStepMenuKey : kStepPlaysOn;
 }
 
 // Advances the world by one step of speedFactor step units. Last step's
 // tracers and events go first, so each shot is drawn and heard once; every
 // later stage sees what the earlier ones did, and all after the players use
-// the camera they left.
-void stepGame(float speedFactor)
+// the camera they left. Returns what happened: kStepPlaysOn, kStepMenuKey or
+// kStepPlayerDied.
+int32_t stepGame(float speedFactor)
 {
     tracerCount = 0;
     clearGameEvents();
@@ -46,5 +45,5 @@ void stepGame(float speedFactor)
     spawnActors(speedFactor);
     advanceThinkTick();
     runActorStage(speedFactor);
-    endStep(stepInput.menuKey, gameOver);
+    return endStep(stepInput.menuKey, gameOver);
 }

@@ -15,7 +15,8 @@
 #include "app/flow.h"
 #include "app/sound.h"
 #include "render/view.h"
-#include "sim/recording.h"
+#include "sim/recordingfile.h"
+#include "sim/replay.h"
 #include "tests/busyworld.h"
 #include "tests/glwindow.h"
 
@@ -89,7 +90,9 @@ const int kCountedFrames = 30;
 TEST(Allocations, StepsAtTheBusiestAllocateNothing)
 {
     buildBusyWorld();
-    beginRecording(kStartNewCity, nullptr, 0, 0);
+    beginRecording(RecordingHeader{kRecordingFormat, kGameVersion, 0, 1, 800, 600, 800.0f / 600.0f, kStartNewCity,
+                                   0, 0, 0, 0},
+                   nullptr);
     startCounting();
     for (int step = 0; step < 120; step++) {
         mouseButtonState[kGunButton] = step < 60 ? kInputHeld : kInputUp;

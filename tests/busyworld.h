@@ -9,11 +9,13 @@
 #include <cstdlib>
 
 #include "app/input.h"
-#include "app/settings.h"
-#include "sim/collision.h"
+#include "platform/input.h"
+#include "platform/settings.h"
+#include "world/collision.h"
 #include "sim/player.h"
 #include "sim/shots.h"
 #include "sim/zombies.h"
+#include "sim/gamestart.h"
 #include "world/levelgen.h"
 #include "world/world.h"
 

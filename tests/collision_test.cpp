@@ -6,7 +6,7 @@
 #include <cmath>
 #include <limits>
 
-#include "sim/collision.h"
+#include "world/collision.h"
 #include "tests/testworld.h"
 
 namespace {

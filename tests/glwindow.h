@@ -10,8 +10,8 @@
 #include <string>
 #include <vector>
 
-#include "app/display.h"
-#include "app/settings.h"
+#include "platform/display.h"
+#include "platform/settings.h"
 #include "render/draw.h"
 
 // One window pixel, 0..255 a channel.

@@ -2,7 +2,7 @@
 // numbers: no window needed.
 #include <gtest/gtest.h>
 
-#include "app/settings.h"
+#include "platform/settings.h"
 #include "render/view.h"
 
 namespace {

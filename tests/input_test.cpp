@@ -8,6 +8,7 @@
 #include <algorithm>
 
 #include "app/input.h"
+#include "platform/input.h"
 #include "sim/step.h"
 
 namespace {

@@ -8,7 +8,8 @@
 #include <fstream>
 
 #include "app/input.h"
-#include "app/settings.h"
+#include "platform/input.h"
+#include "platform/settings.h"
 #include "sim/step.h"
 #include "tests/scratchdir.h"
 

@@ -6,7 +6,8 @@
 #include <cstdint>
 #include <cstdlib>
 
-#include "sim/collision.h"
+#include "world/collision.h"
+#include "sim/gamestart.h"
 #include "world/levelgen.h"
 #include "world/world.h"
 

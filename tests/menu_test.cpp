@@ -1,17 +1,22 @@
-// The main menu's pointer rules without a window: which entry band a cursor
-// height falls in, and what counts as a click.
+// The main menu's input rules without a window: which entry band a pointer
+// height falls in, what counts as a click, the pad's highlight and the live
+// record the game fills for the menus.
 #include <SDL/SDL.h>
 #include <gtest/gtest.h>
 
+#include <cstring>
+
 #include "app/input.h"
-#include "app/settings.h"
-#include "render/view.h"
+#include "platform/input.h"
+#include "platform/pad.h"
+#include "platform/settings.h"
+#include "render/menu.h"
 
 namespace {
 
-// Menu y is cursor / height * 800 - 400; entry i's band runs from 30i - 200 to
+// Menu y is pointer / height * 800 - 400; entry i's band runs from 30i - 200 to
 // 30i - 170, and the index is rounded down.
-TEST(Menu, CursorHeightPicksTheEntryBandRoundingDown)
+TEST(Menu, PointerHeightPicksTheEntryBandRoundingDown)
 {
     EXPECT_EQ(menuItemAt(0, 600), -7) << "menu y -400 at the top of the window";
     EXPECT_EQ(menuItemAt(225, 600), 3) << "menu y -100: (-100 + 200) / 30 = 3.33";
@@ -22,31 +27,63 @@ TEST(Menu, CursorHeightPicksTheEntryBandRoundingDown)
     EXPECT_EQ(menuItemAt(800, 800), 20) << "menu y 400 at the bottom";
 }
 
-// The hot entry follows the cursor's height over the window's height; the
-// width plays no part.
-TEST(Menu, HotEntryScalesTheCursorByTheWindowHeight)
+// The hot entry follows the pointer's height over the window's height (the
+// width plays no part) and only a click chooses it, while the mouse drives;
+// once the pad drives, its own entry is hot and only A chooses. The pad's
+// highlight moves a step at a time within the entries either way.
+TEST(Menu, TheMouseOrElseThePadMakesAnEntryHotAndChoosesIt)
 {
-    screenWidth = 1000;
-    screenHeight = 600;
-    mouseY = 225;
-    readMenuPointer();
+    screenWidth = 1000, screenHeight = 600;
+    menuPadItem = 0;
+    MenuInput in = {400, 225, false, 0, true, false, false};
+    EXPECT_FALSE(readMenuInput(in, 4)) << "A while the mouse drives";
     EXPECT_EQ(menuHotItem, 3);
+    in.click = true;
+    EXPECT_TRUE(readMenuInput(in, 4));
+    in.highlightStep = 1;
+    EXPECT_TRUE(readMenuInput(in, 4));
+    EXPECT_EQ(menuHotItem, 3) << "the pad's moves do not move the pointer's entry";
+    EXPECT_EQ(menuPadItem, 1);
+    in.padDrives = true, in.choose = false;
+    EXPECT_FALSE(readMenuInput(in, 4)) << "a click while the pad drives";
+    EXPECT_EQ(menuHotItem, 2);
+    in.highlightStep = 1;
+    for (int i = 0; i < 4; i++)
+        readMenuInput(in, 4);
+    EXPECT_EQ(menuHotItem, 3) << "stops at the last entry";
+    in.highlightStep = -1;
+    for (int i = 0; i < 5; i++)
+        readMenuInput(in, 2);
+    EXPECT_EQ(menuHotItem, 0) << "stops at the first";
+    in.highlightStep = 0, in.choose = true;
+    EXPECT_TRUE(readMenuInput(in, 2));
 }
 
-// Only the left button going down in this very pass chooses an entry: not a
-// held button, not a release, not another button.
-TEST(Menu, OnlyALeftPressInThisPassClicks)
+// The live record: the mouse, only the left button going down in this very
+// pass (not held, not released, not another button), and the pad's A and B.
+TEST(Menu, TheLiveRecordClicksOnlyOnALeftPressInThisPass)
 {
-    screenWidth = 800;
-    screenHeight = 600;
+    memset(mouseButtonState, 0, sizeof mouseButtonState);
+    memset(padActionState, 0, sizeof padActionState);
+    mouseX = 12, mouseY = 34;
     mouseButtonState[SDL_BUTTON_LEFT] = kInputPressed;
-    EXPECT_TRUE(readMenuPointer());
+    MenuInput in = liveMenuInput();
+    EXPECT_EQ(in.pointerX, 12);
+    EXPECT_EQ(in.pointerY, 34);
+    EXPECT_TRUE(in.click);
+    EXPECT_FALSE(in.choose);
+    EXPECT_FALSE(in.back);
     mouseButtonState[SDL_BUTTON_LEFT] = kInputHeld;
-    EXPECT_FALSE(readMenuPointer());
+    EXPECT_FALSE(liveMenuInput().click);
     mouseButtonState[SDL_BUTTON_LEFT] = kInputUp;
-    EXPECT_FALSE(readMenuPointer());
     mouseButtonState[SDL_BUTTON_RIGHT] = kInputPressed;
-    EXPECT_FALSE(readMenuPointer());
+    EXPECT_FALSE(liveMenuInput().click);
+    padActionState[kPadChoose] = kInputPressed;
+    padActionState[kPadBack] = kInputHeld;
+    EXPECT_TRUE(liveMenuInput().choose);
+    EXPECT_FALSE(liveMenuInput().back) << "held, not pressed";
+    padActionState[kPadBack] = kInputPressed;
+    EXPECT_TRUE(liveMenuInput().back);
 }
 
 }  // namespace

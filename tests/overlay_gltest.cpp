@@ -7,8 +7,12 @@
 #include <algorithm>
 #include <vector>
 
-#include "app/input.h"
+#include <SDL/SDL.h>
+
+#include "app/app.h"
+#include "app/flow.h"
 #include "overlay/overlay.h"
+#include "platform/input.h"
 #include "tests/glwindow.h"
 #include "tests/scratchdir.h"
 
@@ -55,16 +59,16 @@ struct Overlay : ::testing::Test {
         pauseMenuOpen = false;
         pauseFade = 0;
         showFrameRate = false;
-        keyState[kKeyEscape] = kInputUp;
-        mouseButtonState[kLeftButton] = kInputUp;
+        keyState[SDLK_ESCAPE] = kInputUp;
+        mouseButtonState[SDL_BUTTON_LEFT] = kInputUp;
         clearTo(0, 0, 0);
     }
 
     // One pass of the main loop's overlay part, Escape going down in it or not.
     static void overlayPass(bool escape)
     {
-        keyState[kKeyEscape] = escape ? kInputPressed : kInputHeld;
-        overlayFrame();
+        keyState[SDLK_ESCAPE] = escape ? kInputPressed : kInputHeld;
+        runOverlay();
     }
 };
 
@@ -120,7 +124,9 @@ TEST_F(Overlay, PanelsAndTextCoverTheirWindowRectangles)
 TEST_F(Overlay, PauseShowsTheFrameOfTheOpeningPassUntilFullyClosed)
 {
     clearTo(1, 0, 0);
+    pausePadItem = 2;
     overlayPass(true);
+    EXPECT_EQ(pausePadItem, 0) << "an opening overlay highlights its first button for the pad";
     EXPECT_EQ(frameCapture[0], 255);
     EXPECT_EQ(frameCapture[2], 0);
     const bool escapes[] = {false, true, true, true, false};   // open, closing, open again, closing, closed
@@ -146,7 +152,9 @@ TEST_F(Overlay, ScreenshotIsTheCapturedFrameUpright)
     overlayPass(true);
     ScratchDir scratch;
     enterScratchDir(scratch, "overlay-gl");
-    saveScreenshot();
+    choosePauseEntry(kPauseScreenshot);
+    overlayPass(false);
+    EXPECT_FALSE(screenshotWanted);
     std::vector<unsigned char> pixels;
     unsigned w = 0, h = 0;
     unsigned error = lodepng::decode(pixels, w, h, "screenshot1.png", LCT_RGB);

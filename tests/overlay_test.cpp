@@ -1,6 +1,5 @@
 // The overlay's arithmetic without a window: clock and version texts, where
-// panels, bars and buttons lie, the pause state from pass to pass, and the
-// screenshot files.
+// panels, bars and buttons lie, and the screenshot files.
 #include <gtest/gtest.h>
 #include <lodepng.h>
 #include <signal.h>
@@ -89,70 +88,6 @@ TEST(OverlayLayout, ButtonHotAreaExcludesItsBorder)
     EXPECT_FALSE(insideButton(320, 165, 15, true, 483, 165));
     EXPECT_FALSE(insideButton(320, 165, 15, true, 320, 144));
     EXPECT_FALSE(insideButton(320, 165, 15, true, 320, 186));
-}
-
-// Each pass: Escape (if pressed) toggles, then the fade moves by 5.
-struct PauseState : ::testing::Test {
-    void SetUp() override
-    {
-        pauseMenuOpen = false;
-        pauseFade = 0;
-    }
-
-    // One pass; true when it captured the frame.
-    static bool pass(bool escape)
-    {
-        bool captured = escape && togglePause();
-        advancePauseFade(1.0f);
-        return captured;
-    }
-};
-
-TEST_F(PauseState, EscapeInTwoPassesInARowOpensToFiveAndClosesAgain)
-{
-    for (int i = 0; i < 3; i++)
-        EXPECT_FALSE(pass(false));
-    EXPECT_EQ(pauseFade, 0.0f) << "a closed overlay stays closed";
-    EXPECT_TRUE(pass(true));
-    EXPECT_EQ(pauseFade, 5.0f);
-    EXPECT_FALSE(pass(true));
-    EXPECT_EQ(pauseFade, 0.0f);
-    EXPECT_FALSE(pauseMenuOpen);
-}
-
-TEST_F(PauseState, OpeningTakesTwentyPassesAndStopsAtFullyOpen)
-{
-    for (int i = 0; i < 21; i++)
-        pass(i == 0);
-    EXPECT_EQ(pauseFade, 100.0f);
-}
-
-// While the overlay slides out, Resume changes nothing and Escape opens it
-// again without capturing: the picture stays the first opening's.
-TEST_F(PauseState, WhileClosingResumeDoesNothingAndEscapeReopensWithoutACapture)
-{
-    pass(true);
-    for (int i = 0; i < 9; i++)
-        pass(false);
-    EXPECT_FALSE(pass(true));
-    EXPECT_EQ(pauseFade, 45.0f);
-    pressPauseButton(0);
-    pass(false);
-    EXPECT_FALSE(pauseMenuOpen);
-    EXPECT_EQ(pauseFade, 40.0f);
-    EXPECT_FALSE(pass(true));
-    EXPECT_TRUE(pauseMenuOpen);
-    EXPECT_EQ(pauseFade, 45.0f);
-}
-
-// The frame-rate button switches the line on and off again.
-TEST_F(PauseState, TheFrameRateButtonTogglesTheLine)
-{
-    showFrameRate = false;
-    pressPauseButton(3);
-    EXPECT_TRUE(showFrameRate);
-    pressPauseButton(3);
-    EXPECT_FALSE(showFrameRate);
 }
 
 // Every screenshot test runs in a fresh directory of its own.

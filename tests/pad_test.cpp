@@ -8,10 +8,12 @@
 #include <cstring>
 #include <fstream>
 
+#include "app/flow.h"
 #include "app/input.h"
-#include "app/pad.h"
-#include "app/settings.h"
-#include "overlay/overlay.h"
+#include "platform/input.h"
+#include "platform/pad.h"
+#include "platform/settings.h"
+#include "render/menu.h"
 #include "sim/step.h"
 #include "tests/scratchdir.h"
 
@@ -128,18 +130,60 @@ TEST_F(Pad, TheStickWalksUpTheScreenKeysOverrideItAShoulderSprintsStartOpensTheM
     EXPECT_TRUE(stepInput.menuKey);
     pass();
     EXPECT_FALSE(stepInput.menuKey) << "held, not pressed again";
-    pausePadItem = 2;
     padButtonState[6] = kInputPressed;
     pass();
-    updatePause(1.0f);
+    updatePause(pauseKeyPressed(), liveMenuInput().back);
     EXPECT_TRUE(pauseMenuOpen) << "Back opens the pause overlay";
-    EXPECT_EQ(pausePadItem, 0);
     padButtonState[6] = kInputUp;
     padButtonState[1] = kInputPressed;
     pass();
-    updatePause(1.0f);
+    updatePause(pauseKeyPressed(), liveMenuInput().back);
     EXPECT_FALSE(pauseMenuOpen) << "B closes it";
     pauseFade = 0;
+}
+
+// A direction held over several passes moves a menu's highlight once; the
+// d-pad and the stick count alike, up before down, and the highlight stops
+// at the ends. The pad drives the highlight until the mouse moves.
+TEST_F(Pad, ADirectionHeldOverSeveralPassesMovesTheHighlightOnce)
+{
+    menuPadItem = 0;
+    padDrivesHighlight = false;
+    padAxis[1] = kFull;
+    for (int i = 0; i < 4; i++) {
+        pass();
+        readMenuInput(liveMenuInput(), 4);
+    }
+    EXPECT_EQ(menuPadItem, 1);
+    EXPECT_EQ(menuHotItem, 1) << "the pad drives the highlight";
+    padAxis[1] = 0;
+    pass();
+    padHat[0] = SDL_HAT_DOWN;
+    for (int i = 0; i < 3; i++) {
+        pass();
+        readMenuInput(liveMenuInput(), 4);
+    }
+    EXPECT_EQ(menuPadItem, 2);
+    padAxis[1] = -kFull;
+    pass();
+    readMenuInput(liveMenuInput(), 4);
+    EXPECT_EQ(menuPadItem, 1) << "up wins over down";
+    padAxis[1] = 0, padHat[0] = 0;
+    for (int k = 0; k < 6; k++) {
+        pass();
+        padHat[0] = k % 2 == 0 ? SDL_HAT_UP : 0;
+        pass();
+        readMenuInput(liveMenuInput(), 4);
+    }
+    EXPECT_EQ(menuPadItem, 0) << "stops at the top";
+    padButtonState[0] = kInputPressed;
+    pass();
+    EXPECT_TRUE(readMenuInput(liveMenuInput(), 4)) << "A chooses";
+    padButtonState[0] = kInputHeld;
+    mouseY = 140;
+    pass();
+    EXPECT_FALSE(readMenuInput(liveMenuInput(), 4));
+    EXPECT_EQ(menuHotItem, -1) << "the mouse moved: its band is hot again";
 }
 
 TEST_F(Pad, SettingsMoveActionsToAxesButtonsOrHatsAndUnreadableValuesKeepTheDefault)

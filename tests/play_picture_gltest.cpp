@@ -9,7 +9,7 @@
 #include <cmath>
 #include <vector>
 
-#include "app/settings.h"
+#include "platform/settings.h"
 #include "render/view.h"
 #include "tests/busyworld.h"
 #include "tests/glwindow.h"

@@ -12,17 +12,16 @@
 #include <cstring>
 
 #include "app/app.h"
-#include "app/flow.h"
-#include "app/input.h"
-#include "app/settings.h"
+#include "platform/input.h"
+#include "platform/settings.h"
 #include "sim/player.h"
 #include "sim/shots.h"
 #include "sim/step.h"
 #include "sim/zombies.h"
-#include "world/savefile.h"
 #include "tests/busyworld.h"
 #include "tests/scratchdir.h"
 #include "tests/testworld.h"
+#include "world/savefile.h"
 
 namespace {
 
@@ -41,12 +40,11 @@ struct Player : ::testing::Test {
         screenWidth = 800;
         screenHeight = 600;
         aspectRatio = screenWidth / screenHeight;
-        stepInput = StepInput{0, 0, 400, 300, false, false, false, false, 1};
+        stepInput = StepInput{0, 0, 400, 300, false, false, false, false, 1, 800, 600, 800.0f / 600.0f};
         energy[0] = 100;
         energyRegenDelay[0] = fireCooldown[0] = 0;
         cameraZoom = 7.5f;
         killCount = bestKillCount = 0;
-        gameState = kStatePlaying;
     }
     void TearDown() override { leaveScratchDir(scratch); }
 
@@ -177,16 +175,13 @@ TEST_F(Player, OtherPlayersTakeNoInputAndAnyPlayersDeathEndsTheGame)
     playerCount = 2;
     energy[1] = 100;
     stepInput.moveAcross = kAxisFull;
-    stepGame(1);
+    EXPECT_EQ(stepGame(1), kStepPlaysOn);
     EXPECT_GT(actors[0].x, 128.0f);
     EXPECT_EQ(actors[1].x, 129.0f);
-    EXPECT_EQ(gameState, kStatePlaying);
     for (int dead = 0; dead < 2; dead++) {
-        gameState = kStatePlaying;
         actors[0].health = actors[1].health = 100;
         actors[dead].health = 0;
-        stepGame(1);
-        EXPECT_EQ(gameState, kStateTitleMenu) << "player " << dead << " died";
+        EXPECT_EQ(stepGame(1), kStepPlayerDied) << "player " << dead << " died";
     }
 }
 
@@ -198,8 +193,7 @@ TEST_F(Player, APlayerCountPastThePlayersThereAreStepsOnlyThoseThatExist)
                    {kActorPlayer, 123, 120}, {kActorZombie, 140, 140}});
     playerCount = 9;
     actors[4].health = 0;
-    stepGame(1);
-    EXPECT_EQ(gameState, kStatePlaying);
+    EXPECT_EQ(stepGame(1), kStepPlaysOn);
     openWorldWith({{kActorPlayer, 128, 128}});
     playerCount = 3;
     energy[1] = 50;
@@ -211,32 +205,10 @@ TEST_F(Player, TheMenuKeyOpensTheMenuAfterAWholeStepButADeathWins)
 {
     stepInput.menuKey = true;
     stepInput.moveAcross = kAxisFull;
-    stepGame(1);
-    EXPECT_EQ(gameState, kStateGameMenu);
+    EXPECT_EQ(stepGame(1), kStepMenuKey);
     EXPECT_GT(actors[0].x, 128) << "the player still moved";
-    gameState = kStatePlaying;
     actors[0].health = -1;
-    stepGame(1);
-    EXPECT_EQ(gameState, kStateTitleMenu);
-}
-
-// The game flow's step, from the live tables: a death keeps only a beaten
-// best score, in stats.dat.
-TEST_F(Player, AGameOverKeepsOnlyABeatenBest)
-{
-    killCount = bestKillCount = 7;
-    actors[0].health = -1;
-    playStep(1);
-    EXPECT_EQ(gameState, kStateTitleMenu);
-    EXPECT_NE(access("stats.dat", F_OK), 0) << "an equal score is not a new best";
-    gameState = kStatePlaying;
-    killCount = 9;
-    actors[0].health = 0;
-    playStep(1);
-    EXPECT_EQ(bestKillCount, 9);
-    bestKillCount = 0;
-    readBestScore();
-    EXPECT_EQ(bestKillCount, 9) << "kept in stats.dat";
+    EXPECT_EQ(stepGame(1), kStepPlayerDied);
 }
 
 }  // namespace

@@ -6,7 +6,6 @@
 
 #include <cmath>
 
-#include "app/settings.h"
 #include "sim/events.h"
 #include "sim/runstats.h"
 #include "sim/step.h"
@@ -25,13 +24,10 @@ struct RunFigures : ::testing::Test {
         openWorldWith({{kActorPlayer, 128, 128}});
         for (const Placed& p : others)
             addActor(p.type, p.x, p.y, 0, 0, 0);
-        screenWidth = 800;
-        screenHeight = 600;
-        aspectRatio = screenWidth / screenHeight;
         cameraZoom = 7.5f;
         energy[0] = 100;
         fireCooldown[0] = energyRegenDelay[0] = 0;
-        stepInput = StepInput{0, 0, 800, 300, false, false, false, false, 1};
+        stepInput = StepInput{0, 0, 800, 300, false, false, false, false, 1, 800, 600, 800.0f / 600.0f};
         bestKillCount = 4;
         beginRunStats();
     }

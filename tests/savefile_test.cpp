@@ -19,6 +19,7 @@
 #include "fullworld.h"
 #include "scratchdir.h"
 #include "testworld.h"
+#include "world/files.h"
 #include "world/savefile.h"
 
 namespace {
@@ -393,6 +394,24 @@ TEST_F(SaveFile, AFailedWriteLeavesNoTemporaryFileBehind)
     EXPECT_FALSE(saveGame());
     EXPECT_FALSE(writeBestScore());
     EXPECT_EQ(filesHere(), (std::set<std::string>{"save.dat", "stats.dat"}));
+}
+
+// Any file, in the working directory or below it, is replaced whole with no
+// temporary file left; a directory that is not there takes nothing.
+TEST_F(SaveFile, AFileIsReplacedWholeWhereverItLies)
+{
+    const uint8_t first[] = {1, 2, 3, 4, 5};
+    const uint8_t second[] = {9};
+    ASSERT_EQ(mkdir("runs", 0755), 0);
+    EXPECT_TRUE(writeFileAtomically("runs/index.dat", first, 5));
+    EXPECT_TRUE(writeFileAtomically("runs/index.dat", second, 1));
+    EXPECT_EQ(readFile("runs/index.dat"), std::string("\x09", 1));
+    EXPECT_NE(access("runs/index.dat.tmp", F_OK), 0);
+    EXPECT_FALSE(writeFileAtomically("missing/index.dat", first, 5));
+    EXPECT_EQ(filesHere(), std::set<std::string>{"runs"});
+    EXPECT_TRUE(writeFileAtomically("empty.dat", first, 0));
+    EXPECT_EQ(readFile("empty.dat"), "");
+    EXPECT_EQ(filesHere(), (std::set<std::string>{"runs", "empty.dat"}));
 }
 
 // ---- Best score -------------------------------------------------------------------

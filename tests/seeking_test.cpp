@@ -15,6 +15,8 @@
 #include <vector>
 
 #include "sim/recording.h"
+#include "sim/recordingfile.h"
+#include "sim/replay.h"
 #include "sim/runstats.h"
 #include "sim/seeking.h"
 #include "world/world.h"
@@ -64,8 +66,8 @@ Straight playStraight(Bytes& file, const std::vector<uint32_t>& keep)
     for (;;) {
         s.draws.push_back(randomDraws);
         s.seconds.push_back(seconds);
-        if (std::find(keep.begin(), keep.end(), recordedSteps) != keep.end())
-            s.saves[recordedSteps] = Bytes(saveBytes, saveBytes + encodeSave());
+        if (std::find(keep.begin(), keep.end(), replayedSteps) != keep.end())
+            s.saves[replayedSteps] = Bytes(saveBytes, saveBytes + encodeSave());
         if (replayStep(score) != kReplayStepped)
             break;
         seconds += stepInput.speedFactor / kStepUnitsPerSecond;

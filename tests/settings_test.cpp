@@ -8,7 +8,7 @@
 #include <fstream>
 #include <string>
 
-#include "app/settings.h"
+#include "platform/settings.h"
 #include "tests/scratchdir.h"
 
 namespace {

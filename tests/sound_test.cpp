@@ -9,8 +9,9 @@
 #include <fstream>
 #include <string>
 
-#include "app/settings.h"
 #include "app/sound.h"
+#include "platform/audio.h"
+#include "platform/settings.h"
 #include "sim/step.h"
 #include "tests/scratchdir.h"
 #include "tests/testworld.h"
@@ -57,7 +58,7 @@ void zombiesAround(int n)
     for (int i = 0; i < n; i++)
         addActor(kActorZombie, 126.0f + (float)(i % 5), 127.0f + (float)(i / 5) * 0.5f, 0, 0, 0);
     cameraZoom = 7.5f;
-    stepInput = StepInput{0, 0, 400, 300, false, false, false, false, 1.0f};
+    stepInput = StepInput{0, 0, 400, 300, false, false, false, false, 1.0f, 800, 600, 800.0f / 600.0f};
 }
 
 }  // namespace
@@ -73,7 +74,8 @@ TEST(SoundEvents, EachThingThatHappensInAStepIsLeftWhereItHappenedAndOnlyForThat
     fireCooldown[0] = -1;
     stepInput.gun = true;
     stepGame(1.0f);
-    EXPECT_EQ(gameEventCount, 4);
+    EXPECT_EQ(gameEventCount, 5) << "the shot also struck the zombie";
+    EXPECT_EQ(gameEvents[1].kind, kEventShotHit);
     EXPECT_EQ(eventsAt(kEventShot, 128, 128), 1);
     EXPECT_EQ(eventsAt(kEventExplosion, 126, 126), 1);
     EXPECT_EQ(eventsAt(kEventZombieKilled, 131, 128), 1);
@@ -180,6 +182,29 @@ TEST(SoundPlan, NoMoreThanEightStartInAStepAndABlastOrADeathOutranksTheShots)
     EXPECT_EQ(cuesOf(cues, n, kSoundShot), 0);
 }
 
+// Past a cap, a cue of equal rank takes the place of the quietest only when
+// it is louder; an equally loud one is dropped and the first ones stay.
+TEST(SoundPlan, ACueOfEqualRankReplacesOnlyAQuieterOne)
+{
+    GameEvent events[5];
+    for (int i = 0; i < 3; i++)
+        events[i] = GameEvent{kEventShot, 128.0f - 1.0f, 128};   // heard in full, a little left
+    events[3] = GameEvent{kEventShot, 128.0f + kHalfWidth - 0.5f, 128};   // as loud, far right
+    SoundCue cues[kMaxCuesPerStep];
+    int n = planEventSounds(events, 4, kView, 1.0f, cues);
+    ASSERT_EQ(n, kMaxSameSoundPerStep);
+    for (int i = 0; i < n; i++)
+        EXPECT_EQ(cues[i].pan, cues[0].pan) << "the equal one came last and is dropped";
+    events[0] = GameEvent{kEventShot, 128.0f - 1.5f * kHalfWidth, 128};   // left of the view: softer
+    n = planEventSounds(events, 4, kView, 1.0f, cues);
+    ASSERT_EQ(n, kMaxSameSoundPerStep);
+    int far = 0;
+    for (int i = 0; i < n; i++)
+        far += cues[i].volume < cues[1].volume;
+    EXPECT_EQ(far, 0) << "the softer first cue gave way to the louder last";
+    EXPECT_EQ(cues[0].pan, panStepFor(placeSound(events[3].x, events[3].y, kView).pan));
+}
+
 TEST(SoundChannels, AFreeChannelIsTakenElseTheOldestOfTheLeastImportantElseNone)
 {
     int32_t sounds[kGameChannels];
@@ -236,6 +261,8 @@ TEST(SoundPlaying, MutedNothingOpensElseABadFileSilencesOnlyItsSoundTheVolumeApp
     std::ifstream shot(VG_BUILD_DIR "/Media/shot.wav", std::ios::binary);
     std::ofstream("Media/shot.wav", std::ios::binary) << shot.rdbuf();
     std::ofstream("Media/explosion.wav", std::ios::binary) << std::string("RIFF\x10\0\0\0WAVEfmt garbage", 23);
+    std::ifstream click(VG_BUILD_DIR "/Media/menuclick.wav", std::ios::binary);
+    std::ofstream("Media/menuclick.wav", std::ios::binary) << click.rdbuf();
     soundMuted = false;
     openSound();
     ASSERT_TRUE(soundOpen);
@@ -249,14 +276,20 @@ TEST(SoundPlaying, MutedNothingOpensElseABadFileSilencesOnlyItsSoundTheVolumeApp
     EXPECT_EQ(soundStarts, 1u) << "the shot alone";
     EXPECT_EQ(stepCues[0].volume, cueVolume(kWorldLevel, 0.2f));
     EXPECT_EQ(channelSound[0], kSoundShot);
+    playInterfaceSound(kSoundMenuClick);
     pauseGameSounds(true);
+    EXPECT_TRUE(audioChannelPaused(kInterfaceChannels)) << "the shot's channel";
+    for (int c = 0; c < kInterfaceChannels; c++)
+        EXPECT_FALSE(audioChannelPaused(c)) << "the menu's channel " << c << " plays on";
     playStepSounds(1.0f);
     EXPECT_EQ(soundStarts, 1u) << "nothing starts while the game is paused";
     pauseGameSounds(false);
+    EXPECT_FALSE(audioChannelPaused(kInterfaceChannels));
     closeSound();
     EXPECT_FALSE(soundOpen);
     remove("Media/shot.wav");
     remove("Media/explosion.wav");
+    remove("Media/menuclick.wav");
     rmdir("Media");
     leaveScratchDir(scratch);
 }

@@ -11,6 +11,9 @@
 #include "app/app.h"
 #include "app/flow.h"
 #include "app/input.h"
+#include "platform/input.h"
+#include "platform/pad.h"
+#include "render/menu.h"
 #include "render/view.h"
 #include "tests/glwindow.h"
 #include "tests/scratchdir.h"
@@ -45,7 +48,7 @@ Pixel worldPixel(float x, float y)
 // One pass of the main menu, its choice carried out as the game does.
 void menuPass()
 {
-    chooseMenuEntry(runMainMenu());
+    chooseMenuEntry(runMainMenu(mainMenu(), liveMenuInput()));
 }
 
 // Presses the left button in this pass with the cursor at window height y.
@@ -89,6 +92,7 @@ protected:
         cameraX = cameraY = kCamera, cameraZoom = kFullZoom;
         gameState = kStateTitleMenu;
         std::fill(mouseButtonState, mouseButtonState + kMouseButtonStates, kInputUp);
+        std::fill(padActionState, padActionState + kPadActions, kInputUp);
         mouseY = 0;
     }
 };
@@ -151,6 +155,31 @@ TEST_F(View, APressOnAnEntryChoosesIt)
     EXPECT_EQ(1, playerCount);
     EXPECT_GT(actorCount, 0);
     EXPECT_EQ(kActorPlayer, actors[0].type);
+}
+
+// B goes back to the game in progress, as it was; on the title there is none
+// to go back to and B does nothing, nor does it undo a click in its pass.
+TEST_F(View, BResumesAGameInProgressAndDoesNothingOnTheTitle)
+{
+    padActionState[kPadBack] = kInputPressed;
+    drawFrame(menuPass);
+    EXPECT_EQ(kStateTitleMenu, gameState);
+    ScratchDir scratch;
+    enterScratchDir(scratch, "menu-back");
+    pressAt(kResumeY);
+    EXPECT_EQ(kStatePlaying, gameState) << "the click on the first entry stands";
+    finishGame();
+    leaveScratchDir(scratch);
+    resetWorld();
+    gameState = kStateTitleMenu;
+    mouseButtonState[SDL_BUTTON_LEFT] = kInputUp;
+    drawFrame(menuPass);
+    EXPECT_EQ(kStateTitleMenu, gameState);
+    gameState = kStateGameMenu;
+    addActor(kActorPlayer, 10.0f, 10.0f, 0, 0, 0);
+    drawFrame(menuPass);
+    EXPECT_EQ(kStatePlaying, gameState);
+    EXPECT_EQ(1, actorCount);
 }
 
 // Without a sound saved game the game in progress survives and the menu stays

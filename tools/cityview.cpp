@@ -8,11 +8,12 @@
 #include <cstdio>
 #include <cstdlib>
 
-#include "app/display.h"
-#include "app/settings.h"
+#include "platform/display.h"
+#include "platform/settings.h"
 #include "render/draw.h"
 #include "render/view.h"
 #include "tools/windowpng.h"
+#include "sim/gamestart.h"
 #include "world/levelgen.h"
 #include "world/world.h"
 

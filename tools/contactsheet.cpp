@@ -7,8 +7,8 @@
 
 #include <cstdio>
 
-#include "app/display.h"
-#include "app/settings.h"
+#include "platform/display.h"
+#include "platform/settings.h"
 #include "render/draw.h"
 #include "tools/windowpng.h"
 

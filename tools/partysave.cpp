@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <cstdlib>
 
+#include "sim/gamestart.h"
 #include "world/levelgen.h"
 #include "world/savefile.h"
 #include "world/world.h"

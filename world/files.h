@@ -1,13 +1,10 @@
-// Writing a file so that it is either the old one or the whole new one, even
-// through a crash or a full disk.
+// Whole files in the working directory: read at once, or replaced as one step
+// so that a crash or a full disk never leaves half a file behind.
 #pragma once
 
 #include <cstdint>
 
-// ---- Constants --------------------------------------------------------------
-
-const int kMaxFilePathLength = 256;   // longest path the writer takes, with its end byte
-
-// ---- Functions --------------------------------------------------------------
-
 bool writeFileAtomically(const char* path, const uint8_t* bytes, int32_t size);
+int32_t readWholeFile(const char* path, uint8_t* bytes, int32_t capacity);
+bool writeAll(int fd, const uint8_t* bytes, int32_t size);
+void syncDirectoryOf(const char* path);

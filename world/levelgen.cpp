@@ -8,7 +8,7 @@
 #include <cmath>
 #include <cstdlib>
 
-#include "sim/collision.h"
+#include "world/collision.h"
 #include "world/world.h"
 
 // ---- Constants ----------------------------------------------------------------
@@ -67,10 +67,6 @@ struct WallPiece {
 };
 
 // Where each player stands relative to the start cell's corner.
-struct PlayerOffset {
-    float x, y;
-};
-
 // ---- Tables -------------------------------------------------------------------
 
 // Wall pieces of kinds 10..15 at rotation 0; outer walls hug the -x edge,
@@ -82,10 +78,6 @@ static const WallPiece kWallPieceTable[kWallPieceKinds] = {
     {2, {{1, 0, 13, 100}, {1, 44, 100, 56}}},    // junction
     {2, {{0, 44, 5, 56}, {95, 44, 100, 56}}},    // inner doorway
     {1, {{0, 44, 100, 56}}},                     // inner wall
-};
-
-static const PlayerOffset kPlayerOffsets[kMaxPlayers] = {
-    {0.5f, 0.5f}, {1.5f, 0.5f}, {-0.5f, 0.5f}, {0.5f, 1.5f},
 };
 
 // ---- Globals ------------------------------------------------------------------
@@ -698,15 +690,11 @@ void placeObstacles()
 
 // ---- New game -----------------------------------------------------------------
 
-// A fresh city with the players at its start cell: (128, 128) if free, else the
-// first free cell drawn at random. Per-game values start over. A player count
-// outside 1..4 is brought into range so the per-player arrays stay in bounds.
-void startNewGame()
+// A fresh city: the world emptied, the plan, its wall boxes, cars and props,
+// and the cell the players start from: (128, 128) if free, else the first
+// free cell drawn at random.
+void generateCity(int32_t& startX, int32_t& startY)
 {
-    if (playerCount < 1)
-        playerCount = 1;
-    if (playerCount > kMaxPlayers)
-        playerCount = kMaxPlayers;
     resetWorld();
     generateLevel();
     buildWallBoxes();
@@ -717,21 +705,6 @@ void startNewGame()
         sx = drawRandom() % kMapSize;
         sy = drawRandom() % kMapSize;
     }
-    for (int i = 0; i < playerCount; i++)
-        addActor(kActorPlayer, sx + kPlayerOffsets[i].x, sy + kPlayerOffsets[i].y, 0, 0, 0);
-    for (int i = 0; i < playerCount; i++) {
-        energyRegenDelay[i] = 0;
-        energy[i] = 100;
-        healthRegenDelay[i] = 0;
-        fireCooldown[i] = 0;
-        aimWorldY[i] = 0;
-        aimWorldX[i] = 0;
-        aimScreenY[i] = 0;
-        aimScreenX[i] = 0;
-    }
-    killCount = 0;
-    thinkTick = 0;
-    cameraX = sx + 0.5f;
-    cameraY = sy + 0.5f;
-    cameraZoom = 1.0f;
+    startX = sx;
+    startY = sy;
 }

@@ -1,5 +1,8 @@
-// A new game: the random city, its wall boxes, cars and props, and the players.
+// A new city: the random plan, its wall boxes, cars and props, and where the
+// players start.
 #pragma once
+
+#include <cstdint>
 
 // Tile kinds laid by the generator.
 const int kTileVoid = 0;
@@ -16,7 +19,7 @@ const int kTileInnerDoorway = 14;
 const int kTileInnerWall = 15;
 const int kTileMark = 16;        // only while generating
 
-void startNewGame();
+void generateCity(int32_t& startX, int32_t& startY);
 void generateLevel();
 void buildWallBoxes();
 void placeObstacles();

@@ -47,6 +47,3 @@ int32_t readSave();
 bool loadGame();
 void readBestScore();
 bool writeBestScore();
-bool writeWholeFile(const char* path, const unsigned char* bytes, int32_t size);
-bool writeAll(int fd, const unsigned char* bytes, int32_t size);
-void syncWorkingDirectory();

@@ -17,6 +17,7 @@ const int kMaxExplosions = 50;
 const int kMaxPlayers = 4;
 const int kActorTypeSlots = 6;     // counters kept per actor type (only 0..2 used)
 const float kThinnestWallBox = 0.025f;  // wall boxes must be thicker than this both ways
+const float kGameVersion = 0.8f;   // this build's version, as recordings and the title give it
 
 // Actor types.
 const int kActorPlayer = 0;

@@ -8,7 +8,8 @@
 #include <cstdio>
 #include <cstring>
 
-#include "sim/recording.h"
+#include "sim/recordingfile.h"
+#include "sim/replay.h"
 
 static unsigned char input[1 << 20];  // the fuzzer's bytes with their CRC mended
 

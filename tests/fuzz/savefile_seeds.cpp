@@ -6,6 +6,7 @@
 
 #include "tests/fullworld.h"
 #include "tests/testworld.h"
+#include "sim/gamestart.h"
 #include "world/levelgen.h"
 #include "world/savefile.h"
 #include "world/world.h"

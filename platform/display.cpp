@@ -1,11 +1,11 @@
 // Opens the window with its OpenGL context and sets the fixed GL state.
-#include "app/display.h"
+#include "platform/display.h"
 
 #include <GL/gl.h>
 #include <GL/glu.h>
 #include <cstdlib>
 
-#include "app/settings.h"
+#include "platform/settings.h"
 
 SDL_Surface* screenSurface = nullptr;
 float fieldOfViewY = 0;
@@ -105,4 +105,47 @@ void setupDisplay()
     screenBpp = screenSurface->format->BitsPerPixel;
     aspectRatio = screenWidth / screenHeight;
     SDL_ShowCursor(showCursor ? 1 : 0);
+}
+
+// Lets SDL gather the waiting window, keyboard, mouse and joystick events
+// into its queue, for the pollers to take.
+void pumpEvents()
+{
+    SDL_PumpEvents();
+}
+
+// Discards what the pollers left in the queue; true when it held the window
+// closing.
+bool drainEvents()
+{
+    bool closed = false;
+    SDL_Event event;
+    while (SDL_PeepEvents(&event, 1, SDL_GETEVENT, SDL_ALLEVENTS) > 0)
+        if (event.type == SDL_QUIT)
+            closed = true;
+    return closed;
+}
+
+// Clears the back buffer's colour and depth for a new frame.
+void clearDisplay()
+{
+    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+}
+
+// Shows the frame drawn in the back buffer.
+void swapDisplay()
+{
+    SDL_GL_SwapBuffers();
+}
+
+// Whether the window has the mouse focus now.
+bool displayHasMouse()
+{
+    return (SDL_GetAppState() & SDL_APPMOUSEFOCUS) != 0;
+}
+
+// Closes the window and whatever else of SDL is still open.
+void closeDisplay()
+{
+    SDL_Quit();
 }

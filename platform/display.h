@@ -1,4 +1,5 @@
-// The window, the OpenGL context and the fixed GL state every frame relies on.
+// The window, the OpenGL context and the fixed GL state every frame relies on,
+// and the window's event queue.
 #pragma once
 
 #include <SDL/SDL.h>
@@ -10,3 +11,9 @@ extern SDL_Surface* screenSurface;   // the surface of the real video mode
 extern float fieldOfViewY;           // degrees, vertical field of view of the start-up projection
 
 void setupDisplay();
+void pumpEvents();
+bool drainEvents();
+void clearDisplay();
+void swapDisplay();
+bool displayHasMouse();
+void closeDisplay();

@@ -2,15 +2,15 @@
 // controls the keyboard and mouse give. The step never sees the pad: its
 // walking, aim and switches go into the step's input record, which is what a
 // recording keeps, so a game played with a pad replays like any other.
-#include "app/pad.h"
+#include "platform/pad.h"
 
 #include <SDL/SDL.h>
 #include <cmath>
 #include <cstring>
 #include <strings.h>
 
-#include "app/input.h"
-#include "app/settings.h"
+#include "platform/input.h"
+#include "platform/settings.h"
 
 // ---- Constants --------------------------------------------------------------
 
@@ -231,15 +231,6 @@ void readPadBindings()
 }
 
 // ---- Functions: one pass ----------------------------------------------------
-
-// Moves a highlight by step within entries 0..entries - 1, stopping at the ends.
-int32_t stepHighlight(int32_t item, int32_t step, int32_t entries)
-{
-    int32_t next = item + step;
-    if (next >= entries)
-        next = entries - 1;
-    return next < 0 ? 0 : next;
-}
 
 // The direction the menus read: the walking stick pushed half-way or the
 // d-pad, up before down; one step each time a direction is newly held.

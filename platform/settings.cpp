@@ -1,5 +1,5 @@
 // Reads "settings.ini": key=value lines, spaces ignored, last line wins.
-#include "app/settings.h"
+#include "platform/settings.h"
 
 #include <cstdio>
 #include <cstdlib>

@@ -89,6 +89,5 @@ bool parsePadInput(const char* text, PadInput& input);
 int parsePadInputs(const char* text, PadInput* inputs, int room);
 void readPadBindings();
 void updatePadControls(float width, float height, int32_t mouseAtX, int32_t mouseAtY, bool mouseClicked);
-int32_t stepHighlight(int32_t item, int32_t step, int32_t entries);
 void initPad();
 void pollPad();

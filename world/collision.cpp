@@ -1,6 +1,6 @@
 // Geometric queries on the solids of the map: solid tiles, wall boxes and the
 // turned boxes of props and cars. Everything is single precision and stateless.
-#include "sim/collision.h"
+#include "world/collision.h"
 
 #include <cmath>
 
