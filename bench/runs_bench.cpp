@@ -133,7 +133,7 @@ void BM_OpenBestRunsWithTenRuns(benchmark::State& state)
             run[run.size() - 4 + i] = (unsigned char)(crc >> (8 * i));
         std::ofstream("lastgame.rec.tmp", std::ios::binary).write((const char*)run.data(), (std::streamsize)run.size());
         rename("lastgame.rec.tmp", "lastgame.rec");
-        offerRun("lastgame.rec");
+        offerRun("lastgame.rec", kTenMinutes, score);
     }
     for (auto _ : state) {
         loadBestRuns();

@@ -562,16 +562,18 @@ static bool keepAs(int32_t kind, const char* recordingPath, RunList& list, RunEn
     return true;
 }
 
-// Offers the recording of a game that just ended to the list: it is kept when
-// its score beats the tenth (or the list has room), and as the run of the day
-// when it was played in the city of its day and beats that day's run. The
-// index is written before anything leaves, so on any failure the list stays
-// whole as it was. True when the run was kept.
-bool offerRun(const char* recordingPath)
+// Offers the recording of a game that just ended, of the given steps and
+// score, to the list (a recording that holds another game, such as an older
+// one left when the new one could not be written, is refused). It is kept
+// when its score beats the tenth (or the list has room), and as the run of
+// the day when it was played in the city of its day and beats that day's run.
+// The index is written before anything leaves, so on any failure the list
+// stays whole as it was. True when the run was kept.
+bool offerRun(const char* recordingPath, uint32_t steps, int32_t score)
 {
     loadBestRuns();
     RunEntry run = {};
-    if (summariseRecording(recordingPath, run) != kRunSound)
+    if (summariseRecording(recordingPath, run) != kRunSound || run.steps != steps || run.score != score)
         return false;
     run.status = kRunSound;
     RunList list = currentList();

@@ -61,5 +61,5 @@ uint32_t daySeed(int32_t day);
 void runRecordingPath(const RunEntry& run, char* path, int size);
 void loadBestRuns();
 void checkBestRuns();
-bool offerRun(const char* recordingPath);
+bool offerRun(const char* recordingPath, uint32_t steps, int32_t score);
 bool removeRun(int kind, int rank);

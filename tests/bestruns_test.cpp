@@ -27,6 +27,7 @@ const int kDateAt = 16;                 // where a recording's header keeps its 
 const int kSeedAt = 44;                 // and the seed
 const int64_t kBaseDate = 1767225600;   // the recorded game's date, 2026-01-01 00:00 UTC
 const int64_t kDay = 86400;
+const uint32_t kSteps = 229;            // steps of the recorded game
 
 Bytes readFile(const std::string& path)
 {
@@ -65,7 +66,9 @@ bool offer(const Bytes& recording)
 {
     writeFile("lastgame.rec.tmp", recording);
     rename("lastgame.rec.tmp", "lastgame.rec");
-    return offerRun("lastgame.rec");
+    size_t at = recording.size() - 8;   // the score in the trailer
+    int32_t score = (int32_t)(recording[at] | recording[at + 1] << 8 | recording[at + 2] << 16 | recording[at + 3] << 24);
+    return offerRun("lastgame.rec", kSteps, score);
 }
 
 std::vector<int32_t> scores()
@@ -98,16 +101,7 @@ struct BestRuns : ::testing::Test {
         enterScratchDir(scratch, "bestruns");
         loadBestRuns();
     }
-    void TearDown() override
-    {
-        if (chdir("runs") == 0) {
-            for (const std::string& name : filesHere())
-                rmdir(name.c_str()), remove(name.c_str());
-            chdir("..");
-        }
-        rmdir("runs");
-        leaveScratchDir(scratch);
-    }
+    void TearDown() override { leaveScratchDir(scratch); }
     ScratchDir scratch;
 };
 
@@ -134,6 +128,9 @@ TEST_F(BestRuns, RunsEnterByScoreTiesKeepTheOlderAndTheTenthMakesWay)
     EXPECT_EQ(filesInRuns().size(), 11u) << "ten recordings and the index";
     EXPECT_EQ(readFile(pathOf(bestRuns[9])), runWith(1, 21));
     EXPECT_FALSE(offer(runWith(1, 21))) << "already kept";
+    writeFile("lastgame.rec", runWith(99, 22));
+    EXPECT_FALSE(offerRun("lastgame.rec", kSteps + 1, 99)) << "not the game that ended";
+    EXPECT_FALSE(offerRun("lastgame.rec", kSteps, 98)) << "not the game that ended";
     EXPECT_EQ(scores().size(), 10u);
     std::vector<int32_t> before = scores();
     uint32_t firstNumber = bestRuns[0].number;
