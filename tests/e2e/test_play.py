@@ -47,7 +47,7 @@ class FirstGames(unittest.TestCase):
             self.fight_to_the_death(title)
             self.pause_over_the_title(title)
             driver.assert_quiet_exit(self, g.close())
-            self.assertEqual(g.files(), driver.written_files("stats.dat", "lastgame.rec"))
+            self.assertEqual(g.files(), driver.written_files("stats.dat", "lastgame.rec", "runs"))
 
     def shot(self, name, moving=False):
         return self.g.settled(os.path.join(SHOTS, name + ".png"), moving)
@@ -147,7 +147,7 @@ class FirstGames(unittest.TestCase):
             return differing_pixels(title, g.shot(os.path.join(SHOTS, "end.png"))) == 0
         driver.wait_for(over, None, 0)
         g.xdotool("mouseup", 1)
-        self.assertEqual(g.files(), driver.written_files("stats.dat", "lastgame.rec"))
+        self.assertEqual(g.files(), driver.written_files("stats.dat", "lastgame.rec", "runs"))
         if driver.FAULT is None:   # the recording replays to the best score kept
             best = struct.unpack("<i", pathlib.Path(g.path("stats.dat")).read_bytes())[0]
             self.assertGreater(best, 0)
