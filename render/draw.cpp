@@ -1,5 +1,7 @@
-// Textures, the sprite-sheet frame tables and the drawing primitives. Every
-// picture is one GL_QUADS of four vertices from arrays on the caller's stack.
+// Textures, the sprite-sheet frame tables and the drawing primitives. A
+// picture drawn on its own is one GL_QUADS of four vertices from arrays on the
+// caller's stack; the batch gathers many into fixed arrays and draws them in
+// one call, which on a software renderer costs far less than a call each.
 #include "render/draw.h"
 
 #include <GL/gl.h>
@@ -7,6 +9,7 @@
 #include <SDL/SDL.h>
 #include <lodepng.h>
 
+#include <cmath>
 #include <cstdlib>
 #include <cstring>
 
@@ -47,6 +50,8 @@ static const float kPenAdvance = 0.7f;        // glyphs overlap by 30 % of their
 
 static const float kPatternPeriod = 64.0f;    // patterned rectangles repeat every 64 units
 static const float kRadiansToDegrees = 57.2957795f;
+static const double kPi = 3.14159265358979323846;
+static const double kDegreesPerHalfTurn = 180.0;
 
 static const char* const kSpriteSheetPath = "Media/spritesheettexture.png";
 static const char* const kBorderDarknessPath = "Media/borderdarknesstexture.png";
@@ -76,6 +81,18 @@ SpriteFrame glyphFrames[kGlyphFrames] = {};
 float glyphWidth = 32;
 float glyphHeight = 32;
 bool skipWhiteTint = true;
+uint32_t textureLoads = 0;
+int32_t batchQuadCount = 0;
+int32_t batchDrawCalls = 0;
+
+// The batch: corners in clip space (the projection applied here, so quads of
+// any angle share one draw call), their texture coordinates and colours.
+static float batchVertices[kBatchQuads * 8] = {};
+static float batchUv[kBatchQuads * 8] = {};
+static float batchColours[kBatchQuads * 16] = {};   // RGBA per corner, used while fading
+static bool batchFading = false;                    // the quads carry their own alpha
+static float batchScaleX = 1, batchScaleY = 1;      // the loaded projection: clip x = scale x * x + shift x
+static float batchShiftX = 0, batchShiftY = 0;
 
 // Switches on what every sprite-drawing routine relies on: texturing, blending
 // and the alpha test, the two client arrays, and the sprite sheet bound.
@@ -269,6 +286,7 @@ void loadTextures()
     tileBrightTexture = loadTexture(kTileBrightPath);
     tileDarkTexture = loadTexture(kTileDarkPath);
     buildFrameTables();
+    textureLoads++;
 }
 
 // Cuts the font from its grid of cells (pitch glyphWidth x glyphHeight, 32),
@@ -320,23 +338,32 @@ void drawSprite(float x, float y, float width, float height, bool centred, float
     glPopMatrix();
 }
 
-// Draws a line of glyphs with (x, y) as its top-left corner; the pen moves by
-// 0.7 of a glyph's width. Codes without a glyph (below 32, above 127) are
-// skipped, so no text can read outside the font table.
+// Draws a line of glyphs with (x, y) as its top-left corner in one call; the
+// pen moves by 0.7 of a glyph's width. Codes without a glyph (below 32, above
+// 127) are skipped, so no text can read outside the font table; glyphs past
+// kMaxTextLength are not drawn.
 void drawText(float x, float y, const char* text, float scale)
 {
     float width = glyphWidth * scale;
     float height = glyphHeight * scale;
     float pen = x;
-    for (const char* c = text; *c; c++) {
+    float vertices[kMaxTextLength * 8];
+    float uv[kMaxTextLength * 8];
+    int glyphs = 0;
+    for (const char* c = text; *c && glyphs < kMaxTextLength; c++) {
         int glyph = (unsigned char)*c - kFirstGlyph;
         if (glyph < 0 || glyph >= kGlyphFrames)
             continue;
-        float vertices[8];
-        quadCorners(pen, y, pen + width, y + height, vertices);
-        drawQuad(vertices, glyphFrames[glyph].uv);
+        quadCorners(pen, y, pen + width, y + height, vertices + glyphs * 8);
+        memcpy(uv + glyphs * 8, glyphFrames[glyph].uv, sizeof glyphFrames[glyph].uv);
+        glyphs++;
         pen += width * kPenAdvance;
     }
+    if (glyphs == 0)
+        return;
+    glVertexPointer(2, GL_FLOAT, 0, vertices);
+    glTexCoordPointer(2, GL_FLOAT, 0, uv);
+    glDrawArrays(GL_QUADS, 0, glyphs * 4);
 }
 
 // A rectangle in the flat edge colour.
@@ -378,4 +405,122 @@ void drawBar(float x0, float y0, float x1, float y1, float border, float fractio
     fillEdgeRect(x0 - border, y0 - border, x1 + border, y1 + border);
     fillDarkRect(x0, y0, x1, y1);
     fillBrightRect(x0, y0, x0 * (1 - fraction) + x1 * fraction, y1);
+}
+
+// Starts gathering quads under the orthographic projection now loaded, read
+// back from GL so the batch applies the very same numbers.
+void beginBatch(bool fading)
+{
+    flushBatch();
+    float m[16];
+    glGetFloatv(GL_PROJECTION_MATRIX, m);
+    batchScaleX = m[0], batchScaleY = m[5], batchShiftX = m[12], batchShiftY = m[13];
+    batchFading = fading;
+    if (fading)
+        useFadingTexels();
+    else
+        useTexelColours();
+}
+
+// Room for one more quad, drawing what was gathered when the arrays are full.
+static int takeBatchQuad()
+{
+    if (batchQuadCount == kBatchQuads)
+        flushBatch();
+    return batchQuadCount++;
+}
+
+// Stores a quad's clip-space corners, texture coordinates and alpha.
+static void storeBatchQuad(int q, const float clip[8], const SpriteFrame& frame, float alpha)
+{
+    memcpy(batchVertices + q * 8, clip, sizeof(float) * 8);
+    memcpy(batchUv + q * 8, frame.uv, sizeof frame.uv);
+    if (!batchFading)
+        return;
+    float* c = batchColours + q * 16;
+    for (int k = 0; k < 4; k++, c += 4)
+        c[0] = c[1] = c[2] = 1.0f, c[3] = alpha;
+}
+
+// Gathers a quad with world corners given directly (no turn): each corner goes
+// through the projection as GL's vertex stage takes it, x * scale, then the shift.
+static void batchCorners(const float corners[8], const SpriteFrame& frame, float alpha)
+{
+    float clip[8];
+    for (int k = 0; k < 8; k += 2) {
+        float x = batchScaleX * corners[k];
+        float y = batchScaleY * corners[k + 1];
+        clip[k] = x + batchShiftX;
+        clip[k + 1] = y + batchShiftY;
+    }
+    storeBatchQuad(takeBatchQuad(), clip, frame, alpha);
+}
+
+// What drawSprite draws for a centred picture, gathered. A turned one repeats
+// GL's own float arithmetic for push, translate and rotate about z: the angle
+// in degrees becomes float radians for cosf and sinf, the translation column is
+// scale * centre + shift, the turned columns scale * cosine and scale * sine,
+// and each corner is the first column times x, plus the second times y, plus
+// the translation, each step rounded to float as GL's vertex stage does.
+void batchSprite(float x, float y, float width, float height, float angle, const SpriteFrame& frame,
+                 float alpha)
+{
+    float halfWidth = width * 0.5f;
+    float halfHeight = height * 0.5f;
+    float corners[8];
+    if (angle == 0.0f) {
+        quadCorners(x - halfWidth, y - halfHeight, x + halfWidth, y + halfHeight, corners);
+        batchCorners(corners, frame, alpha);
+        return;
+    }
+    float degrees = angle * kRadiansToDegrees;
+    float radians = (float)((double)degrees * kPi / kDegreesPerHalfTurn);
+    float c = cosf(radians), s = sinf(radians);
+    float scaledX = batchScaleX * x, scaledY = batchScaleY * y;
+    float shiftX = scaledX + batchShiftX, shiftY = scaledY + batchShiftY;
+    float m00 = batchScaleX * c, m01 = batchScaleX * -s;
+    float m10 = batchScaleY * s, m11 = batchScaleY * c;
+    quadCorners(-halfWidth, -halfHeight, halfWidth, halfHeight, corners);
+    float clip[8];
+    for (int k = 0; k < 8; k += 2) {
+        float vx = corners[k], vy = corners[k + 1];
+        float ax = m00 * vx, ay = m10 * vx;
+        float sx = fmaf(m01, vy, ax), sy = fmaf(m11, vy, ay);
+        clip[k] = sx + shiftX;
+        clip[k + 1] = sy + shiftY;
+    }
+    storeBatchQuad(takeBatchQuad(), clip, frame, alpha);
+}
+
+// What drawSprite draws for an unturned picture with corners (x0, y0), (x1, y1).
+void batchRect(float x0, float y0, float x1, float y1, const SpriteFrame& frame)
+{
+    float corners[8];
+    quadCorners(x0, y0, x1, y1, corners);
+    batchCorners(corners, frame, 1.0f);
+}
+
+// Draws the gathered quads in one call, the projection set aside for it (the
+// corners are in clip space already), and starts the batch afresh.
+void flushBatch()
+{
+    if (batchQuadCount == 0)
+        return;
+    glMatrixMode(GL_PROJECTION);
+    glPushMatrix();
+    glLoadIdentity();
+    glVertexPointer(2, GL_FLOAT, 0, batchVertices);
+    glTexCoordPointer(2, GL_FLOAT, 0, batchUv);
+    if (batchFading) {
+        glEnableClientState(GL_COLOR_ARRAY);
+        glColorPointer(4, GL_FLOAT, 0, batchColours);
+    }
+    glDrawArrays(GL_QUADS, 0, batchQuadCount * 4);
+    if (batchFading) {
+        glDisableClientState(GL_COLOR_ARRAY);
+        glColor4f(1.0f, 1.0f, 1.0f, 1.0f);
+    }
+    glPopMatrix();
+    batchQuadCount = 0;
+    batchDrawCalls++;
 }

@@ -1,5 +1,7 @@
 // Textures, the sprite-sheet frame tables and the drawing primitives that all
-// in-game drawing goes through. Every picture is one counter-clockwise GL_QUADS.
+// in-game drawing goes through. Every picture is one counter-clockwise quad:
+// drawn on its own (drawSprite), or gathered with others of the same state
+// into one draw call (the batch, which the world view uses).
 #pragma once
 
 #include <SDL/SDL.h>
@@ -17,6 +19,8 @@ const int kActorFrames = 4;
 const int kDecalFrames = 2;
 const int kPropFrames = 4;
 const int kGlyphFrames = 96;         // character codes 32..127
+const int kBatchQuads = 4096;        // quads gathered before the batch draws them
+const int kMaxTextLength = 128;      // glyphs of one drawText string drawn, at most
 
 extern uint32_t spriteSheetTexture;     // "Media/spritesheettexture.png", 1024 x 1024
 extern uint32_t borderDarknessTexture;  // "Media/borderdarknesstexture.png", HUD vignette
@@ -42,6 +46,10 @@ extern float glyphWidth;                         // glyph pitch on the sheet, th
 extern float glyphHeight;                        // likewise for the height
 extern bool skipWhiteTint;                       // true: layers at the white colour skip multiplying
                                                  // by it (same pixels); false: GL's default everywhere
+extern uint32_t textureLoads;                    // times loadTextures ran: what the drawing keeps
+                                                 // across frames is rebuilt when this changes
+extern int32_t batchQuadCount;                   // quads gathered and not yet drawn, 0..kBatchQuads
+extern int32_t batchDrawCalls;                   // draw calls the batch made since this was last zeroed
 
 void beginSpriteDrawing();
 void endSpriteDrawing();
@@ -60,3 +68,17 @@ void fillEdgeRect(float x0, float y0, float x1, float y1);
 void fillBrightRect(float x0, float y0, float x1, float y1);
 void fillDarkRect(float x0, float y0, float x1, float y1);
 void drawBar(float x0, float y0, float x1, float y1, float border, float fraction);
+
+// The batch. beginBatch takes the orthographic projection now loaded (no
+// rotation in it) and whether the quads fade (each with its own alpha, drawn
+// in the texels' colours, as useFadingTexels) or not (as useTexelColours).
+// batchSprite gathers what drawSprite(x, y, width, height, true, angle, frame)
+// would draw, its corners placed by the very arithmetic GL uses for the
+// pushed, translated and turned matrix, so the pixels come out the same;
+// batchRect what drawSprite(x0, y0, x1 - x0, y1 - y0, false, 0, frame) would.
+// flushBatch draws what was gathered in one call and leaves the colour white.
+void beginBatch(bool fading);
+void batchSprite(float x, float y, float width, float height, float angle, const SpriteFrame& frame,
+                 float alpha);
+void batchRect(float x0, float y0, float x1, float y1, const SpriteFrame& frame);
+void flushBatch();

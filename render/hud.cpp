@@ -170,7 +170,7 @@ static void drawVignette(ClearMiddle& clearing, uint32_t texture, float scale)
         drawAroundClearing(width, height, x0, x1, y0, y1);
 }
 
-// Energy and health bars of every player along the bottom, labelled.
+// Energy and health bars of every player along the bottom.
 static void drawPlayerBars()
 {
     for (int i = 0; i < playerCount; i++) {
@@ -179,6 +179,17 @@ static void drawPlayerBars()
         drawBar(left, kEnergyBarTop, right, kEnergyBarTop + kBarHeight, kBarBorder, energy[i] / kFullMeter);
         drawBar(left, kHealthBarTop, right, kHealthBarTop + kBarHeight, kBarBorder,
                 actors[i].health / kFullMeter);
+    }
+}
+
+// The bars' labels, each over the upper part of its bar. Every player's bars
+// and labels keep to the player's own slice of the screen, so drawing all
+// bars before all labels changes no pixel.
+static void drawBarLabels()
+{
+    for (int i = 0; i < playerCount; i++) {
+        float left, right;
+        hudBarSpan(i, playerCount, aspectRatio, left, right);
         drawText(left, kEnergyLabelTop, "Energy", kTextScale);
         drawText(left, kHealthLabelTop, "Health", kTextScale);
     }
@@ -192,10 +203,9 @@ static void drawCount(const char* label, int32_t count, float top)
     drawText(kCountsIndent - kHudHalfHeight * aspectRatio, top, line, kTextScale);
 }
 
-// Drawn last in every frame of play, over the world, in HUD space (800 units
-// tall, y downward, origin in the middle), at the white colour the world view
-// leaves. Leaves the sprite sheet bound and texels tinted again, GL's default.
-void drawHud()
+// HUD space (800 units tall, y downward, origin in the middle), pictures in
+// their texels' colours.
+static void loadHudView()
 {
     useTexelColours();
     glDisable(GL_DEPTH_TEST);
@@ -204,11 +214,32 @@ void drawHud()
     glMatrixMode(GL_PROJECTION);
     glLoadIdentity();
     gluOrtho2D(-kHudHalfHeight * aspectRatio, kHudHalfHeight * aspectRatio, kHudHalfHeight, -kHudHalfHeight);
-    drawVignette(vignetteClearing[kBloodVignette], borderBloodTexture, bloodOverlayScale(actors[0].health));
-    drawVignette(vignetteClearing[kDarknessVignette], borderDarknessTexture, 1.0f);
-    glBindTexture(GL_TEXTURE_2D, spriteSheetTexture);
-    drawPlayerBars();
-    drawCount(kBestCountLabel, bestKillCount, kBestCountTop);
-    drawCount(kKillCountLabel, killCount, kKillCountTop);
+}
+
+// One of the HUD's layers (kLayerOverlays, kLayerHud, kLayerText) in HUD
+// space; leaves the sprite sheet bound.
+void drawHudLayer(int layer)
+{
+    loadHudView();
+    if (layer == kLayerOverlays) {
+        drawVignette(vignetteClearing[kBloodVignette], borderBloodTexture, bloodOverlayScale(actors[0].health));
+        drawVignette(vignetteClearing[kDarknessVignette], borderDarknessTexture, 1.0f);
+        glBindTexture(GL_TEXTURE_2D, spriteSheetTexture);
+    } else if (layer == kLayerHud) {
+        drawPlayerBars();
+    } else if (layer == kLayerText) {
+        drawBarLabels();
+        drawCount(kBestCountLabel, bestKillCount, kBestCountTop);
+        drawCount(kKillCountLabel, killCount, kKillCountTop);
+    }
+}
+
+// Drawn last in every frame of play, over the world, at the white colour the
+// world view leaves. Leaves the sprite sheet bound and texels tinted again,
+// GL's default.
+void drawHud()
+{
+    for (int layer = kLayerOverlays; layer < kLayers; layer++)
+        drawHudLayer(layer);
     useTintedTexels();
 }

@@ -8,6 +8,16 @@ const int kBloodVignette = 0;       // vignetteClearing entries
 const int kDarknessVignette = 1;
 const int kVignettes = 2;
 
+// The layers of a frame of play, in drawing order: the world's, then the HUD's.
+const int kLayerTiles = 0;          // floor and wall pictures of the cells
+const int kLayerDecals = 1;         // blood and corpses on the ground
+const int kLayerActors = 2;         // aim points, explosions, shots, explosives, actors, props
+const int kLayerWalls = 3;          // wall outlines and fills
+const int kLayerOverlays = 4;       // the blood and darkness vignettes
+const int kLayerHud = 5;            // energy and health bars
+const int kLayerText = 6;           // bar labels and kill counts
+const int kLayers = 7;
+
 // The transparent middle of one vignette texture, measured once.
 struct ClearMiddle {
     uint32_t texture;               // texture measured; 0 none yet
@@ -23,6 +33,8 @@ extern ClearMiddle vignetteClearing[kVignettes];  // the blood and darkness vign
 
 void renderWorld();
 void drawHud();
+void drawLayer(int layer);         // one layer of renderWorld's frame, in its view
+void drawHudLayer(int layer);      // one of the HUD's layers, in HUD space
 int runMainMenu();
 bool menuButton(const char* label, bool click);
 

@@ -97,30 +97,32 @@ static void loadWorldView()
     gluOrtho2D(cameraX - hw, cameraX + hw, cameraY + hz, cameraY - hz);
 }
 
-// Floor and wall pictures of every visible cell, opaque, turned in quarter turns.
-// The colour is reset first so nothing drawn before tints the ground.
+// Floor and wall pictures of every visible cell, opaque, turned in quarter
+// turns, in one batch. The colour is reset first so nothing drawn before
+// tints the ground.
 static void drawTiles(int x0, int x1, int y0, int y1)
 {
     glDisable(GL_BLEND);
     glDisable(GL_ALPHA_TEST);
     glColor4f(1.0f, 1.0f, 1.0f, 1.0f);
-    useTexelColours();
+    beginBatch(false);
     for (int x = x0; x < x1; x++) {
         for (int y = y0; y < y1; y++) {
             if (outsideView((float)x + 0.5f, (float)y + 0.5f, 0.5f * kTileSize))
                 continue;
             int kind = tileKind[x][y];
             float angle = (float)tileRotation[x][y] * kDegreesPerQuarterTurn * kRadiansPerDegree;
-            drawSprite((float)x + 0.5f, (float)y + 0.5f, kTileSize, kTileSize, true, angle,
-                       tileFrames[kind]);
+            batchSprite((float)x + 0.5f, (float)y + 0.5f, kTileSize, kTileSize, angle, tileFrames[kind], 1.0f);
         }
     }
+    flushBatch();
     glEnable(GL_BLEND);
     glEnable(GL_ALPHA_TEST);
 }
 
 // Ground marks near the view, oldest first; each fades as newer ones arrive,
-// so the oldest is invisible and the newest nearly opaque.
+// so the oldest is invisible (alpha 0 passes no alpha test: not gathered) and
+// the newest nearly opaque.
 static void drawDecals()
 {
     float hw, hz;
@@ -129,50 +131,51 @@ static void drawDecals()
     float right = cameraX + hw + kDecalCullMargin;
     float top = cameraY - hz - kDecalCullMargin;
     float bottom = cameraY + hz + kDecalCullMargin;
-    useFadingTexels();
-    for (int i = 0; i < decalCount; i++) {
+    beginBatch(true);
+    for (int i = 1; i < decalCount; i++) {
         const Decal& d = decals[i];
         if (!(left < d.x && d.x < right && top < d.y && d.y < bottom))
             continue;
-        glColor4f(1.0f, 1.0f, 1.0f, (float)i / (float)kMaxDecals);
-        drawSprite(d.x, d.y, kDecalSize, kDecalSize, true, d.angle, decalFrames[d.kind]);
+        batchSprite(d.x, d.y, kDecalSize, kDecalSize, d.angle, decalFrames[d.kind],
+                    (float)i / (float)kMaxDecals);
     }
+    flushBatch();
 }
 
 // Each player's aim point. Here and in every layer below, pictures wholly
 // outside the view are left out (outsideView).
 static void drawAimPoints()
 {
-    glColor4f(1.0f, 1.0f, 1.0f, 1.0f);
-    useTexelColours();
+    beginBatch(false);
     for (int i = 0; i < playerCount; i++) {
         if (outsideView(aimWorldX[i], aimWorldY[i], 0.5f * kCrosshairSize))
             continue;
-        drawSprite(aimWorldX[i], aimWorldY[i], kCrosshairSize, kCrosshairSize, true, 0.0f,
-                   crosshairFrame);
+        batchSprite(aimWorldX[i], aimWorldY[i], kCrosshairSize, kCrosshairSize, 0.0f, crosshairFrame, 1.0f);
     }
+    flushBatch();
 }
 
 // Blasts, fading as their strength runs out.
 static void drawExplosions()
 {
-    useFadingTexels();
+    beginBatch(true);
     for (int i = 0; i < explosionCount; i++) {
         const Explosion& e = explosions[i];
         if (outsideView(e.x, e.y, kHalfDiagonal * kExplosionSize))
             continue;
-        glColor4f(1.0f, 1.0f, 1.0f, e.strength * kExplosionAlphaPerStrength);
-        drawSprite(e.x, e.y, kExplosionSize, kExplosionSize, true, e.angle, blastFrame);
+        batchSprite(e.x, e.y, kExplosionSize, kExplosionSize, e.angle, blastFrame,
+                    e.strength * kExplosionAlphaPerStrength);
     }
+    flushBatch();
 }
 
 // Gun shots: the beam stretched from muzzle to end point, and a blast mark
 // where the shot stopped. From here on every layer, the HUD included, is
-// drawn at the white colour in its texels' own colours.
+// drawn at the white colour in its texels' own colours; the batch the shots
+// start takes the explosives, actors and props too.
 static void drawTracers()
 {
-    glColor4f(1.0f, 1.0f, 1.0f, 1.0f);
-    useTexelColours();
+    beginBatch(false);
     for (int i = 0; i < tracerCount; i++) {
         const Tracer& t = tracers[i];
         float dx = t.startX - t.endX;
@@ -181,9 +184,9 @@ static void drawTracers()
         float midX = (t.startX + t.endX) * 0.5f;
         float midY = (t.startY + t.endY) * 0.5f;
         if (!outsideView(midX, midY, 0.5f * (length + kTracerWidth)))
-            drawSprite(midX, midY, length, kTracerWidth, true, t.angle, tracerFrame);
+            batchSprite(midX, midY, length, kTracerWidth, t.angle, tracerFrame, 1.0f);
         if (!outsideView(t.endX, t.endY, kHalfDiagonal * kTracerMarkSize))
-            drawSprite(t.endX, t.endY, kTracerMarkSize, kTracerMarkSize, true, t.angle, blastFrame);
+            batchSprite(t.endX, t.endY, kTracerMarkSize, kTracerMarkSize, t.angle, blastFrame, 1.0f);
     }
 }
 
@@ -194,7 +197,7 @@ static void drawProjectiles()
         const Projectile& p = projectiles[i];
         if (outsideView(p.x, p.y, kHalfDiagonal * kProjectileSize))
             continue;
-        drawSprite(p.x, p.y, kProjectileSize, kProjectileSize, true, p.angle, projectileFrame);
+        batchSprite(p.x, p.y, kProjectileSize, kProjectileSize, p.angle, projectileFrame, 1.0f);
     }
 }
 
@@ -205,11 +208,12 @@ static void drawActors()
         const Actor& a = actors[i];
         if (outsideView(a.x, a.y, kHalfDiagonal * kActorSize))
             continue;
-        drawSprite(a.x, a.y, kActorSize, kActorSize, true, a.angle, actorFrames[a.type]);
+        batchSprite(a.x, a.y, kActorSize, kActorSize, a.angle, actorFrames[a.type], 1.0f);
     }
 }
 
 // Props and parked cars held by the visible cells; unknown kinds draw nothing.
+// Ends the batch of shots, explosives and actors.
 static void drawObstacles(int x0, int x1, int y0, int y1)
 {
     for (int x = x0; x < x1; x++) {
@@ -219,12 +223,13 @@ static void drawObstacles(int x0, int x1, int y0, int y1)
                 if (outsideView(o.x, o.y, kHalfDiagonal * kCarLength))
                     continue;
                 if (o.kind == kObstacleCar)
-                    drawSprite(o.x, o.y, kCarLength, kCarWidth, true, o.angle, longObstacleFrame);
+                    batchSprite(o.x, o.y, kCarLength, kCarWidth, o.angle, longObstacleFrame, 1.0f);
                 else if (o.kind >= 0 && o.kind < kPropFrames)
-                    drawSprite(o.x, o.y, kPropSize, kPropSize, true, o.angle, obstacleFrames[o.kind]);
+                    batchSprite(o.x, o.y, kPropSize, kPropSize, o.angle, obstacleFrames[o.kind], 1.0f);
             }
         }
     }
+    flushBatch();
 }
 
 // One pass over the wall boxes of the visible cells, each grown by `grow` on
@@ -238,8 +243,8 @@ static void drawWallBoxes(int x0, int x1, int y0, int y1, float grow, const Spri
                 float halfWidth = b.width * 0.5f + grow, halfHeight = b.height * 0.5f + grow;
                 if (outsideView(b.x + b.width * 0.5f, b.y + b.height * 0.5f, fmaxf(halfWidth, halfHeight)))
                     continue;
-                drawSprite(b.x - grow, b.y - grow, b.width + 2.0f * grow, b.height + 2.0f * grow,
-                           false, 0.0f, colour);
+                float x0 = b.x - grow, y0 = b.y - grow;
+                batchRect(x0, y0, x0 + (b.width + 2.0f * grow), y0 + (b.height + 2.0f * grow), colour);
             }
         }
     }
@@ -251,26 +256,46 @@ static void drawWalls(int x0, int x1, int y0, int y1)
 {
     glDisable(GL_BLEND);
     glDisable(GL_ALPHA_TEST);
+    beginBatch(false);
     drawWallBoxes(x0, x1, y0, y1, kWallOutline, edgeTexel);
     drawWallBoxes(x0, x1, y0, y1, 0.0f, wallTexel);
+    flushBatch();
     glEnable(GL_BLEND);
     glEnable(GL_ALPHA_TEST);
+}
+
+// One layer of the frame, in its own view: the world's layers around the
+// camera, the HUD's in HUD space. Drawn one by one they make renderWorld's
+// picture; the timing harness draws them so to see what each costs.
+void drawLayer(int layer)
+{
+    if (layer >= kLayerOverlays) {
+        drawHudLayer(layer);
+        return;
+    }
+    loadWorldView();
+    int x0, x1, y0, y1;
+    visibleCells(x0, x1, y0, y1);
+    if (layer == kLayerTiles) {
+        drawTiles(x0, x1, y0, y1);
+    } else if (layer == kLayerDecals) {
+        drawDecals();
+    } else if (layer == kLayerActors) {
+        drawAimPoints();
+        drawExplosions();
+        drawTracers();
+        drawProjectiles();
+        drawActors();
+        drawObstacles(x0, x1, y0, y1);
+    } else if (layer == kLayerWalls) {
+        drawWalls(x0, x1, y0, y1);
+    }
 }
 
 // One frame of the world around the camera, layer by layer, then the HUD.
 void renderWorld()
 {
-    loadWorldView();
-    int x0, x1, y0, y1;
-    visibleCells(x0, x1, y0, y1);
-    drawTiles(x0, x1, y0, y1);
-    drawDecals();
-    drawAimPoints();
-    drawExplosions();
-    drawTracers();
-    drawProjectiles();
-    drawActors();
-    drawObstacles(x0, x1, y0, y1);
-    drawWalls(x0, x1, y0, y1);
+    for (int layer = 0; layer < kLayerOverlays; layer++)
+        drawLayer(layer);
     drawHud();
 }
