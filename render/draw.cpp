@@ -90,6 +90,8 @@ int32_t batchDrawCalls = 0;
 static float batchVertices[kBatchQuads * 8] = {};
 static float batchUv[kBatchQuads * 8] = {};
 static float batchColours[kBatchQuads * 16] = {};   // RGBA per corner, used while fading
+static uint16_t batchTriangles[kBatchQuads * 6] = {}; // corners of each quad's two triangles
+static bool batchTrianglesMade = false;
 static bool batchFading = false;                    // the quads carry their own alpha
 static float batchScaleX = 1, batchScaleY = 1;      // the loaded projection: clip x = scale x * x + shift x
 static float batchShiftX = 0, batchShiftY = 0;
@@ -461,7 +463,8 @@ static void batchCorners(const float corners[8], const SpriteFrame& frame, float
 // in degrees becomes float radians for cosf and sinf, the translation column is
 // scale * centre + shift, the turned columns scale * cosine and scale * sine,
 // and each corner is the first column times x, plus the second times y, plus
-// the translation, each step rounded to float as GL's vertex stage does.
+// the translation, each product and sum rounded to float as GL's vertex stage
+// does (never fused).
 void batchSprite(float x, float y, float width, float height, float angle, const SpriteFrame& frame,
                  float alpha)
 {
@@ -485,7 +488,8 @@ void batchSprite(float x, float y, float width, float height, float angle, const
     for (int k = 0; k < 8; k += 2) {
         float vx = corners[k], vy = corners[k + 1];
         float ax = m00 * vx, ay = m10 * vx;
-        float sx = fmaf(m01, vy, ax), sy = fmaf(m11, vy, ay);
+        float bx = m01 * vy, by = m11 * vy;
+        float sx = ax + bx, sy = ay + by;
         clip[k] = sx + shiftX;
         clip[k + 1] = sy + shiftY;
     }
@@ -500,12 +504,25 @@ void batchRect(float x0, float y0, float x1, float y1, const SpriteFrame& frame)
     batchCorners(corners, frame, 1.0f);
 }
 
+// Each quad as the triangles (0, 1, 2) and (0, 2, 3) of its corners: the
+// split a quad drawn on its own gets, which a list of GL_QUADS does not.
+static void makeBatchTriangles()
+{
+    const int corners[6] = {0, 1, 2, 0, 2, 3};
+    for (int q = 0; q < kBatchQuads; q++)
+        for (int k = 0; k < 6; k++)
+            batchTriangles[q * 6 + k] = (uint16_t)(q * 4 + corners[k]);
+    batchTrianglesMade = true;
+}
+
 // Draws the gathered quads in one call, the projection set aside for it (the
 // corners are in clip space already), and starts the batch afresh.
 void flushBatch()
 {
     if (batchQuadCount == 0)
         return;
+    if (!batchTrianglesMade)
+        makeBatchTriangles();
     glMatrixMode(GL_PROJECTION);
     glPushMatrix();
     glLoadIdentity();
@@ -515,7 +532,7 @@ void flushBatch()
         glEnableClientState(GL_COLOR_ARRAY);
         glColorPointer(4, GL_FLOAT, 0, batchColours);
     }
-    glDrawArrays(GL_QUADS, 0, batchQuadCount * 4);
+    glDrawElements(GL_TRIANGLES, batchQuadCount * 6, GL_UNSIGNED_SHORT, batchTriangles);
     if (batchFading) {
         glDisableClientState(GL_COLOR_ARRAY);
         glColor4f(1.0f, 1.0f, 1.0f, 1.0f);
