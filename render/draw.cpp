@@ -81,7 +81,6 @@ SpriteFrame glyphFrames[kGlyphFrames] = {};
 float glyphWidth = 32;
 float glyphHeight = 32;
 bool skipWhiteTint = true;
-uint32_t textureLoads = 0;
 int32_t batchQuadCount = 0;
 int32_t batchDrawCalls = 0;
 
@@ -288,7 +287,6 @@ void loadTextures()
     tileBrightTexture = loadTexture(kTileBrightPath);
     tileDarkTexture = loadTexture(kTileDarkPath);
     buildFrameTables();
-    textureLoads++;
 }
 
 // Cuts the font from its grid of cells (pitch glyphWidth x glyphHeight, 32),

@@ -46,8 +46,6 @@ extern float glyphWidth;                         // glyph pitch on the sheet, th
 extern float glyphHeight;                        // likewise for the height
 extern bool skipWhiteTint;                       // true: layers at the white colour skip multiplying
                                                  // by it (same pixels); false: GL's default everywhere
-extern uint32_t textureLoads;                    // times loadTextures ran: what the drawing keeps
-                                                 // across frames is rebuilt when this changes
 extern int32_t batchQuadCount;                   // quads gathered and not yet drawn, 0..kBatchQuads
 extern int32_t batchDrawCalls;                   // draw calls the batch made since this was last zeroed
 

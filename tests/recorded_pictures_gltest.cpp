@@ -25,6 +25,8 @@ const char* const kRecordings = VG_SOURCE_DIR "/tests/recordings/";
 const char* const kPictures = VG_SOURCE_DIR "/tests/pictures/";
 const int kPixelsPerDifference = 1000;   // at most one pixel in this many may differ
 const int kMostLevels = 2;               // by at most this much in any channel
+const int kWorldDrawCalls = 6;           // batches of the world: tiles, decals, aim points,
+                                         // explosions, shots to props, walls
 
 // A recording, the window its pictures are drawn at, and the steps drawn.
 struct Playback {
@@ -54,12 +56,15 @@ std::vector<unsigned char> picture()
 }
 
 // Draws the world as it stands into a window of the playback's size; the
-// step keeps the recorded window's metrics, which its aim depends on.
+// step keeps the recorded window's metrics, which its aim depends on. However
+// crowded, the world takes no more than one draw call a batched layer.
 std::vector<unsigned char> drawAt(const Playback& p)
 {
     float recordedWidth = screenWidth, recordedHeight = screenHeight;
     screenWidth = (float)p.width, screenHeight = (float)p.height;
+    batchDrawCalls = 0;
     drawFrame(renderWorld);
+    EXPECT_LE(batchDrawCalls, kWorldDrawCalls);
     std::vector<unsigned char> rgb = picture();
     screenWidth = recordedWidth, screenHeight = recordedHeight;
     return rgb;
