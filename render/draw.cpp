@@ -90,7 +90,7 @@ static float batchVertices[kBatchQuads * 8] = {};
 static float batchUv[kBatchQuads * 8] = {};
 static float batchColours[kBatchQuads * 16] = {};   // RGBA per corner, used while fading
 static uint16_t batchTriangles[kBatchQuads * 6] = {}; // corners of each quad's two triangles
-static bool batchTrianglesMade = false;
+static bool batchTrianglesMade = false;               // batchTriangles filled
 static bool batchFading = false;                    // the quads carry their own alpha
 static float batchScaleX = 1, batchScaleY = 1;      // the loaded projection: clip x = scale x * x + shift x
 static float batchShiftX = 0, batchShiftY = 0;
@@ -303,6 +303,22 @@ void buildGlyphFrames()
     glyphHeight -= 2 * kGlyphInset;
 }
 
+// Draws `quads` quads from the arrays set, each as the triangles (0, 1, 2)
+// and (0, 2, 3) of its corners: the split a quad drawn on its own gets, which
+// a list of GL_QUADS does not, and the texels' rounding follows the split.
+static void drawQuadList(int quads)
+{
+    if (!batchTrianglesMade) {
+        const int corners[6] = {0, 1, 2, 0, 2, 3};
+        for (int q = 0; q < kBatchQuads; q++)
+            for (int k = 0; k < 6; k++)
+                batchTriangles[q * 6 + k] = (uint16_t)(q * 4 + corners[k]);
+        batchTrianglesMade = true;
+    }
+    if (quads > 0)
+        glDrawElements(GL_TRIANGLES, quads * 6, GL_UNSIGNED_SHORT, batchTriangles);
+}
+
 // Draws one quad from two eight-float arrays.
 static void drawQuad(const float vertices[8], const float uv[8])
 {
@@ -359,11 +375,9 @@ void drawText(float x, float y, const char* text, float scale)
         glyphs++;
         pen += width * kPenAdvance;
     }
-    if (glyphs == 0)
-        return;
     glVertexPointer(2, GL_FLOAT, 0, vertices);
     glTexCoordPointer(2, GL_FLOAT, 0, uv);
-    glDrawArrays(GL_QUADS, 0, glyphs * 4);
+    drawQuadList(glyphs);
 }
 
 // A rectangle in the flat edge colour.
@@ -502,25 +516,12 @@ void batchRect(float x0, float y0, float x1, float y1, const SpriteFrame& frame)
     batchCorners(corners, frame, 1.0f);
 }
 
-// Each quad as the triangles (0, 1, 2) and (0, 2, 3) of its corners: the
-// split a quad drawn on its own gets, which a list of GL_QUADS does not.
-static void makeBatchTriangles()
-{
-    const int corners[6] = {0, 1, 2, 0, 2, 3};
-    for (int q = 0; q < kBatchQuads; q++)
-        for (int k = 0; k < 6; k++)
-            batchTriangles[q * 6 + k] = (uint16_t)(q * 4 + corners[k]);
-    batchTrianglesMade = true;
-}
-
 // Draws the gathered quads in one call, the projection set aside for it (the
 // corners are in clip space already), and starts the batch afresh.
 void flushBatch()
 {
     if (batchQuadCount == 0)
         return;
-    if (!batchTrianglesMade)
-        makeBatchTriangles();
     glMatrixMode(GL_PROJECTION);
     glPushMatrix();
     glLoadIdentity();
@@ -530,7 +531,7 @@ void flushBatch()
         glEnableClientState(GL_COLOR_ARRAY);
         glColorPointer(4, GL_FLOAT, 0, batchColours);
     }
-    glDrawElements(GL_TRIANGLES, batchQuadCount * 6, GL_UNSIGNED_SHORT, batchTriangles);
+    drawQuadList(batchQuadCount);
     if (batchFading) {
         glDisableClientState(GL_COLOR_ARRAY);
         glColor4f(1.0f, 1.0f, 1.0f, 1.0f);

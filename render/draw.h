@@ -72,7 +72,9 @@ void drawBar(float x0, float y0, float x1, float y1, float border, float fractio
 // in the texels' colours, as useFadingTexels) or not (as useTexelColours).
 // batchSprite gathers what drawSprite(x, y, width, height, true, angle, frame)
 // would draw, its corners placed by the very arithmetic GL uses for the
-// pushed, translated and turned matrix, so the pixels come out the same;
+// pushed, translated and turned matrix, so the pixels come out the same but
+// for the rounding of a texel here and there at a turned picture's edge
+// (drawn alone, a turned quad takes a path of the renderer's own);
 // batchRect what drawSprite(x0, y0, x1 - x0, y1 - y0, false, 0, frame) would.
 // flushBatch draws what was gathered in one call and leaves the colour white.
 void beginBatch(bool fading);
