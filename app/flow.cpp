@@ -12,7 +12,9 @@
 #include "platform/settings.h"
 #include "app/sound.h"
 #include "sim/gamestart.h"
+#include "sim/bestruns.h"
 #include "sim/recordingfile.h"
+#include "sim/runstats.h"
 #include "sim/replay.h"
 #include "sim/step.h"
 #include "world/savefile.h"
@@ -58,6 +60,7 @@ const MenuList& mainMenu()
 static void beginNewGame()
 {
     beginGame(kStartNewCity, 0, (int64_t)time(nullptr), screenWidth, screenHeight, aspectRatio);
+    beginRunStats();
     gameState = kStatePlaying;
 }
 
@@ -68,6 +71,7 @@ static void beginLoadedGame()
     int32_t size = readSave();
     if (size < 0 || !beginGame(kStartLoadedGame, size, (int64_t)time(nullptr), screenWidth, screenHeight, aspectRatio))
         return;
+    beginRunStats();
     gameState = kStatePlaying;
 }
 
@@ -105,15 +109,20 @@ void finishGame()
 }
 
 // A death ends the game, back to the title: a beaten best score is kept on
-// disk and the recording is written.
+// disk, the recording is written, and the run is offered to the best runs.
 static void endGameByDeath()
 {
     gameState = kStateTitleMenu;
+    endRunStats();
     if (killCount > bestKillCount) {
         bestKillCount = killCount;
         writeBestScore();
     }
+    bool recorded = recordingActive;
+    uint32_t steps = recordedSteps;
     finishGame();
+    if (recorded)
+        offerRun(kLastGamePath, steps, killCount);
 }
 
 // One step of play from this pass's input, recorded as it goes, and the sounds
@@ -124,6 +133,7 @@ void playStep(float speedFactor)
     readStepInput(speedFactor);
     recordStep(stepInput);
     int32_t outcome = stepGame(stepInput.speedFactor);
+    countRunStep(stepInput.speedFactor);
     playStepSounds(stepInput.speedFactor);
     recordStepResult();
     if (outcome == kStepPlayerDied)

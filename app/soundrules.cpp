@@ -14,10 +14,12 @@ static const float kPerCent = 0.01f;
 static const float kMostPerCent = 100.0f;
 static const float kInaudible = 0.5f;          // cues below half a volume step are not started
 
-// The sound of each event kind, by kEventShot .. kEventPlayerDied.
+// The sound of each event kind, by kEventShot .. kEventBlastKill. A hit and a
+// blast's kill are already heard as the shot, the blast and the dying zombie.
 static const int kEventSounds[kEventKinds] = {kSoundShot,         kSoundThrow,           kSoundExplosion,
                                               kSoundPlayerBitten, kSoundZombieKilled,    kSoundCivilianBitten,
-                                              kSoundCivilianKilled, kSoundPlayerDied};
+                                              kSoundCivilianKilled, kSoundPlayerDied,    kNoSound,
+                                              kNoSound};
 
 // Which sound wins a channel when all are busy: higher takes a lower one's.
 static const int kPriorities[kSoundCount] = {1, 2, 5, 4, 3, 2, 3, 5, 0, 0, 0, 6, 6, 6, 6, 6};

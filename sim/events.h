@@ -1,6 +1,6 @@
 // What happened in the last game step and where, for whatever wants to react
-// to it outside the world (the sound layer). The step only appends; nothing in
-// the world or the step ever reads these back.
+// to it outside the world (the sound layer, the run's statistics). The step
+// only appends; nothing in the world or the step ever reads these back.
 #pragma once
 
 #include <cstdint>
@@ -18,13 +18,15 @@ const int kEventZombieKilled = 4;    // a zombie died and left its corpse
 const int kEventCivilianBitten = 5;  // a zombie's bite drew a civilian's blood
 const int kEventCivilianKilled = 6;  // a civilian died and rises as a zombie
 const int kEventPlayerDied = 7;      // a player's health ran out; the game ends
-const int kEventKinds = 8;
+const int kEventShotHit = 8;         // a gun shot struck at least one zombie, at the hit
+const int kEventBlastKill = 9;       // an explosion took a zombie's last health, where it stands
+const int kEventKinds = 10;
 
 // ---- Records ----------------------------------------------------------------
 
 // One thing that happened in the step.
 struct GameEvent {
-    int32_t kind;     // kEventShot .. kEventPlayerDied
+    int32_t kind;     // kEventShot .. kEventBlastKill
     float x, y;       // where, cells
 };
 

@@ -17,7 +17,6 @@
 
 // ---- Constants --------------------------------------------------------------
 
-static const char* const kRecordingPath = "lastgame.rec";
 static const char* const kRecordingTempPath = "lastgame.rec.tmp";
 static const mode_t kRecordingMode = 0644;
 
@@ -150,11 +149,11 @@ void endRecording(int32_t score)
     bool written = !recordingFailed && fsync(recordingFd) == 0;
     written = close(recordingFd) == 0 && written;
     recordingFd = -1;
-    if (!written || rename(kRecordingTempPath, kRecordingPath) != 0) {
+    if (!written || rename(kRecordingTempPath, kLastGamePath) != 0) {
         unlink(kRecordingTempPath);
         return;
     }
-    syncDirectoryOf(kRecordingPath);
+    syncDirectoryOf(kLastGamePath);
 }
 
 // ---- Reading --------------------------------------------------------------------

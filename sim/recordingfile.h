@@ -10,6 +10,7 @@
 
 // ---- Constants --------------------------------------------------------------
 
+const char* const kLastGamePath = "lastgame.rec";  // the recording of the last game that ended
 const int kRecordingBufferBytes = 1 << 16;   // steps gather here before going to disk in pieces
 const int kRecordingErrorLength = 160;
 

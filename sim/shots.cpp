@@ -33,9 +33,10 @@ static void bleedAround(Actor& a, float direction)
 
 // Hits every actor (but the shooter) within reach of the sample point. A player
 // hit cuts the damage to a quarter for itself and anyone else hit here.
-// Returns true when anything was hit, which ends the trace after this sample.
+// Returns true when anything was hit, which ends the trace after this sample;
+// zombieStruck is set when one of them was a zombie.
 static bool hitActorsAt(Tracer& t, float px, float py, float c, float s, float& damage,
-                        int ignoredActor)
+                        int ignoredActor, bool& zombieStruck)
 {
     bool hit = false;
     for (int j = 0; j < actorCount; j++) {
@@ -44,8 +45,10 @@ static bool hitActorsAt(Tracer& t, float px, float py, float c, float s, float& 
             continue;
         if (j == ignoredActor || !(distance(px, py, b.x, b.y) < kTraceHitRadius))
             continue;
-        if (b.type == kActorZombie)
+        if (b.type == kActorZombie) {
             lockOnPlayer(j);
+            zombieStruck = true;
+        }
         t.endX = px;
         t.endY = py;
         b.vx += c * kTraceShove;
@@ -80,7 +83,8 @@ static bool strikeProjectilesAt(Tracer& t, float px, float py)
 
 // One gun shot: walks evenly spaced samples from the start towards the end,
 // testing actors, then projectiles, then walls at each, and stops at the first
-// sample that hits. A full tracer list loses the shot entirely.
+// sample that hits; a shot that struck a zombie is told as a hit. A full
+// tracer list loses the shot entirely.
 void fireTracer(float angle, float x, float y, float startDistance, float endDistance,
                 float damage, int ignoredActor)
 {
@@ -98,8 +102,9 @@ void fireTracer(float angle, float x, float y, float startDistance, float endDis
     float stepY = s * (endDistance - startDistance) / kTraceSamples;
     float px = t.startX;
     float py = t.startY;
+    bool zombieStruck = false;
     for (int n = 0; n < kTraceSamples; n++) {
-        bool hit = hitActorsAt(t, px, py, c, s, damage, ignoredActor);
+        bool hit = hitActorsAt(t, px, py, c, s, damage, ignoredActor, zombieStruck);
         hit = strikeProjectilesAt(t, px, py) || hit;
         if (hit)
             break;
@@ -111,6 +116,8 @@ void fireTracer(float angle, float x, float y, float startDistance, float endDis
         px += stepX;
         py += stepY;
     }
+    if (zombieStruck)
+        addGameEvent(kEventShotHit, t.endX, t.endY);
     tracerCount++;
 }
 
@@ -188,7 +195,8 @@ void runProjectileStage(float f)
 }
 
 // One explosion acting on actor j: hurt and shove it by how close it stands.
-// Players feel a tenth and stop regenerating; zombies turn on player 0.
+// Players feel a tenth and stop regenerating; zombies turn on player 0, and
+// one whose last health it takes is told as the blast's kill.
 static void blast(const Explosion& e, int j, float f)
 {
     Actor& b = actors[j];
@@ -206,7 +214,10 @@ static void blast(const Explosion& e, int j, float f)
         lockOnPlayer(j);
     }
     float direction = atan2f(e.y - b.y, e.x - b.x);
+    bool wasAlive = b.health > 0;
     b.health -= force * kExplosionDamage * f;
+    if (wasAlive && b.health <= 0 && b.type == kActorZombie)
+        addGameEvent(kEventBlastKill, b.x, b.y);
     bleedAround(b, direction);
     float shove = f * kExplosionShove * force;
     b.vx -= cosf(direction) * shove;

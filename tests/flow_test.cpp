@@ -16,7 +16,9 @@
 #include "platform/input.h"
 #include "platform/pad.h"
 #include "platform/settings.h"
+#include "sim/bestruns.h"
 #include "sim/recordingfile.h"
+#include "sim/runstats.h"
 #include "tests/scratchdir.h"
 #include "world/savefile.h"
 #include "world/world.h"
@@ -171,6 +173,44 @@ TEST_F(Flow, ADeathEndsTheGameWithItsScoreAndKeepsOnlyABeatenBest)
     ASSERT_TRUE(lastGame(steps, score));
     EXPECT_EQ(score, 9);
     EXPECT_EQ(steps, 1u);
+}
+
+// Each run counts its figures from its own start or load, and a death offers
+// it to the best runs with its recording: two deaths keep two runs, best
+// first. A game given up for a new one is no run.
+TEST_F(Flow, EveryDeathEndsARunThatIsCountedFromItsStartAndOfferedToTheBestRuns)
+{
+    bestKillCount = 2;
+    choose(kMenuNewGame);
+    EXPECT_TRUE(runCounting);
+    for (int s = 0; s < 3; s++)
+        playStep(1);
+    killCount = 3;
+    actors[0].health = 0;
+    playStep(0.5f);
+    EXPECT_FALSE(runCounting);
+    EXPECT_EQ(runStats.score, 3);
+    EXPECT_TRUE(isNewBest(runStats));
+    EXPECT_NEAR(runStats.timeSurvived, 3.5f / 60, 1e-6f);
+    ASSERT_EQ(bestRunCount, 1);
+    EXPECT_EQ(bestRuns[0].steps, 4u);
+    choose(kMenuNewGame);
+    playStep(1);
+    ASSERT_TRUE(saveGame());
+    playWithMenuKey();
+    choose(kMenuNewGame);
+    choose(kMenuLoadGame);
+    EXPECT_EQ(runStats.timeSurvived, 0.0f) << "a loaded game counts from the load";
+    killCount = 8;
+    actors[0].health = 0;
+    playStep(1);
+    EXPECT_EQ(runStats.score, 8);
+    EXPECT_EQ(runStats.bestAtStart, 3);
+    loadBestRuns();
+    ASSERT_EQ(bestRunCount, 2) << "the games given up are no runs";
+    EXPECT_EQ(bestRuns[0].score, 8);
+    EXPECT_EQ(bestRuns[0].steps, 1u);
+    EXPECT_EQ(bestRuns[1].score, 3);
 }
 
 // The title menu starts or loads a game and B does nothing there; over a

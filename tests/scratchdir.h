@@ -38,12 +38,19 @@ inline void enterScratchDir(ScratchDir& d, const char* name)
     ASSERT_EQ(chdir(d.newDir), 0);
 }
 
-// Removes every file the test left in the directory, goes back and removes it.
+// Removes every file the test left in the directory and in the folders in it
+// (such as runs/), goes back and removes it.
 inline void leaveScratchDir(ScratchDir& d)
 {
     ASSERT_EQ(chdir(d.newDir), 0);
-    for (const std::string& name : filesHere())
+    for (const std::string& name : filesHere()) {
+        if (remove(name.c_str()) == 0 || chdir(name.c_str()) != 0)
+            continue;
+        for (const std::string& inner : filesHere())
+            remove(inner.c_str());
+        chdir(d.newDir);
         remove(name.c_str());
+    }
     ASSERT_EQ(chdir(d.oldDir), 0);
     rmdir(d.newDir);
 }

@@ -74,7 +74,8 @@ TEST(SoundEvents, EachThingThatHappensInAStepIsLeftWhereItHappenedAndOnlyForThat
     fireCooldown[0] = -1;
     stepInput.gun = true;
     stepGame(1.0f);
-    EXPECT_EQ(gameEventCount, 4);
+    EXPECT_EQ(gameEventCount, 5) << "the shot also struck the zombie";
+    EXPECT_EQ(gameEvents[1].kind, kEventShotHit);
     EXPECT_EQ(eventsAt(kEventShot, 128, 128), 1);
     EXPECT_EQ(eventsAt(kEventExplosion, 126, 126), 1);
     EXPECT_EQ(eventsAt(kEventZombieKilled, 131, 128), 1);
@@ -132,17 +133,20 @@ TEST(SoundRules, VolumeIsAPerCentOfFullAndZeroMissingOrNonsenseMeanFull)
 
 TEST(SoundPlan, EachEventKindPlaysItsOwnSoundPlacedAndScaledAndUnknownFarOrLostEventsNone)
 {
-    const int expected[kEventKinds] = {kSoundShot,         kSoundThrow,           kSoundExplosion,
-                                       kSoundPlayerBitten, kSoundZombieKilled,    kSoundCivilianBitten,
-                                       kSoundCivilianKilled, kSoundPlayerDied};
+    const int heardKinds = kEventPlayerDied + 1;   // the hit and the blast's kill are heard through others
+    const int expected[heardKinds] = {kSoundShot,         kSoundThrow,           kSoundExplosion,
+                                      kSoundPlayerBitten, kSoundZombieKilled,    kSoundCivilianBitten,
+                                      kSoundCivilianKilled, kSoundPlayerDied};
     GameEvent events[kEventKinds + 4] = {{kEventKinds, 128, 128}, {-1, 128, 128},
                                          {kEventExplosion, 128 + 4 * kHalfWidth, 128}, {kEventShot, NAN, 128}};
     for (int kind = 0; kind < kEventKinds; kind++)
         events[4 + kind] = GameEvent{kind, kind == 0 ? 128 - kHalfWidth : 128, 128};
     SoundCue cues[kMaxCuesPerStep];
-    ASSERT_EQ(planEventSounds(events, kEventKinds + 4, kView, 0.5f, cues), kEventKinds);
-    for (int kind = 0; kind < kEventKinds; kind++)
+    ASSERT_EQ(planEventSounds(events, kEventKinds + 4, kView, 0.5f, cues), heardKinds);
+    for (int kind = 0; kind < heardKinds; kind++)
         EXPECT_EQ(cues[kind].sound, expected[kind]) << kind;
+    EXPECT_EQ(soundForEvent(kEventShotHit), kNoSound);
+    EXPECT_EQ(soundForEvent(kEventBlastKill), kNoSound);
     EXPECT_EQ(cues[0].pan, 0);
     EXPECT_EQ(cues[1].pan, kCentrePan);
     EXPECT_EQ(cues[1].volume, cueVolume(kWorldLevel, 0.5f));

@@ -47,7 +47,7 @@ class FirstGames(unittest.TestCase):
             self.fight_to_the_death(title)
             self.pause_over_the_title(title)
             driver.assert_quiet_exit(self, g.close())
-            self.assertEqual(g.files(), driver.written_files("stats.dat", "lastgame.rec"))
+            self.assertEqual(g.files(), driver.written_files("stats.dat", "lastgame.rec", "runs"))
 
     def shot(self, name, moving=False):
         return self.g.settled(os.path.join(SHOTS, name + ".png"), moving)
@@ -158,9 +158,9 @@ class FirstGames(unittest.TestCase):
         self.assertRegex(r.stdout, r"^ok: \d+ steps, score \d+, checksum [0-9A-F]{8}\n$")
         score = int(r.stdout.split("score ")[1].split(",")[0])
         if score == 0:
-            self.assertEqual(g.files(), driver.written_files("lastgame.rec"))
+            self.assertEqual(g.files(), driver.written_files("lastgame.rec", "runs"))
             return
-        self.assertEqual(g.files(), driver.written_files("stats.dat", "lastgame.rec"))
+        self.assertEqual(g.files(), driver.written_files("stats.dat", "lastgame.rec", "runs"))
         self.assertEqual(struct.unpack("<i", pathlib.Path(g.path("stats.dat")).read_bytes())[0], score)
 
     def pause_over_the_title(self, title):
