@@ -4,14 +4,18 @@
 #include "app/app.h"
 #include "app/flow.h"
 #include "app/input.h"
+#include "app/watching.h"
 #include "overlay/overlay.h"
 #include "platform/clock.h"
 #include "platform/display.h"
 #include "platform/input.h"
 #include "platform/pad.h"
+#include "platform/settings.h"
 #include "render/draw.h"
 #include "render/menu.h"
 #include "render/view.h"
+#include "render/watchbar.h"
+#include "sim/seeking.h"
 #include "world/savefile.h"
 #include "world/world.h"
 
@@ -29,6 +33,19 @@ void initGame()
     readBestScore();
 }
 
+// One pass of watching: the bar's input acted on, the steps due played, the
+// recorded picture letterboxed in the window and the bar over it.
+static void runWatching()
+{
+    chooseWatchAction(readWatchInput(liveWatchInput(), watchSeconds, watchTotalSeconds));
+    if (gameState != kStateWatching)
+        return;
+    watchFrame((float)frameMilliseconds);
+    WatchLayout layout = watchLayout(screenWidth, screenHeight, watchedAspect());
+    renderWatchedWorld(layout.picture, watchBestScore, screenWidth, screenHeight);
+    drawWatchBar(watchBarPicture(screenWidth, screenHeight, watchSeconds, watchTotalSeconds));
+}
+
 // Shows the menu or steps and draws the game, inside the GL state every
 // drawing routine relies on (texturing, blending, alpha test, client arrays).
 void runFrame()
@@ -38,6 +55,8 @@ void runFrame()
     if (gameState == kStatePlaying) {
         playStep(speedFactor);
         renderWorld();
+    } else if (gameState == kStateWatching) {
+        runWatching();
     } else {
         chooseMenuEntry(runMainMenu(mainMenu(), liveMenuInput()));
     }
@@ -54,11 +73,12 @@ void measureFrame()
 
 // The overlay's part of a pass: the flow opens or closes the pause overlay,
 // the overlay draws what the flow decided, and the flow acts on the button
-// chosen; a screenshot asked for is written from the frozen frame.
+// chosen; a screenshot asked for is written from the frozen frame. While
+// watching, Escape belongs to the bar.
 void runOverlay()
 {
     MenuInput in = liveMenuInput();
-    PausePass pause = updatePause(pauseKeyPressed(), in.back);
+    PausePass pause = updatePause(pauseKeyPressed() && gameState != kStateWatching, in.back);
     OverlayPass pass = {pauseFade,     pause.capture,   pause.opened,      pause.frozenShown, showFrameRate,
                         framesPerSecond, displayHasMouse(), titleText, versionNumber};
     choosePauseEntry(overlayFrame(pass, pauseButtons(), in));
