@@ -241,8 +241,9 @@ static bool inside(const WatchRect& r, float x, float y)
     return x >= r.x0 && x < r.x1 && y >= r.y0 && y < r.y1;
 }
 
-// Where the bar and its buttons lie in a window of the given size, and the
-// recorded picture of the given aspect letterboxed in the whole window.
+// Where the bar and its buttons lie in a window of the given size, the end's
+// panel in the middle above the bar, and the recorded picture of the given
+// aspect letterboxed in the window above the bar, so none of it is hidden.
 WatchLayout watchLayout(float width, float height, float recordedAspect)
 {
     WatchLayout l = {};
@@ -265,7 +266,7 @@ WatchLayout watchLayout(float width, float height, float recordedAspect)
                               height - kTrackMargin};
     l.timeAt = {l.buttons[kWatchTrack].x1, top, right, height};
     float middle = width * 0.5f, half = kEndButtonWidth * 0.5f;
-    float endTop = top - 2.0f * (kEndButtonHeight + kEndButtonGap);
+    float endTop = floorf(top * 0.5f - kEndButtonHeight - kEndButtonGap * 0.5f);
     l.buttons[kWatchAgainButton] = {middle - half, endTop, middle + half, endTop + kEndButtonHeight};
     l.buttons[kWatchBackButton] = {middle - half, endTop + kEndButtonHeight + kEndButtonGap, middle + half,
                                    endTop + 2.0f * kEndButtonHeight + kEndButtonGap};
@@ -273,13 +274,15 @@ WatchLayout watchLayout(float width, float height, float recordedAspect)
                     endTop - kEndButtonGap};
     l.buttons[kWatchYesButton] = l.buttons[kWatchAgainButton];
     l.buttons[kWatchNoButton] = l.buttons[kWatchBackButton];
-    float pictureWidth = width, pictureHeight = height;
-    if (recordedAspect > 0.0f && width / height > recordedAspect)
-        pictureWidth = height * recordedAspect;
+    float pictureWidth = width, pictureHeight = top;
+    if (recordedAspect > 0.0f && width / top > recordedAspect)
+        pictureWidth = top * recordedAspect;
     else if (recordedAspect > 0.0f)
         pictureHeight = width / recordedAspect;
-    float left = floorf((width - pictureWidth) * 0.5f), top0 = floorf((height - pictureHeight) * 0.5f);
-    l.picture = {left, top0, left + floorf(pictureWidth), top0 + floorf(pictureHeight)};
+    pictureWidth = roundf(pictureWidth);
+    pictureHeight = roundf(pictureHeight);
+    float left = floorf((width - pictureWidth) * 0.5f), above = floorf((top - pictureHeight) * 0.5f);
+    l.picture = {left, above, left + pictureWidth, above + pictureHeight};
     return l;
 }
 
