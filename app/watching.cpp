@@ -12,6 +12,7 @@
 #include "app/app.h"
 #include "app/flow.h"
 #include "app/sound.h"
+#include "platform/clock.h"
 #include "platform/settings.h"
 #include "sim/gamestart.h"
 #include "sim/recordingfile.h"
@@ -25,6 +26,7 @@
 
 static const float kMillisecondsPerStepUnit = 1000.0f / kStepUnitsPerSecond;
 static const float kMostPassMilliseconds = 250.0f;    // a stall is not made up for all at once
+static const int32_t kMostStepsPerPass = 128;         // 8x over a quarter second is 120 steps
 static const uint32_t kSeekStepsPerPass = 2400;       // steps a seek plays in one pass before the bar moves
 static const float kButtonWidth = 48.0f;              // the pause button; the speed buttons are as wide
 static const float kSpeedLabelWidth = 72.0f;          // "0.25x"
@@ -34,6 +36,9 @@ static const float kTrackMargin = 8.0f;               // around the progress tra
 static const float kEndButtonWidth = 260.0f;          // "Watch again" and "Back", centred above the bar
 static const float kEndButtonHeight = 48.0f;
 static const float kEndButtonGap = 16.0f;
+static const uint32_t kBuildMillisecondsPlaying = 4;  // a pass's share for building snapshots ahead while playing
+static const uint32_t kBuildMillisecondsIdle = 12;    // and while the picture stands still
+static const uint32_t kMostBuildSteps = 2048;         // a slice is never longer
 
 // ---- Globals ----------------------------------------------------------------
 
@@ -60,6 +65,7 @@ static int32_t keptActors = 0;                               // its actors, whos
 static uint32_t keptSeed = 0;                                // its generator's seed and draws
 static uint64_t keptDraws = 0;
 static unsigned char hereGame[kMaxSaveBytes] = {};            // the moment "Play from here" starts from
+static uint32_t buildSteps = 8;                              // steps in the next slice built ahead, adapted to its time
 static uint32_t seedBefore = 0;                              // the generator before watching, given back after
 static uint64_t drawsBefore = 0;
 
@@ -198,39 +204,66 @@ static void goOnSeeking()
     resetPace();
 }
 
-// How many steps the pass owes: the time that passed, times the speed, in
-// recorded play; none while paused, at the end or seeking.
-int32_t watchStepsDue(float elapsedMilliseconds)
+// Moves the recorded time that should have been shown on by the time that
+// passed (a stall counts as a quarter second at most) times the speed; it
+// stands still while paused, at the end or seeking.
+void advanceWatchPace(float elapsedMilliseconds)
 {
     if (watchPaused || watchAtEnd || seeking)
-        return 0;
+        return;
     float elapsed = elapsedMilliseconds < kMostPassMilliseconds ? elapsedMilliseconds : kMostPassMilliseconds;
     watchPlayedMilliseconds += elapsed * kWatchSpeedFactors[watchSpeed];
-    float owed = (watchPlayedMilliseconds - watchDueMilliseconds) / kMillisecondsPerStepUnit;
-    return owed < 1.0f ? 0 : (int32_t)owed;
+}
+
+// The steps whose time has come, played with their sounds (a pass plays so
+// many at most, and what it could not is let go rather than caught up); the
+// end of the recording, or a failure on the way, stops on the last picture.
+static void stepWatched(float elapsedMilliseconds)
+{
+    pauseGameSounds(watchPaused);
+    advanceWatchPace(elapsedMilliseconds);
+    for (int32_t n = 0; !watchAtEnd && watchDueMilliseconds < watchPlayedMilliseconds; n++) {
+        if (n == kMostStepsPerPass) {
+            watchPlayedMilliseconds = watchDueMilliseconds;
+            break;
+        }
+        if (watchNextStep() != kReplayStepped)
+            watchAtEnd = true;
+        else {
+            watchDueMilliseconds += stepInput.speedFactor * kMillisecondsPerStepUnit;
+            playStepSounds(stepInput.speedFactor);
+        }
+    }
+    if (watchStep >= watchSteps)
+        watchAtEnd = true;
+}
+
+// Builds snapshots ahead of the furthest point reached for about the time
+// given, in one slice whose length follows how long the last one took, so a
+// later seek there is short.
+static void buildAhead(uint32_t milliseconds)
+{
+    if (watchBuiltStep >= watchSteps)
+        return;
+    uint32_t start = clockTicks();
+    buildAheadWithin(buildSteps);
+    uint32_t took = clockTicks() - start;
+    if (took > milliseconds)
+        buildSteps = buildSteps * 3 / 4 > 1 ? buildSteps * 3 / 4 : 1;
+    else if (took * 2 < milliseconds && buildSteps < kMostBuildSteps)
+        buildSteps += 1 + buildSteps / 4;
 }
 
 // One pass of watching: a seek under way goes on, else the steps due are
-// played with their sounds; the end of the recording (or a failure on the
-// way) stops on the last picture.
+// played; then a slice of snapshots is built ahead.
 void watchFrame(float elapsedMilliseconds)
 {
     if (seeking) {
         goOnSeeking();
         return;
     }
-    pauseGameSounds(watchPaused);
-    int32_t due = watchStepsDue(elapsedMilliseconds);
-    while (!watchAtEnd && watchDueMilliseconds + kMillisecondsPerStepUnit <= watchPlayedMilliseconds && due-- > 0) {
-        if (watchNextStep() != kReplayStepped) {
-            watchAtEnd = true;
-            break;
-        }
-        watchDueMilliseconds += stepInput.speedFactor * kMillisecondsPerStepUnit;
-        playStepSounds(stepInput.speedFactor);
-    }
-    if (watchStep >= watchSteps)
-        watchAtEnd = true;
+    stepWatched(elapsedMilliseconds);
+    buildAhead(watchPaused || watchAtEnd ? kBuildMillisecondsIdle : kBuildMillisecondsPlaying);
 }
 
 // ---- The bar's layout and input -------------------------------------------------

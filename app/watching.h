@@ -97,7 +97,7 @@ bool beginWatching(const char* path, int32_t backState);
 WatchLayout watchLayout(float width, float height, float recordedAspect);
 WatchChoice readWatchInput(const WatchInput& in, float seconds, float totalSeconds);
 void chooseWatchAction(const WatchChoice& choice);
-int32_t watchStepsDue(float elapsedMilliseconds);
+void advanceWatchPace(float elapsedMilliseconds);
 void watchFrame(float elapsedMilliseconds);
 void leaveWatching(int32_t state);
 float watchedAspect();

@@ -13,6 +13,20 @@
 
 static const uint32_t kWidestInterval = 1u << 30;   // thinning stops here
 
+// ---- Records ----------------------------------------------------------------
+
+// A world kept outside the table: the one watched while the snapshots are
+// built ahead, or the furthest one reached, for the next slice to go on from.
+struct KeptWorld {
+    bool held;          // the bytes hold a world
+    uint32_t step;      // steps played when it was kept
+    uint32_t seed;      // the generator's seed and draws since
+    uint64_t draws;
+    float seconds;      // seconds played
+    int32_t saveSize;   // bytes of the save encoding, which the bleed pauses follow
+    ReaderPlace place;  // where the reader stood
+};
+
 // ---- Globals ----------------------------------------------------------------
 
 Snapshot snapshots[kMaxSnapshots] = {};
@@ -24,12 +38,17 @@ uint32_t watchSteps = 0;
 float watchSeconds = 0;
 float watchTotalSeconds = 0;
 int32_t watchScore = 0;
+uint32_t watchBuiltStep = 0;
 
 static unsigned char snapshotArena[kSnapshotArenaBytes] = {};  // the snapshots' save encodings
 static float timeMarks[kMaxTimeMarks] = {};                    // seconds played after step k * kCheckpointSteps
 static int32_t timeMarkCount = 0;                              // 0..kMaxTimeMarks
 static FILE* watchFile = nullptr;                              // the recording being watched, or none
 static const char* watchName = "";                             // its name, for messages
+static unsigned char hereBytes[kMaxSnapshotBytes] = {};        // the watched world while building ahead
+static KeptWorld here = {};
+static unsigned char aheadBytes[kMaxSnapshotBytes] = {};       // the furthest world reached
+static KeptWorld ahead = {};
 
 // ---- Reading the recording --------------------------------------------------
 
@@ -199,6 +218,35 @@ static bool restoreBefore(uint32_t step)
     return true;
 }
 
+// Keeps the world as it stands, with the reader's place, in the bytes given.
+static void keepWorld(unsigned char* bytes, KeptWorld& w)
+{
+    w.saveSize = encodeSave();
+    memcpy(bytes, saveBytes, (size_t)w.saveSize);
+    putBleedPauses(bytes + w.saveSize);
+    w.step = watchStep;
+    w.seed = randomSeed;
+    w.draws = randomDraws;
+    w.seconds = watchSeconds;
+    w.place = readerPlace();
+    w.held = true;
+}
+
+// Puts a kept world back as it stood, the reader where it stood; false when
+// it does not load or the file cannot be moved.
+static bool bringWorld(const unsigned char* bytes, const KeptWorld& w)
+{
+    memcpy(saveBytes, bytes, (size_t)w.saveSize);
+    if (!decodeSave(w.saveSize, true) || !returnToPlace(w.place))
+        return false;
+    takeBleedPauses(bytes + w.saveSize);
+    seedRandom(w.seed);
+    skipRandomDraws(w.draws);
+    watchStep = w.step;
+    watchSeconds = w.seconds;
+    return true;
+}
+
 // ---- Watching ---------------------------------------------------------------
 
 // Starts watching an opened recording from its start: reads it through once
@@ -213,6 +261,8 @@ bool beginWatching(FILE* file, const char* name)
     snapshotInterval = kFirstSnapshotInterval;
     watchStep = 0;
     watchSeconds = 0;
+    watchBuiltStep = 0;
+    ahead.held = false;
     if (!openRecording(file, name) || !measureRecording() || !reopenRecording() || !startRecordedGame()) {
         watchFile = nullptr;
         return false;
@@ -233,13 +283,19 @@ int watchNextStep()
     watchSeconds += stepInput.speedFactor / kStepUnitsPerSecond;
     if (watchStep % snapshotInterval == 0)
         takeSnapshot();
+    if (watchStep > watchBuiltStep)
+        watchBuiltStep = watchStep;
+    if (ahead.held && watchStep >= ahead.step)
+        ahead.held = false;
     return r;
 }
 
 // Brings the world towards where it stood after the given step (the end at
-// most), playing at most mostSteps steps: plays on when no snapshot lies
-// nearer, else restores the nearest snapshot at or before it first. Says
-// whether the target was reached, is still ahead, or the recording failed.
+// most), playing at most mostSteps steps: plays on when nothing kept lies
+// nearer, else first restores the nearest snapshot at or before it, or the
+// furthest world reached when that is nearer still. Leaving the furthest
+// point reached keeps it. Says whether the target was reached, is still
+// ahead, or the recording failed.
 int seekWatchingWithin(uint32_t step, uint32_t mostSteps)
 {
     if (watchFile == nullptr)
@@ -247,8 +303,15 @@ int seekWatchingWithin(uint32_t step, uint32_t mostSteps)
     if (step > watchSteps)
         step = watchSteps;
     int k = firstSnapshotFrom(step + 1) - 1;
-    bool nearer = k >= 0 && snapshots[k].step > watchStep;
-    if ((step < watchStep || nearer) && !restoreBefore(step))
+    uint32_t nearest = k >= 0 ? snapshots[k].step : 0;
+    bool fromAhead = ahead.held && ahead.step <= step && ahead.step > watchStep && ahead.step > nearest;
+    bool nearer = k >= 0 && nearest > watchStep;
+    if (step < watchStep && watchStep >= watchBuiltStep)
+        keepWorld(aheadBytes, ahead);
+    if (fromAhead) {
+        if (!bringWorld(aheadBytes, ahead))
+            return kSeekFailed;
+    } else if ((step < watchStep || nearer) && !restoreBefore(step))
         return kSeekFailed;
     for (uint32_t played = 0; watchStep < step; played++) {
         if (played >= mostSteps)
@@ -257,6 +320,34 @@ int seekWatchingWithin(uint32_t step, uint32_t mostSteps)
             return kSeekFailed;
     }
     return kSeekReached;
+}
+
+// Builds snapshots beyond the furthest step reached, playing at most
+// mostSteps steps from the furthest world kept (or from the watched world
+// when it is the furthest; else from the last snapshot before the furthest
+// step, playing up to it first),
+// then keeps where it got to and brings the watched world back.
+// kSeekReached once the end was reached, kSeekGoing while more remains.
+int buildAheadWithin(uint32_t mostSteps)
+{
+    if (watchFile == nullptr)
+        return kSeekFailed;
+    if (watchBuiltStep >= watchSteps)
+        return kSeekReached;
+    keepWorld(hereBytes, here);
+    bool ok = true;
+    if (ahead.held && ahead.step > watchStep)
+        ok = bringWorld(aheadBytes, ahead);
+    else if (watchBuiltStep > watchStep)
+        ok = restoreBefore(watchBuiltStep);
+    for (uint32_t played = 0; ok && (played < mostSteps || watchStep < watchBuiltStep) && watchStep < watchSteps;
+         played++)
+        ok = watchNextStep() == kReplayStepped;
+    if (ok && watchStep >= watchBuiltStep)
+        keepWorld(aheadBytes, ahead);
+    if (!bringWorld(hereBytes, here) || !ok)
+        return kSeekFailed;
+    return watchBuiltStep >= watchSteps ? kSeekReached : kSeekGoing;
 }
 
 // Brings the world to where it stood after the given step, however many
@@ -291,4 +382,5 @@ void endWatching()
     watchFile = nullptr;
     snapshotCount = 0;
     snapshotArenaUsed = 0;
+    ahead.held = false;
 }

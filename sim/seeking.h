@@ -7,6 +7,9 @@
 // step on the way, a share at a time if the caller wants the bar to move
 // meanwhile. When the arena or the table is full the
 // snapshots are thinned to twice the spacing, so any length of game fits.
+// Beyond what was watched, the snapshots are built ahead a slice at a time
+// (the watched world kept aside meanwhile, and the furthest world reached
+// kept for the next slice), so that a later seek finds one near.
 #pragma once
 
 #include <cstdint>
@@ -51,6 +54,7 @@ extern uint32_t watchSteps;                // steps the recording holds
 extern float watchSeconds;                 // seconds of play shown so far
 extern float watchTotalSeconds;            // seconds of play the recording holds
 extern int32_t watchScore;                 // the score the recording ends with
+extern uint32_t watchBuiltStep;            // the furthest step any play of the recording reached, 0..watchSteps
 
 // ---- Functions --------------------------------------------------------------
 
@@ -60,4 +64,5 @@ int seekWatchingWithin(uint32_t step, uint32_t mostSteps);
 bool seekWatching(uint32_t step);
 bool seekWatchingSeconds(float seconds);
 uint32_t stepAtSeconds(float seconds);
+int buildAheadWithin(uint32_t mostSteps);
 void endWatching();
