@@ -34,8 +34,9 @@ void initGame()
 }
 
 // One pass of watching: the bar's input acted on, the steps due played, the
-// recorded picture letterboxed in the window and the bar over it.
-static void runWatching()
+// recorded picture letterboxed in the window and the bar under it. The
+// replay program runs it too.
+void runWatchingFrame()
 {
     chooseWatchAction(readWatchInput(liveWatchInput(), watchSeconds, watchTotalSeconds));
     if (gameState != kStateWatching)
@@ -56,7 +57,7 @@ void runFrame()
         playStep(speedFactor);
         renderWorld();
     } else if (gameState == kStateWatching) {
-        runWatching();
+        runWatchingFrame();
     } else {
         chooseMenuEntry(runMainMenu(mainMenu(), liveMenuInput()));
     }

@@ -43,6 +43,7 @@ static const uint32_t kMostBuildSteps = 2048;         // a slice is never longer
 // ---- Globals ----------------------------------------------------------------
 
 const float kWatchSpeedFactors[kWatchSpeeds] = {0.25f, 0.5f, 1.0f, 2.0f, 4.0f, 8.0f};
+bool watchOffersPlayHere = true;
 int32_t watchBackState = kStateTitleMenu;
 int32_t watchSpeed = kWatchNormalSpeed;
 bool watchPaused = false;
@@ -328,7 +329,7 @@ static bool buttonShown(int32_t b)
         return false;
     if (b == kWatchAgainButton || b == kWatchBackButton)
         return watchAtEnd;
-    return true;
+    return b != kWatchPlayHereButton || watchOffersPlayHere;
 }
 
 // The button under the pointer, or kWatchNoButtonHot.
@@ -341,8 +342,9 @@ static int32_t buttonAt(const WatchLayout& l, float x, float y)
 }
 
 // The two-entry panel (the end's, or the question): the pad's moves and the
-// up and down arrows move its highlight, A or Return choose the highlighted
-// entry, a click the entry under the pointer.
+// up and down arrows move its highlight, which shows unless the mouse is on
+// an entry; A or Return choose the highlighted entry, a click the entry
+// under the pointer.
 static int32_t panelChoice(const WatchInput& in, int32_t first, int32_t second, int32_t firstAction,
                            int32_t secondAction)
 {
@@ -350,13 +352,14 @@ static int32_t panelChoice(const WatchInput& in, int32_t first, int32_t second, 
     if (move != 0)
         watchEndItem = move < 0 ? 0 : 1;
     int32_t highlighted = watchEndItem == 0 ? first : second;
-    if (in.menu.padDrives)
+    int32_t under = watchHot;
+    if (in.menu.padDrives || (under != first && under != second))
         watchHot = highlighted;
     int32_t chosen = kWatchNoButtonHot;
     if (in.enter || (in.menu.padDrives && in.menu.choose))
         chosen = highlighted;
     else if (in.menu.click && !in.menu.padDrives)
-        chosen = watchHot;
+        chosen = under;
     return chosen == first ? firstAction : chosen == second ? secondAction : kWatchNothing;
 }
 
@@ -418,7 +421,7 @@ WatchChoice readWatchInput(const WatchInput& in, float seconds, float totalSecon
         float share = fminf(fmaxf(((float)in.menu.pointerX - t.x0) / (t.x1 - t.x0), 0.0f), 1.0f);
         c.action = kWatchSeek;
         c.seekSeconds = share * totalSeconds;
-    } else if (in.playHere || (click && watchHot == kWatchPlayHereButton))
+    } else if ((in.playHere && watchOffersPlayHere) || (click && watchHot == kWatchPlayHereButton))
         c.action = kWatchPlayHere;
     return c;
 }

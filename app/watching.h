@@ -79,6 +79,7 @@ struct WatchChoice {
 // ---- Globals ----------------------------------------------------------------
 
 extern const float kWatchSpeedFactors[kWatchSpeeds];  // 0.25, 0.5, 1, 2, 4, 8 times the recorded pace
+extern bool watchOffersPlayHere;     // "Play from here" is offered (not by the replay program, which starts no game)
 extern int32_t watchBackState;       // the game state Escape and "Back" return to
 extern int32_t watchSpeed;           // index into kWatchSpeedFactors, 0..kWatchSpeeds-1
 extern bool watchPaused;             // the recording stands still
