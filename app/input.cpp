@@ -7,6 +7,12 @@
 #include "platform/settings.h"
 #include "sim/step.h"
 
+// ---- Globals ----------------------------------------------------------------
+
+static int32_t acrossBefore = 0;  // the pad's direction across in the pass before: -1 left, 1 right, 0 neither
+
+// ---- Functions --------------------------------------------------------------
+
 // The step's input from this pass's live state: walking keys at full (opposite
 // ones cancel), else the pad's stick at its push; the pointer of whichever of
 // mouse and aiming stick moved last; keys, buttons and pad switches alike;
@@ -57,7 +63,6 @@ static int32_t keyStep(int32_t plus, int32_t minus)
 // "Play from here", and the window's size.
 WatchInput liveWatchInput()
 {
-    static int32_t acrossBefore = 0;  // the pad's direction across in the pass before
     int32_t across = padAcrossHeld();
     WatchInput in = {};
     in.menu = liveMenuInput();

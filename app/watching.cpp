@@ -27,7 +27,7 @@
 static const float kMillisecondsPerStepUnit = 1000.0f / kStepUnitsPerSecond;
 static const float kMostPassMilliseconds = 250.0f;    // a stall is not made up for all at once
 static const int32_t kMostStepsPerPass = 128;         // 8x over a quarter second is 120 steps
-static const uint32_t kSeekStepsPerPass = 2400;       // steps a seek plays in one pass before the bar moves
+static const uint32_t kSeekStepsPerPass = 240;        // steps a seek plays in one pass before the bar moves
 static const float kButtonWidth = 48.0f;              // the pause button; the speed buttons are as wide
 static const float kSpeedLabelWidth = 72.0f;          // "0.25x"
 static const float kTimeWidth = 180.0f;               // "12:34 / 56:07"
@@ -39,6 +39,12 @@ static const float kEndButtonGap = 16.0f;
 static const uint32_t kBuildMillisecondsPlaying = 4;  // a pass's share for building snapshots ahead while playing
 static const uint32_t kBuildMillisecondsIdle = 12;    // and while the picture stands still
 static const uint32_t kMostBuildSteps = 2048;         // a slice is never longer
+
+static const char* const kWatchLabels[kWatchButtons] = {"||", "-", "+", nullptr, "Play from here", "Watch again",
+                                                        "Back", "Drop it and play", "Keep watching"};
+static const char* const kPlayingLabel = "||";            // the pause button while the game plays
+static const char* const kStandingLabel = ">";            // and while it stands still
+static const char* const kDropQuestion = "The game in progress will be lost.";
 
 // ---- Globals ----------------------------------------------------------------
 
@@ -463,8 +469,6 @@ void formatWatchTime(float seconds, float totalSeconds, char* text, int size)
 // in, the hot one, the progress, the speed and the time.
 WatchBarPicture watchBarPicture(float width, float height, float seconds, float totalSeconds)
 {
-    static const char* const kLabels[kWatchButtons] = {"||", "-", "+", nullptr, "Play from here", "Watch again",
-                                                       "Back", "Drop it and play", "Keep watching"};
     WatchLayout l = watchLayout(width, height, 0);
     WatchBarPicture p = {};
     p.width = width;
@@ -472,10 +476,10 @@ WatchBarPicture watchBarPicture(float width, float height, float seconds, float 
     p.bar = l.bar;
     for (int32_t b = 0; b < kWatchButtons; b++) {
         p.places[b] = l.buttons[b];
-        p.labels[b] = kLabels[b];
+        p.labels[b] = kWatchLabels[b];
         p.shown[b] = buttonShown(b);
     }
-    p.labels[kWatchPauseButton] = watchPaused || watchAtEnd ? ">" : "||";
+    p.labels[kWatchPauseButton] = watchPaused || watchAtEnd ? kStandingLabel : kPlayingLabel;
     p.hot = watchHot;
     p.track = kWatchTrack;
     p.progress = totalSeconds > 0.0f ? fminf(fmaxf(seconds / totalSeconds, 0.0f), 1.0f) : 1.0f;
@@ -484,6 +488,6 @@ WatchBarPicture watchBarPicture(float width, float height, float seconds, float 
     p.timeAt = l.timeAt;
     formatWatchTime(seconds, totalSeconds, p.timeText, (int)sizeof p.timeText);
     p.questionAt = l.questionAt;
-    p.question = watchAsking ? "The game in progress will be lost." : nullptr;
+    p.question = watchAsking ? kDropQuestion : nullptr;
     return p;
 }

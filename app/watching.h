@@ -18,7 +18,6 @@ const int kWatchSpeeds = 6;                  // entries of kWatchSpeedFactors
 const int kWatchNormalSpeed = 2;             // index of 1x
 const float kWatchSeekSeconds = 10.0f;       // an arrow key or the pad's hat seeks this far
 const float kWatchBarHeight = 48.0f;         // window pixels along the bottom
-const int kWatchTimeTextLength = 32;         // "12:34 / 56:07" and room to spare
 
 // Actions of the watching logic, for the flow to act on.
 const int32_t kWatchNothing = 0;

@@ -154,8 +154,9 @@ static void takeBleedPauses(const unsigned char* at)
         memcpy(&actors[i].bleedTimer, at + i * sizeof(float), sizeof(float));
 }
 
-// Keeps the world after the current step, unless a snapshot of it exists;
-// thins the others when there is no room, and gives up when this step no
+// Keeps the world after the current step, unless a snapshot of it exists:
+// its save encoding deflated (fast) into the arena, then its bleed pauses.
+// Thins the others when there is no room, and gives up when this step no
 // longer falls on the spacing.
 static void takeSnapshot()
 {
@@ -163,17 +164,22 @@ static void takeSnapshot()
     if (at < snapshotCount && snapshots[at].step == watchStep)
         return;
     int32_t saveSize = encodeSave();
-    int32_t size = saveSize + actorCount * (int32_t)sizeof(float);
-    while (snapshotCount >= kMaxSnapshots || snapshotArenaUsed + size > kSnapshotArenaBytes)
-        if (!thinSnapshots() || watchStep % snapshotInterval != 0)
+    int32_t bleed = actorCount * (int32_t)sizeof(float);
+    int32_t packed = -1;
+    while (packed < 0) {
+        int32_t room = kSnapshotArenaBytes - snapshotArenaUsed - bleed;
+        if (snapshotCount < kMaxSnapshots && room > 0)
+            packed = packBytes(saveBytes, saveSize, snapshotArena + snapshotArenaUsed, room, kFastPacking);
+        if (packed < 0 && (!thinSnapshots() || watchStep % snapshotInterval != 0))
             return;
+    }
     at = firstSnapshotFrom(watchStep);
     for (int i = snapshotCount; i > at; i--)
         snapshots[i] = snapshots[i - 1];
-    snapshots[at] = Snapshot{watchStep, randomSeed, randomDraws, watchSeconds, snapshotArenaUsed, size, saveSize};
-    memcpy(snapshotArena + snapshotArenaUsed, saveBytes, (size_t)saveSize);
-    putBleedPauses(snapshotArena + snapshotArenaUsed + saveSize);
-    snapshotArenaUsed += size;
+    snapshots[at] = Snapshot{watchStep, randomSeed, randomDraws, watchSeconds, snapshotArenaUsed, packed + bleed,
+                             saveSize, packed};
+    putBleedPauses(snapshotArena + snapshotArenaUsed + packed);
+    snapshotArenaUsed += packed + bleed;
     snapshotCount++;
 }
 
@@ -185,11 +191,12 @@ static void dropSnapshot(int k)
     snapshotCount--;
 }
 
-// Puts snapshot k's save encoding into saveBytes; true when it decodes.
+// Inflates snapshot k's save encoding into saveBytes; true when it decodes.
 static bool fetchSnapshot(int k)
 {
-    memcpy(saveBytes, snapshotArena + snapshots[k].offset, (size_t)snapshots[k].saveSize);
-    return decodeSave(snapshots[k].saveSize, false);
+    const Snapshot& s = snapshots[k];
+    return unpackBytes(snapshotArena + s.offset, s.packedSize, saveBytes, s.saveSize) &&
+           decodeSave(s.saveSize, false);
 }
 
 // Restores the latest snapshot at or before the step whose world loads (one
@@ -210,7 +217,7 @@ static bool restoreBefore(uint32_t step)
     if (!skipSteps(s.step) || !fetchSnapshot(k))
         return false;
     decodeSave(s.saveSize, true);
-    takeBleedPauses(snapshotArena + s.offset + s.saveSize);
+    takeBleedPauses(snapshotArena + s.offset + s.packedSize);
     seedRandom(s.seed);
     skipRandomDraws(s.draws);
     watchStep = s.step;

@@ -91,7 +91,7 @@ TEST(Allocations, StepsAtTheBusiestAllocateNothing)
 {
     buildBusyWorld();
     beginRecording(RecordingHeader{kRecordingFormat, kGameVersion, 0, 1, 800, 600, 800.0f / 600.0f, kStartNewCity,
-                                   0, 0, 0, 0},
+                                   0, 0, 0, 0, 0},
                    nullptr);
     startCounting();
     for (int step = 0; step < 120; step++) {
