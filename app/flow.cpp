@@ -11,6 +11,7 @@
 #include "app/input.h"
 #include "platform/settings.h"
 #include "app/sound.h"
+#include "app/watching.h"
 #include "sim/gamestart.h"
 #include "sim/bestruns.h"
 #include "sim/recordingfile.h"
@@ -102,9 +103,13 @@ void chooseMenuEntry(const MenuChoice& choice)
         beginLoadedGame();
 }
 
-// Ends the recorded game, if one is being recorded, keeping its file.
+// Ends the recorded game, if one is being recorded, keeping its file; one
+// kept aside while a recording is watched comes back first, so its
+// recording ends with its own world.
 void finishGame()
 {
+    if (gameState == kStateWatching)
+        leaveWatching(watchBackState);
     endRecording(killCount);
 }
 

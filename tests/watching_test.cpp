@@ -334,8 +334,9 @@ TEST_F(Watching, PlayFromHereStartsAGameWhoseRecordingReplays)
 }
 
 // A game in progress is kept aside while watching and comes back exactly,
-// its recording whole; dropping it for "Play from here" ends its recording
-// with its own world, so it replays too.
+// its recording whole, also when the game is quit while watching; dropping
+// it for "Play from here" ends its recording with its own world, so it
+// replays too.
 TEST_F(Watching, AGameInProgressIsKeptAsideAndItsRecordingStaysWhole)
 {
     copyRecording("fight.rec", "fight.rec");
@@ -360,6 +361,16 @@ TEST_F(Watching, AGameInProgressIsKeptAsideAndItsRecordingStaysWhole)
     playRecordedSteps(30, [](uint32_t) { return stillInput(); });
     ASSERT_TRUE(beginWatching("fight.rec", kStateGameMenu));
     watchFrame(500.0f);
+    finishGame();
+    EXPECT_EQ(gameState, kStateGameMenu) << "quitting while watching leaves watching first";
+    std::string text;
+    EXPECT_EQ(checkFile("lastgame.rec", text), kReplayMatched) << "the game quit while watching: " << text;
+    EXPECT_EQ(replayedSteps, 120u);
+    seedRandom(4);
+    beginGame(kStartNewCity, 0, 0, 800, 600, kTestAspect);
+    playRecordedSteps(120, [](uint32_t) { return stillInput(); });
+    ASSERT_TRUE(beginWatching("fight.rec", kStateGameMenu));
+    watchFrame(500.0f);
     chooseWatchAction(WatchChoice{kWatchPlayHere, 0});
     ASSERT_TRUE(watchAsking);
     chooseWatchAction(WatchChoice{kWatchDropGame, 0});
@@ -367,7 +378,6 @@ TEST_F(Watching, AGameInProgressIsKeptAsideAndItsRecordingStaysWhole)
     Bytes dropped = readFile("lastgame.rec");
     playRecordedSteps(10, [](uint32_t) { return stillInput(); });
     finishGame();
-    std::string text;
     EXPECT_EQ(reportOn(dropped, true, text), kReplayMatched) << "the dropped game: " << text;
     EXPECT_EQ(replayedSteps, 120u);
     EXPECT_EQ(checkFile("lastgame.rec", text), kReplayMatched) << "the game played from here: " << text;
