@@ -32,7 +32,7 @@ double swapMs[kFrames] = {};
 void drawOneFrame()
 {
     stepGame(1.0f);
-    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+    clearDisplay();
     beginSpriteDrawing();
     renderWorld();
     endSpriteDrawing();
@@ -43,7 +43,7 @@ void drawOneFrame()
 // darkness vignette over the whole window, blended.
 void drawFloorFrame()
 {
-    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+    glClear(GL_COLOR_BUFFER_BIT);
     beginSpriteDrawing();
     glDisable(GL_DEPTH_TEST);
     glMatrixMode(GL_MODELVIEW);

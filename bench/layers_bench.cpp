@@ -29,7 +29,7 @@ void BM_Layers(benchmark::State& state)
         restoreSnapshot();
         auto start = std::chrono::steady_clock::now();
         stepGame(1.0f);
-        glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+        clearDisplay();
         glFinish();
         stepMs[frames % kFrames] = millisecondsSince(start);
         beginSpriteDrawing();

@@ -326,9 +326,13 @@ static void drawVignette(ClearMiddle& clearing, uint32_t texture, float scale, C
 
 // Energy and health bars of every player along the bottom. Players' bars lie
 // side by side, so all bars and then all labels give the same pixels as
-// each player's bars and labels in turn.
+// each player's bars and labels in turn. Their frame colour and patterns are
+// opaque everywhere, so blending them changes nothing but costs a read of
+// every pixel: they are drawn with blending and the alpha test off.
 static void drawPlayerBars()
 {
+    glDisable(GL_BLEND);
+    glDisable(GL_ALPHA_TEST);
     for (int i = 0; i < playerCount; i++) {
         float left, right;
         hudBarSpan(i, playerCount, aspectRatio, left, right);
@@ -336,6 +340,8 @@ static void drawPlayerBars()
         drawBar(left, kHealthBarTop, right, kHealthBarTop + kBarHeight, kBarBorder,
                 actors[i].health / kFullMeter);
     }
+    glEnable(GL_BLEND);
+    glEnable(GL_ALPHA_TEST);
 }
 
 // The labels over each player's bars.
