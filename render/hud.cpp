@@ -216,7 +216,8 @@ static void restoreBand(int row, int w, int rows)
 
 // Captures the vignette quad (HUD space, `width` by `height` around the
 // middle) as the viewport shows it, band by band, into a texture of its own,
-// leaving the window's pixels as they were. Nothing is captured (texture 0)
+// leaving the window's pixels and the raster position (which the pause
+// overlay's frozen picture is drawn at) as they were. Nothing is captured (texture 0)
 // for a viewport wider than the band buffers or a texture the driver cannot hold.
 static void captureVignette(CapturedPicture& c, uint32_t picture, float width, float height, const int viewport[4])
 {
@@ -243,6 +244,7 @@ static void captureVignette(CapturedPicture& c, uint32_t picture, float width, f
     glGetIntegerv(GL_UNPACK_ALIGNMENT, &savedUnpack);
     glPixelStorei(GL_PACK_ALIGNMENT, 1);
     glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
+    glPushAttrib(GL_CURRENT_BIT);
     glEnable(GL_SCISSOR_TEST);
     for (int row = 0; row < h; row += kCaptureRows) {
         int rows = h - row < kCaptureRows ? h - row : kCaptureRows;
@@ -262,6 +264,7 @@ static void captureVignette(CapturedPicture& c, uint32_t picture, float width, f
         glEnable(GL_BLEND);
     }
     glDisable(GL_SCISSOR_TEST);
+    glPopAttrib();
     glPixelStorei(GL_PACK_ALIGNMENT, savedPack);
     glPixelStorei(GL_UNPACK_ALIGNMENT, savedUnpack);
     useTexelColours();

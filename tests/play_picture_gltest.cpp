@@ -160,6 +160,9 @@ TEST_F(Hud, LeavingOutTheClearMiddlesAndTheWhiteTintAndCopyingTheDarknessChanges
             skipWhiteTint = true;
             EXPECT_TRUE(fast == wholeFrame()) << "tinted, health " << health << ", mipmaps " << mipmaps;
             EXPECT_NE(darknessCapture.texture, 0u);
+            GLfloat raster[4] = {};
+            glGetFloatv(GL_CURRENT_RASTER_POSITION, raster);   // where the pause's frozen picture goes
+            EXPECT_EQ(raster[1], 0.0f) << "the capture moved the raster position";
             copyCapturedDarkness = false;
             drawFrame(renderWorld);
             copyCapturedDarkness = true;
