@@ -75,6 +75,7 @@ SpriteFrame wholeTexture = {};
 SpriteFrame glyphFrames[kGlyphFrames] = {};
 float glyphWidth = 32;
 float glyphHeight = 32;
+int textureLoads = 0;
 bool skipWhiteTint = true;
 
 // Switches on what every sprite-drawing routine relies on: texturing, blending
@@ -269,6 +270,7 @@ void loadTextures()
     tileBrightTexture = loadTexture(kTileBrightPath);
     tileDarkTexture = loadTexture(kTileDarkPath);
     buildFrameTables();
+    textureLoads++;
 }
 
 // Cuts the font from its grid of cells (pitch glyphWidth x glyphHeight, 32),

@@ -40,6 +40,8 @@ extern SpriteFrame wholeTexture;                 // u and v from 0 to 1
 extern SpriteFrame glyphFrames[kGlyphFrames];    // font, entry k is character 32 + k
 extern float glyphWidth;                         // glyph pitch on the sheet, then drawn width: 32, then 26
 extern float glyphHeight;                        // likewise for the height
+extern int textureLoads;                         // times loadTextures has run: what the drawing keeps
+                                                 // across frames is built again when it changes
 extern bool skipWhiteTint;                       // true: layers at the white colour skip multiplying
                                                  // by it (same pixels); false: GL's default everywhere
 

@@ -257,20 +257,37 @@ static void drawWalls(int x0, int x1, int y0, int y1)
     glEnable(GL_ALPHA_TEST);
 }
 
-// One frame of the world around the camera, layer by layer, then the HUD.
-void renderWorld()
+// One layer of the frame of play: the world's in the view around the camera,
+// the HUD's in HUD space. Drawn in order they make renderWorld's frame.
+void drawLayer(int layer)
 {
+    if (layer >= kLayerOverlays) {
+        drawHudLayer(layer);
+        return;
+    }
     loadWorldView();
     int x0, x1, y0, y1;
     visibleCells(x0, x1, y0, y1);
-    drawTiles(x0, x1, y0, y1);
-    drawDecals();
+    if (layer == kLayerTiles)
+        drawTiles(x0, x1, y0, y1);
+    else if (layer == kLayerDecals)
+        drawDecals();
+    else if (layer == kLayerWalls)
+        drawWalls(x0, x1, y0, y1);
+    if (layer != kLayerActors)
+        return;
     drawAimPoints();
     drawExplosions();
     drawTracers();
     drawProjectiles();
     drawActors();
     drawObstacles(x0, x1, y0, y1);
-    drawWalls(x0, x1, y0, y1);
+}
+
+// One frame of the world around the camera, layer by layer, then the HUD.
+void renderWorld()
+{
+    for (int layer = 0; layer < kLayerOverlays; layer++)
+        drawLayer(layer);
     drawHud();
 }

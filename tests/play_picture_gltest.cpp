@@ -141,9 +141,9 @@ TEST_F(Hud, BloodVignetteReachesTheScreenEdgesOnlyAsHealthRunsOut)
 
 // The busiest world with the game's art (decals and explosions fading, shots),
 // at health values from full to none, without and with mipmaps: leaving out
-// the vignettes' clear middles, and the multiply of the pictures drawn at
-// white, changes no pixel.
-TEST_F(Hud, LeavingOutTheClearMiddlesAndTheWhiteTintChangesNoPixel)
+// the vignettes' clear middles, the multiply of the pictures drawn at white,
+// and copying the darkness vignette from its capture change no pixel.
+TEST_F(Hud, LeavingOutTheClearMiddlesAndTheWhiteTintAndCopyingTheDarknessChangesNoPixel)
 {
     for (bool mipmaps : {false, true}) {
         mipmapping = mipmaps;
@@ -159,6 +159,14 @@ TEST_F(Hud, LeavingOutTheClearMiddlesAndTheWhiteTintChangesNoPixel)
             drawFrame(renderWorld);
             skipWhiteTint = true;
             EXPECT_TRUE(fast == wholeFrame()) << "tinted, health " << health << ", mipmaps " << mipmaps;
+            EXPECT_NE(darknessCapture.texture, 0u);
+            GLfloat raster[4] = {};
+            glGetFloatv(GL_CURRENT_RASTER_POSITION, raster);   // where the pause's frozen picture goes
+            EXPECT_EQ(raster[1], 0.0f) << "the capture moved the raster position";
+            copyCapturedDarkness = false;
+            drawFrame(renderWorld);
+            copyCapturedDarkness = true;
+            EXPECT_TRUE(fast == wholeFrame()) << "filtered, health " << health << ", mipmaps " << mipmaps;
             for (ClearMiddle& c : vignetteClearing)   // the whole vignettes
                 std::fill(c.reach, c.reach + kMaxMipLevels, 0.0f);
             drawFrame(renderWorld);

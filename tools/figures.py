@@ -1,9 +1,14 @@
 """The game's figures in one table: every timing harness in bench/ (medians,
 and the 99th percentile where a harness reports one), then the real game's
 start-up time to its first drawn frame and its peak memory, both under Xvfb
-with Mesa's llvmpipe at 1920 x 1080.
+with Mesa's llvmpipe at 1920 x 1080. Given an older build (a build directory
+of an earlier commit with this bench/frame_bench.cpp and bench/playframe.h),
+also the frames of play side by side with it: each case run in turn by one
+build and the other, so that both see the same load, every frame also as a
+multiple of the floor frame at its size, and the ratio of old to new.
+--frames-only prints just that table.
 
-    python3 tools/figures.py <build directory>
+    python3 tools/figures.py <build directory> [<older build directory> [--frames-only]]
 
 Run through tools/figures, which builds first."""
 
@@ -142,6 +147,45 @@ def machine():
         model, os.cpu_count(), memory / 2 ** 20, platform.platform(), mesa)
 
 
+FRAME_SIZES = ((1280, 720), (1920, 1080))
+SIDE_BY_SIDE_ROUNDS = 3   # turns each build takes at each case
+
+
+def frame_case(build, name):
+    """(median ms, p99 ms, CPU ms) of one frame_bench case run once by one build."""
+    out = subprocess.run(XVFB + [os.path.join(build, "bench", "frame_bench"), "--benchmark_filter=^%s$" % name,
+                                 "--benchmark_format=json"], cwd=build, capture_output=True, text=True, check=True)
+    b = json.loads(out.stdout)["benchmarks"][0]
+    return b["median_ms"], b["p99_ms"], b["cpu_ms"]
+
+
+def side_by_side(build, older):
+    """Prints the frames of play of both builds, taken in turns, each case's
+    medians over the rounds."""
+    floors = ["BM_Floor/w:%d/h:%d/iterations:300/manual_time" % size for size in FRAME_SIZES]
+    names = []
+    for i, (w, h) in enumerate(FRAME_SIZES):
+        names += [floors[i]] + ["BM_Frame/w:%d/h:%d/busiest:%d/iterations:300/manual_time" % (w, h, busy)
+                                for busy in (0, 1)]
+    runs = {(b, n): [] for b in (build, older) for n in names}
+    for _ in range(SIDE_BY_SIDE_ROUNDS):
+        for n in names:
+            for b in (older, build):
+                runs[(b, n)].append(frame_case(b, n))
+    mid = {k: [median([r[i] for r in v]) for i in range(3)] for k, v in runs.items()}
+    print()
+    print("| Frame | Median | 99th percentile | CPU | Floors (median, CPU) | Older: median | 99th percentile | CPU"
+          " | Older / new (median, 99th, CPU) |")
+    print("|---|---|---|---|---|---|---|---|---|")
+    for n in names:
+        w = re.search(r"w:(\d+)", n).group(1)
+        floor = mid[(build, floors[0 if w == "1280" else 1])]
+        new, old = mid[(build, n)], mid[(older, n)]
+        print("| %s | %.1f ms | %.1f ms | %.1f ms | %.2f, %.2f | %.1f ms | %.1f ms | %.1f ms | %.2f, %.2f, %.2f |" % (
+            n.split("/iterations")[0], new[0], new[1], new[2], new[0] / floor[0], new[2] / floor[2], old[0], old[1],
+            old[2], old[0] / new[0], old[1] / new[1], old[2] / new[2]))
+
+
 def median(values):
     values = sorted(values)
     return values[len(values) // 2]
@@ -149,6 +193,9 @@ def median(values):
 
 def main():
     build = os.path.abspath(sys.argv[1] if len(sys.argv) > 1 else "build")
+    if len(sys.argv) > 3 and sys.argv[3] == "--frames-only":
+        side_by_side(build, os.path.abspath(sys.argv[2]))
+        return
     game, media = os.path.join(build, "vellgrave2"), os.path.join(build, "Media")
     print("Machine: " + machine())
     print()
@@ -163,6 +210,8 @@ def main():
     print("| start-up to the first frame, %dx%d | %.0f ms | |" % (SCREEN + (median(starts),)))
     print("| peak memory after a new city and %d s of play | %.1f MiB | |" % (PLAY_SECONDS,
                                                                           peak_memory_mib(game, media)))
+    if len(sys.argv) > 2:
+        side_by_side(build, os.path.abspath(sys.argv[2]))
 
 
 if __name__ == "__main__":
