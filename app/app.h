@@ -9,9 +9,11 @@
 const int kStateTitleMenu = 0;       // no game in progress
 const int kStateGameMenu = 1;        // main menu over a game in progress
 const int kStatePlaying = 2;
+const int kStateWatching = 3;        // a recording shown in the game's window
+const int kStateBestRuns = 4;        // the list of the best runs, from the title
 const int kFrameMilliseconds = 16;   // passes are at least this far apart
 
-extern int32_t gameState;            // kStateTitleMenu, kStateGameMenu or kStatePlaying
+extern int32_t gameState;            // kStateTitleMenu .. kStateBestRuns
 extern bool quitRequested;           // the loop ends after the pass that set it
 extern float framesPerSecond;        // measured in each pass before the overlay
 extern uint32_t lastFrameTicks;      // SDL ticks (ms) at which the last measured frame ended

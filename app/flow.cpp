@@ -9,6 +9,7 @@
 
 #include "app/app.h"
 #include "app/input.h"
+#include "app/runslist.h"
 #include "platform/settings.h"
 #include "app/sound.h"
 #include "sim/gamestart.h"
@@ -22,12 +23,13 @@
 
 // ---- Constants --------------------------------------------------------------
 
-static const MenuEntry kTitleMenuEntries[] = {{"Start a new game", kMenuNewGame}, {"Load game", kMenuLoadGame}};
+static const MenuEntry kTitleMenuEntries[] = {{"Start a new game", kMenuNewGame}, {"Load game", kMenuLoadGame},
+                                              {"Today's city", kMenuCityOfTheDay}, {"Best runs", kMenuBestRuns}};
 static const MenuEntry kGameMenuEntries[] = {
     {"Resume", kMenuResume}, {"Start a new game", kMenuNewGame}, {"Save game", kMenuSaveGame},
     {"Load game", kMenuLoadGame}};
 // The title menu has no game to go back to; B resumes the game in progress.
-static const MenuList kTitleMenu = {kTitleMenuEntries, 2, kMenuNothing};
+static const MenuList kTitleMenu = {kTitleMenuEntries, 4, kMenuNothing};
 static const MenuList kGameMenu = {kGameMenuEntries, 4, kMenuResume};
 
 static const int kFrameRateEntry = 3;     // the pause button whose label follows showFrameRate
@@ -42,6 +44,8 @@ bool pauseMenuOpen = false;
 float pauseFade = 0;
 bool showFrameRate = false;
 bool screenshotWanted = false;
+bool runPanelShown = false;
+bool pauseKeyTaken = false;
 
 static MenuEntry pauseEntries[] = {{"Resume game", kPauseResume}, {"Exit", kPauseExit},
                                    {"Save screenshot", kPauseScreenshot}, {kShowFrameRateLabel, kPauseFrameRate}};
@@ -56,12 +60,30 @@ const MenuList& mainMenu()
     return gameState == kStateGameMenu ? kGameMenu : kTitleMenu;
 }
 
+// A game has begun: its run is counted from here, and the panel of the run
+// before gives way to play.
+static void beginRun()
+{
+    beginRunStats();
+    runPanelShown = false;
+    gameState = kStatePlaying;
+}
+
 // A fresh city for one player; the game that was recorded until now ends.
 static void beginNewGame()
 {
     beginGame(kStartNewCity, 0, (int64_t)time(nullptr), screenWidth, screenHeight, aspectRatio);
-    beginRunStats();
-    gameState = kStatePlaying;
+    beginRun();
+}
+
+// The city of the day `now` falls on (UTC), the same for every player that
+// day: the generator starts from the day's seed, which the recording keeps,
+// so a run in it can be told for the run of the day.
+void beginCityOfTheDay(int64_t now)
+{
+    seedRandom(daySeed(utcDay(now)));
+    beginGame(kStartNewCity, 0, now, screenWidth, screenHeight, aspectRatio);
+    beginRun();
 }
 
 // Replaces the game by "save.dat" when it is one sound save; otherwise the
@@ -71,8 +93,7 @@ static void beginLoadedGame()
     int32_t size = readSave();
     if (size < 0 || !beginGame(kStartLoadedGame, size, (int64_t)time(nullptr), screenWidth, screenHeight, aspectRatio))
         return;
-    beginRunStats();
-    gameState = kStatePlaying;
+    beginRun();
 }
 
 // The replay program's game: the recording that is open, started as it was
@@ -100,6 +121,10 @@ void chooseMenuEntry(const MenuChoice& choice)
         gameState = kStatePlaying;
     } else if (choice.action == kMenuLoadGame)
         beginLoadedGame();
+    else if (choice.action == kMenuCityOfTheDay)
+        beginCityOfTheDay((int64_t)time(nullptr));
+    else if (choice.action == kMenuBestRuns)
+        openBestRuns();
 }
 
 // Ends the recorded game, if one is being recorded, keeping its file.
@@ -114,6 +139,7 @@ static void endGameByDeath()
 {
     gameState = kStateTitleMenu;
     endRunStats();
+    runPanelShown = true;
     if (killCount > bestKillCount) {
         bestKillCount = killCount;
         writeBestScore();
@@ -140,6 +166,34 @@ void playStep(float speedFactor)
         endGameByDeath();
     else if (outcome == kStepMenuKey)
         gameState = kStateGameMenu;
+}
+
+// ---- Functions: the best runs -----------------------------------------------
+
+// Opens "Best runs" from the title: the list as runs/ holds it, every
+// recording read through so a damaged or foreign one shows as such.
+void openBestRuns()
+{
+    loadBestRuns();
+    checkBestRuns();
+    openRunsList();
+    gameState = kStateBestRuns;
+}
+
+// Acts on one pass of the "Best runs" screen: its sounds, then removing the
+// chosen run or going back to the title. Going back by the pause
+// key keeps the overlay shut in this pass.
+void chooseRunsAction(int32_t action)
+{
+    playMenuSounds(runsListHot, runsListItems(), action != kRunsNothing);
+    RunEntry* run = runsListRun(runsListChosen);
+    if (action == kRunsBack) {
+        pauseKeyTaken = true;
+        gameState = kStateTitleMenu;
+    } else if (action == kRunsRemove && run != nullptr) {
+        removeRun(run->kind, runsListChosen);
+        openRunsList();
+    }
 }
 
 // ---- Functions: the pause overlay -------------------------------------------
@@ -175,6 +229,9 @@ void advancePauseFade(float step)
 PausePass updatePause(bool toggle, bool back)
 {
     PausePass pass = {false, false, false};
+    if (pauseKeyTaken)
+        toggle = false;
+    pauseKeyTaken = false;
     if (toggle) {
         pass.capture = togglePause();
         pass.opened = pauseMenuOpen;

@@ -4,18 +4,24 @@
 #include "app/app.h"
 #include "app/flow.h"
 #include "app/input.h"
+#include "app/runslist.h"
 #include "overlay/overlay.h"
 #include "platform/clock.h"
 #include "platform/display.h"
 #include "platform/input.h"
 #include "platform/pad.h"
+#include "sim/runstats.h"
 #include "render/draw.h"
 #include "render/menu.h"
+#include "render/runpanel.h"
+#include "render/runslist.h"
 #include "render/view.h"
 #include "world/savefile.h"
 #include "world/world.h"
 
 static const char* const kTitle = "Vellgrave 2";
+
+static RunsListView runsView = {};   // the "Best runs" screen as this pass draws it
 
 // One-time start-up after the display and overlay: title, textures and frame
 // tables, an empty world, and the best score kept from earlier runs.
@@ -29,6 +35,27 @@ void initGame()
     readBestScore();
 }
 
+// The main menu's pass: the entries, with the keys, mouse and pad, and on
+// the title after a run ended its panel; then the flow acts on the choice.
+static void runMenuFrame()
+{
+    const MenuList& menu = mainMenu();
+    MenuChoice choice = runMainMenu(menu, withMenuKeys(liveMenuInput()));
+    if (gameState == kStateTitleMenu && runPanelShown)
+        drawRunPanel(runStats, bestKillCount, menu.count);
+    chooseMenuEntry(choice);
+}
+
+// The "Best runs" screen's pass: its logic from live input, then its
+// drawing, then the flow acts on what was chosen.
+static void runBestRunsFrame()
+{
+    int32_t action = runsListPass(liveRunsListInput());
+    runsListView(runsView);
+    drawRunsList(runsView);
+    chooseRunsAction(action);
+}
+
 // Shows the menu or steps and draws the game, inside the GL state every
 // drawing routine relies on (texturing, blending, alpha test, client arrays).
 void runFrame()
@@ -38,8 +65,10 @@ void runFrame()
     if (gameState == kStatePlaying) {
         playStep(speedFactor);
         renderWorld();
+    } else if (gameState == kStateBestRuns) {
+        runBestRunsFrame();
     } else {
-        chooseMenuEntry(runMainMenu(mainMenu(), liveMenuInput()));
+        runMenuFrame();
     }
     endSpriteDrawing();
 }

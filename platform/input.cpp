@@ -7,6 +7,11 @@
 
 #include "platform/settings.h"
 
+// The keys that work the lists of a screen: the arrows move, Return chooses.
+const int32_t kUpArrowKey = SDLK_UP;
+const int32_t kDownArrowKey = SDLK_DOWN;
+const int32_t kReturnKey = SDLK_RETURN;
+
 // The keys of settings.ini that bind each action, the keys bound when they
 // are missing (W, S, A, D, left Shift, Space, Escape), and the second keys
 // that stay whatever the binding (0: none).
