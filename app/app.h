@@ -9,8 +9,8 @@
 const int kStateTitleMenu = 0;       // no game in progress
 const int kStateGameMenu = 1;        // main menu over a game in progress
 const int kStatePlaying = 2;
-const int kStateWatching = 3;        // a recording shown in the game's window
-const int kStateBestRuns = 4;        // the list of the best runs, from the title
+const int kStateWatching = 3;        // a recorded game shown with the watching bar
+const int kStateBestRuns = 4;        // the best runs' list
 const int kFrameMilliseconds = 16;   // passes are at least this far apart
 
 extern int32_t gameState;            // kStateTitleMenu .. kStateBestRuns

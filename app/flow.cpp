@@ -5,11 +5,14 @@
 // without any of this.
 #include "app/flow.h"
 
+#include <unistd.h>
+
 #include <ctime>
 
 #include "app/app.h"
 #include "app/input.h"
 #include "app/runslist.h"
+#include "app/watching.h"
 #include "platform/settings.h"
 #include "app/sound.h"
 #include "sim/gamestart.h"
@@ -23,13 +26,15 @@
 
 // ---- Constants --------------------------------------------------------------
 
+// "Watch last game" comes last, and only while there is a last game to watch.
 static const MenuEntry kTitleMenuEntries[] = {{"Start a new game", kMenuNewGame}, {"Load game", kMenuLoadGame},
-                                              {"Today's city", kMenuCityOfTheDay}, {"Best runs", kMenuBestRuns}};
+                                              {"Today's city", kMenuCityOfTheDay}, {"Best runs", kMenuBestRuns},
+                                              {"Watch last game", kMenuWatchLastGame}};
+static const int32_t kTitleEntries = 5;
 static const MenuEntry kGameMenuEntries[] = {
     {"Resume", kMenuResume}, {"Start a new game", kMenuNewGame}, {"Save game", kMenuSaveGame},
     {"Load game", kMenuLoadGame}};
 // The title menu has no game to go back to; B resumes the game in progress.
-static const MenuList kTitleMenu = {kTitleMenuEntries, 4, kMenuNothing};
 static const MenuList kGameMenu = {kGameMenuEntries, 4, kMenuResume};
 
 static const int kFrameRateEntry = 3;     // the pause button whose label follows showFrameRate
@@ -50,14 +55,19 @@ bool pauseKeyTaken = false;
 static MenuEntry pauseEntries[] = {{"Resume game", kPauseResume}, {"Exit", kPauseExit},
                                    {"Save screenshot", kPauseScreenshot}, {kShowFrameRateLabel, kPauseFrameRate}};
 static const MenuList kPauseButtons = {pauseEntries, 4, kMenuNothing};
+static MenuList titleMenu = {kTitleMenuEntries, kTitleEntries, kMenuNothing};  // its count follows the last game
 
 // ---- Functions: the main menu and the game ----------------------------------
 
-// The menu of this state: the title's with no game in progress, else the
-// game menu over it.
+// The menu of this state: the title's with no game in progress (offering
+// the last game to watch while its recording is there), else the game menu
+// over it.
 const MenuList& mainMenu()
 {
-    return gameState == kStateGameMenu ? kGameMenu : kTitleMenu;
+    if (gameState == kStateGameMenu)
+        return kGameMenu;
+    titleMenu.count = access(kLastGamePath, F_OK) == 0 ? kTitleEntries : kTitleEntries - 1;
+    return titleMenu;
 }
 
 // A game has begun: its run is counted from here, and the panel of the run
@@ -125,6 +135,8 @@ void chooseMenuEntry(const MenuChoice& choice)
         beginCityOfTheDay((int64_t)time(nullptr));
     else if (choice.action == kMenuBestRuns)
         openBestRuns();
+    else if (choice.action == kMenuWatchLastGame)
+        beginWatching(kLastGamePath, kStateTitleMenu);
 }
 
 // Ends the recorded game, if one is being recorded, keeping its file.
@@ -180,23 +192,35 @@ void openBestRuns()
     gameState = kStateBestRuns;
 }
 
-// Acts on one pass of the "Best runs" screen: its sounds, then removing the
-// chosen run or going back to the title. Going back by the pause
-// key keeps the overlay shut in this pass.
+// Acts on one pass of the "Best runs" screen: its sounds, then watching the
+// chosen run (a recording that will not play is marked damaged, so it can be
+// removed), removing it, or going back to the title.
 void chooseRunsAction(int32_t action)
 {
     playMenuSounds(runsListHot, runsListItems(), action != kRunsNothing);
     RunEntry* run = runsListRun(runsListChosen);
     if (action == kRunsBack) {
-        pauseKeyTaken = true;
         gameState = kStateTitleMenu;
     } else if (action == kRunsRemove && run != nullptr) {
         removeRun(run->kind, runsListChosen);
         openRunsList();
+    } else if (action == kRunsWatch && run != nullptr) {
+        char path[kRunPathLength];
+        runRecordingPath(*run, path, sizeof path);
+        if (!beginWatching(path, kStateBestRuns))
+            run->status = kRunDamaged;
     }
 }
 
 // ---- Functions: the pause overlay -------------------------------------------
+
+// Before the game frame of a pass: on "Best runs" and while watching, the
+// pause key means "Back", so the overlay leaves it alone in this pass,
+// whichever state the frame ends in.
+void beginGameFrame()
+{
+    pauseKeyTaken = gameState == kStateBestRuns || gameState == kStateWatching;
+}
 
 // The pause overlay's buttons; the frame-rate one offers what it would do.
 const MenuList& pauseButtons()

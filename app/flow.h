@@ -17,6 +17,7 @@ const int32_t kMenuSaveGame = 3;
 const int32_t kMenuLoadGame = 4;
 const int32_t kMenuCityOfTheDay = 5;
 const int32_t kMenuBestRuns = 6;
+const int32_t kMenuWatchLastGame = 7;
 // Actions of the pause overlay's buttons.
 const int32_t kPauseResume = 11;
 const int32_t kPauseExit = 12;
@@ -45,6 +46,7 @@ void beginCityOfTheDay(int64_t now);
 void openBestRuns();
 void chooseRunsAction(int32_t action);
 bool beginRecordedGame();
+void beginGameFrame();
 const MenuList& pauseButtons();
 bool togglePause();
 void advancePauseFade(float step);

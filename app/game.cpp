@@ -5,17 +5,21 @@
 #include "app/flow.h"
 #include "app/input.h"
 #include "app/runslist.h"
+#include "app/watching.h"
 #include "overlay/overlay.h"
 #include "platform/clock.h"
 #include "platform/display.h"
 #include "platform/input.h"
 #include "platform/pad.h"
-#include "sim/runstats.h"
+#include "platform/settings.h"
 #include "render/draw.h"
 #include "render/menu.h"
 #include "render/runpanel.h"
 #include "render/runslist.h"
 #include "render/view.h"
+#include "render/watchbar.h"
+#include "sim/runstats.h"
+#include "sim/seeking.h"
 #include "world/savefile.h"
 #include "world/world.h"
 
@@ -56,17 +60,33 @@ static void runBestRunsFrame()
     chooseRunsAction(action);
 }
 
+// One pass of watching: the bar's input acted on, the steps due played, the
+// recorded picture letterboxed in the window and the bar over it.
+static void runWatching()
+{
+    chooseWatchAction(readWatchInput(liveWatchInput(), watchSeconds, watchTotalSeconds));
+    if (gameState != kStateWatching)
+        return;
+    watchFrame((float)frameMilliseconds);
+    WatchLayout layout = watchLayout(screenWidth, screenHeight, watchedAspect());
+    renderWatchedWorld(layout.picture, watchBestScore, screenWidth, screenHeight);
+    drawWatchBar(watchBarPicture(screenWidth, screenHeight, watchSeconds, watchTotalSeconds));
+}
+
 // Shows the menu or steps and draws the game, inside the GL state every
 // drawing routine relies on (texturing, blending, alpha test, client arrays).
 void runFrame()
 {
     beginSpriteDrawing();
+    beginGameFrame();
     float speedFactor = speedFactorFor(framesPerSecond);
     if (gameState == kStatePlaying) {
         playStep(speedFactor);
         renderWorld();
     } else if (gameState == kStateBestRuns) {
         runBestRunsFrame();
+    } else if (gameState == kStateWatching) {
+        runWatching();
     } else {
         runMenuFrame();
     }
@@ -83,7 +103,8 @@ void measureFrame()
 
 // The overlay's part of a pass: the flow opens or closes the pause overlay,
 // the overlay draws what the flow decided, and the flow acts on the button
-// chosen; a screenshot asked for is written from the frozen frame.
+// chosen; a screenshot asked for is written from the frozen frame. While
+// watching and on "Best runs", Escape belongs to the screen (beginGameFrame).
 void runOverlay()
 {
     MenuInput in = liveMenuInput();

@@ -53,6 +53,36 @@ MenuInput liveMenuInput()
     return in;
 }
 
+// +1 for the key that went down, -1 for the other, 0 for neither or both.
+static int32_t keyStep(int32_t plus, int32_t minus)
+{
+    return (keyState[plus] == kInputPressed ? 1 : 0) - (keyState[minus] == kInputPressed ? 1 : 0);
+}
+
+// Watching's input from this pass's live state: the menus' record, Space,
+// the arrows (up and down the speed, left and right seek; the pad's stick or
+// d-pad across seeks as it is newly pushed), Escape, Return, P or Start for
+// "Play from here", and the window's size.
+WatchInput liveWatchInput()
+{
+    static int32_t acrossBefore = 0;  // the pad's direction across in the pass before
+    int32_t across = padAcrossHeld();
+    WatchInput in = {};
+    in.menu = liveMenuInput();
+    in.windowWidth = screenWidth;
+    in.windowHeight = screenHeight;
+    in.pause = keyState[kSpaceKey] == kInputPressed;
+    in.speedStep = keyStep(kUpArrowKey, kDownArrowKey);
+    in.seekStep = keyStep(kRightArrowKey, kLeftArrowKey);
+    if (in.seekStep == 0 && across != acrossBefore)
+        in.seekStep = across;
+    acrossBefore = across;
+    in.escape = keyState[kEscapeKey] == kInputPressed;
+    in.playHere = keyState[kPlayHereKey] == kInputPressed || padActionState[kPadMenu] == kInputPressed;
+    in.enter = keyState[kReturnKey] == kInputPressed;
+    return in;
+}
+
 // The pause key or the pad's pause switch went down in this pass.
 bool pauseKeyPressed()
 {

@@ -7,11 +7,6 @@
 
 #include "platform/settings.h"
 
-// The keys that work the lists of a screen: the arrows move, Return chooses.
-const int32_t kUpArrowKey = SDLK_UP;
-const int32_t kDownArrowKey = SDLK_DOWN;
-const int32_t kReturnKey = SDLK_RETURN;
-
 // The keys of settings.ini that bind each action, the keys bound when they
 // are missing (W, S, A, D, left Shift, Space, Escape), and the second keys
 // that stay whatever the binding (0: none).
@@ -22,6 +17,11 @@ static const int32_t kDefaultKeys[kKeyActions] = {SDLK_w,      SDLK_s,     SDLK_
 const int32_t kSpaceKey = SDLK_SPACE;
 const int32_t kEscapeKey = SDLK_ESCAPE;
 const int32_t kRightArrowKey = SDLK_RIGHT;
+const int32_t kLeftArrowKey = SDLK_LEFT;
+const int32_t kUpArrowKey = SDLK_UP;
+const int32_t kDownArrowKey = SDLK_DOWN;
+const int32_t kReturnKey = SDLK_RETURN;
+const int32_t kPlayHereKey = SDLK_p;
 static const int32_t kSecondKeys[kKeyActions] = {SDLK_UP, SDLK_DOWN, SDLK_LEFT, SDLK_RIGHT, 0, SDLK_RETURN, 0};
 
 int32_t keyState[kKeyStates] = {};

@@ -21,9 +21,11 @@ enum KeyAction { kKeyUp, kKeyDown, kKeyLeft, kKeyRight, kKeySprint, kKeyMenu, kK
 extern const int32_t kSpaceKey;      // key symbol of Space, an index of keyState
 extern const int32_t kEscapeKey;     // key symbol of Escape, an index of keyState
 extern const int32_t kRightArrowKey; // key symbol of the right arrow, an index of keyState
-extern const int32_t kUpArrowKey;    // key symbol of the up arrow, an index of keyState
-extern const int32_t kDownArrowKey;  // key symbol of the down arrow, an index of keyState
-extern const int32_t kReturnKey;     // key symbol of Return, an index of keyState
+extern const int32_t kLeftArrowKey;  // likewise the left arrow
+extern const int32_t kUpArrowKey;    // likewise the up arrow
+extern const int32_t kDownArrowKey;  // likewise the down arrow
+extern const int32_t kReturnKey;     // likewise Return
+extern const int32_t kPlayHereKey;   // likewise P, "Play from here" while watching
 
 extern int32_t keyState[kKeyStates];                 // 0 up, 1 held, 2 went down this pass
 extern int32_t mouseButtonState[kMouseButtonStates]; // 0 up, 1 held, 2 went down this pass

@@ -247,6 +247,19 @@ static void updateMenuStep()
     padMenuHeld = held;
 }
 
+// The direction across the walking stick pushed half-way or the d-pad
+// hold: -1 left, 1 right, 0 neither (watching seeks by it).
+int32_t padAcrossHeld()
+{
+    int32_t push = (int32_t)(kPadMenuPush * (float)kPadAxisHighest);
+    int32_t hat = padHat[kPadMenuHat];
+    if (padWalk.x <= -push || (hat & SDL_HAT_LEFT))
+        return -1;
+    if (padWalk.x >= push || (hat & SDL_HAT_RIGHT))
+        return 1;
+    return 0;
+}
+
 // The controls of this pass from the pad's tables: switches, the walking
 // stick, the aim, the menu step, and which of pad and mouse was used last for
 // aiming and for menus (the mouse counts when it moved or clicked).

@@ -88,6 +88,7 @@ bool padInputDown(const PadInput& input);
 bool parsePadInput(const char* text, PadInput& input);
 int parsePadInputs(const char* text, PadInput* inputs, int room);
 void readPadBindings();
+int32_t padAcrossHeld();
 void updatePadControls(float width, float height, int32_t mouseAtX, int32_t mouseAtY, bool mouseClicked);
 void initPad();
 void pollPad();

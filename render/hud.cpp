@@ -37,6 +37,9 @@ const float kSurelyEnlarged = 0.9f;          // texels per pixel below which onl
 // ---- Globals ----------------------------------------------------------------
 
 ClearMiddle vignetteClearing[kVignettes] = {};
+int32_t hudBestScore = kHudOwnBest;
+int32_t viewLeft = 0;
+int32_t viewBottom = 0;
 
 static unsigned char overlayAlpha[kMaxOverlayTexels];   // one mipmap level's alpha, read back
 
@@ -135,8 +138,8 @@ void hudClearPixels(float hx, float hy, int& x0, int& x1, int& y0, int& y1)
 }
 
 // Draws the full-screen-centred quad only in the four bands around the pixels
-// (x0..x1, y0..y1) where every sample is transparent and fails the alpha
-// test anyway. Each band draws the same quad under a scissor, so the pixels
+// (x0..x1, y0..y1, from the picture's corner, which a letterbox moves) where
+// every sample is transparent and fails the alpha test anyway. Each band draws the same quad under a scissor, so the pixels
 // drawn are exactly those the whole quad would give.
 static void drawAroundClearing(float width, float height, int x0, int x1, int y0, int y1)
 {
@@ -146,7 +149,7 @@ static void drawAroundClearing(float width, float height, int x0, int x1, int y0
     for (const int* b : bands) {
         if (b[2] <= 0 || b[3] <= 0)
             continue;
-        glScissor(b[0], b[1], b[2], b[3]);
+        glScissor(b[0] + viewLeft, b[1] + viewBottom, b[2], b[3]);
         drawSprite(0, 0, width, height, true, 0, wholeTexture);
     }
     glDisable(GL_SCISSOR_TEST);
@@ -208,7 +211,9 @@ void drawHud()
     drawVignette(vignetteClearing[kDarknessVignette], borderDarknessTexture, 1.0f);
     glBindTexture(GL_TEXTURE_2D, spriteSheetTexture);
     drawPlayerBars();
-    drawCount(kBestCountLabel, bestKillCount, kBestCountTop);
+    int32_t best = hudBestScore == kHudOwnBest ? bestKillCount : hudBestScore;
+    if (best >= 0)
+        drawCount(kBestCountLabel, best, kBestCountTop);
     drawCount(kKillCountLabel, killCount, kKillCountTop);
     useTintedTexels();
 }

@@ -7,6 +7,8 @@ const int kMaxMipLevels = 16;       // mipmap levels of a texture the HUD looks 
 const int kBloodVignette = 0;       // vignetteClearing entries
 const int kDarknessVignette = 1;
 const int kVignettes = 2;
+const int32_t kHudOwnBest = -2;     // hudBestScore: the player's own best, bestKillCount
+const int32_t kNoHudBest = -1;      // hudBestScore: no best score line
 
 // The transparent middle of one vignette texture, measured once.
 struct ClearMiddle {
@@ -17,6 +19,9 @@ struct ClearMiddle {
 
 extern float spriteCullMargin;  // pictures this close outside the view, cells, are still drawn
 extern ClearMiddle vignetteClearing[kVignettes];  // the blood and darkness vignettes' clear middles
+extern int32_t hudBestScore;    // the best score the HUD shows: kHudOwnBest, a score 0.., or below 0 none
+extern int32_t viewLeft;        // the picture's left edge in the window, pixels (0 but when letterboxed)
+extern int32_t viewBottom;      // the picture's bottom edge in the window, pixels from the bottom
 
 void renderWorld();
 void drawHud();

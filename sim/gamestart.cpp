@@ -77,9 +77,10 @@ bool setUpGame(int start, int32_t saveSize)
 
 // Begins a game as the player chose it: the game recorded until now ends
 // with its score, the world is set up, and its recording starts with the
-// generator as it stood before and the view the first step will have. A
-// loaded game's save is in saveBytes, already checked. False when the save
-// does not load (the world is then unchanged, and so is the recording).
+// generator as it stood before, the view the first step will have and the
+// player's best score as it stands. A loaded game's save is in saveBytes,
+// already checked. False when the save does not load (the world is then
+// unchanged, and so is the recording).
 bool beginGame(int start, int32_t saveSize, int64_t date, float viewWidth, float viewHeight, float viewAspect)
 {
     uint32_t seed = randomSeed;
@@ -89,7 +90,7 @@ bool beginGame(int start, int32_t saveSize, int64_t date, float viewWidth, float
     endRecording(killCount);
     setUpGame(start, saveSize);
     RecordingHeader h = {kRecordingFormat, kGameVersion, date, playerCount, viewWidth, viewHeight, viewAspect,
-                         start, seed, draws, start == kStartLoadedGame ? saveSize : 0, 0};
+                         start, seed, draws, start == kStartLoadedGame ? saveSize : 0, 0, bestKillCount};
     beginRecording(h, saveBytes);
     return true;
 }

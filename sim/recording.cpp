@@ -175,7 +175,13 @@ bool isRecordingMagic(const uint8_t* bytes, int size)
     return size >= (int)sizeof kMagic && memcmp(bytes, kMagic, sizeof kMagic) == 0;
 }
 
-// The magic, then the header's fields in order.
+// Bytes of the header in the given format: the best score came with format 3.
+int headerBytes(uint32_t format)
+{
+    return format >= kBestScoreFormat ? kRecordingHeaderBytes : kFirstHeaderBytes;
+}
+
+// The magic, then the header's fields in order: headerBytes(h.format) bytes.
 void encodeHeader(const RecordingHeader& h, uint8_t* out)
 {
     memcpy(out, kMagic, sizeof kMagic);
@@ -183,10 +189,13 @@ void encodeHeader(const RecordingHeader& h, uint8_t* out)
     at = putU32(putU64(at, (uint64_t)h.date), (uint32_t)h.playerCount);
     at = putF32(putF32(putF32(at, h.viewWidth), h.viewHeight), h.viewAspect);
     at = putU64(putU32(putU32(at, (uint32_t)h.start), h.seed), h.draws);
-    putU32(putU32(at, (uint32_t)h.saveSize), (uint32_t)h.packedSize);
+    at = putU32(putU32(at, (uint32_t)h.saveSize), (uint32_t)h.packedSize);
+    if (h.format >= kBestScoreFormat)
+        putU32(at, (uint32_t)h.bestScore);
 }
 
-// The header's fields read back, after the magic.
+// The header's fields read back from its first kFirstHeaderBytes, after the
+// magic; the best score, which follows in newer formats, is read apart.
 RecordingHeader decodeHeader(const uint8_t* b)
 {
     RecordingHeader h = {};
@@ -202,7 +211,15 @@ RecordingHeader decodeHeader(const uint8_t* b)
     h.draws = getU64(b + 48);
     h.saveSize = (int32_t)getU32(b + 56);
     h.packedSize = (int32_t)getU32(b + 60);
+    h.bestScore = kNoBestScore;
     return h;
+}
+
+// The best score from the header's bytes after the first kFirstHeaderBytes
+// (formats from 3), or kNoBestScore for an older format.
+int32_t decodeBestScore(const RecordingHeader& h, const uint8_t* in)
+{
+    return h.format >= kBestScoreFormat ? (int32_t)getU32(in) : kNoBestScore;
 }
 
 // A view a window could have had: sizes within 1..65535 pixels, a positive aspect.
@@ -222,6 +239,8 @@ const char* headerProblem(const RecordingHeader& h)
         return "window size out of range";
     if (h.draws > kMaxRecordedDraws)
         return "too many rand() draws before the game";
+    if (h.format >= kBestScoreFormat && h.bestScore < 0)
+        return "best score out of range";
     if (h.start == kStartNewCity && h.saveSize == 0 && h.packedSize == 0)
         return nullptr;
     if (h.start != kStartLoadedGame || h.saveSize <= 0 || h.saveSize > kMaxSaveBytes || h.packedSize <= 0 ||

@@ -6,8 +6,9 @@
 // The file is little-endian throughout:
 //   header: "VG2REC" 0x1A 0x0A, format, game version, date, players, the
 //           view's width, height and aspect for the first step, how the game
-//           started, seed, rand() draws, the embedded save's size, packed size
-//           and deflated bytes (a loaded game only);
+//           started, seed, rand() draws, the embedded save's size, packed size,
+//           from format 3 the best score when the game began, then the save's
+//           deflated bytes (a loaded game only);
 //   steps:  one flags byte per step (held controls, and which of the move,
 //           pointer and speed factor changed), then the changed values and a
 //           one-byte fingerprint of the world after the step; after every
@@ -26,8 +27,10 @@
 
 // ---- Constants --------------------------------------------------------------
 
-const uint32_t kRecordingFormat = 2;         // the layout this build writes; it reads 1 and 2
+const uint32_t kRecordingFormat = 3;         // the layout this build writes; it reads 1 to 3
 const uint32_t kViewChangesFormat = 2;       // the first format that may change the view mid-game
+const uint32_t kBestScoreFormat = 3;         // the first format whose header holds the best score
+const int32_t kNoBestScore = -1;             // the header holds no best score (formats before 3)
 const int kCheckpointSteps = 60;             // a world checksum after every 60th step (a second of play)
 const int kStartNewCity = 0;                 // the game began with a freshly generated city
 const int kStartLoadedGame = 1;              // the game began from the save embedded in the header
@@ -35,7 +38,8 @@ const uint64_t kMaxRecordedDraws = 1u << 28; // rand() draws before a game, at m
 const int kViewBytes = 12;                   // a view's width, height and aspect
 const int kMaxStepBytes = 32;                // one encoded step at its largest
 const int kCheckpointBytes = 44;
-const int kRecordingHeaderBytes = 64;
+const int kFirstHeaderBytes = 64;            // the header of formats 1 and 2
+const int kRecordingHeaderBytes = kFirstHeaderBytes + 4;  // this format's: the best score follows
 const int kTrailerBytes = 1 + kCheckpointBytes + 4 + 4 + 4;  // end mark, checkpoint, steps, score, CRC
 const int kMaxPackedSaveBytes = kMaxSaveBytes + kMaxSaveBytes / 1000 + 64;  // a deflated save at its largest
 const int kZlibArenaBytes = 320 * 1024;      // deflate at its best compression needs about 270 KiB
@@ -59,6 +63,7 @@ struct RecordingHeader {
     uint64_t draws;       // rand() draws taken since that seed, before the game began
     int32_t saveSize;     // bytes of the embedded save (kStartLoadedGame), else 0
     int32_t packedSize;   // bytes of that save deflated, as the file holds it, else 0
+    int32_t bestScore;    // the player's best score when the game began, 0..; kNoBestScore before format 3
 };
 
 // The world as it stood after a step: enough to name what went different.
@@ -85,7 +90,9 @@ uint32_t checkpointSum(const Checkpoint& c);
 uint8_t stepFingerprint();
 bool describeDivergence(const Checkpoint& expected, const Checkpoint& actual, char* what, int size);
 bool isRecordingMagic(const uint8_t* bytes, int size);
+int headerBytes(uint32_t format);
 void encodeHeader(const RecordingHeader& h, uint8_t* out);
+int32_t decodeBestScore(const RecordingHeader& h, const uint8_t* in);
 RecordingHeader decodeHeader(const uint8_t* in);
 const char* headerProblem(const RecordingHeader& h);
 StepInput firstStepInput(const RecordingHeader& h);

@@ -99,7 +99,7 @@ void beginRecording(const RecordingHeader& header, const uint8_t* save)
     recordedInput = firstStepInput(written);
     uint8_t bytes[kRecordingHeaderBytes];
     encodeHeader(written, bytes);
-    appendRecording(bytes, kRecordingHeaderBytes);
+    appendRecording(bytes, headerBytes(written.format));
     if (header.start == kStartLoadedGame)
         appendRecording(packedSave, packed);
 }
@@ -218,18 +218,24 @@ bool openRecording(FILE* file, const char* name)
     replayCrc = 0;
     replayedSteps = 0;
     uint8_t b[kRecordingHeaderBytes];
-    size_t got = fread(b, 1, sizeof b, file);
+    size_t got = fread(b, 1, kFirstHeaderBytes, file);
     replayCrc = updateCrc(replayCrc, b, (int64_t)got);
     replayOffset = (int64_t)got;
     if (got == 0)
         return refuse("empty file");
     if (!isRecordingMagic(b, (int)got))
         return refuse("not a recorded game");
-    if (got < sizeof b) {
+    if (got < (size_t)kFirstHeaderBytes) {
         snprintf(recordingError, sizeof recordingError, "%s: truncated at byte %lld", name, (long long)got);
         return false;
     }
     recordingHeader = decodeHeader(b);
+    int rest = headerBytes(recordingHeader.format) - kFirstHeaderBytes;
+    if (recordingHeader.format <= kRecordingFormat && rest > 0) {
+        if (!readRecording(b + kFirstHeaderBytes, rest))
+            return false;
+        recordingHeader.bestScore = decodeBestScore(recordingHeader, b + kFirstHeaderBytes);
+    }
     replayedInput = firstStepInput(recordingHeader);
     return checkHeader(recordingHeader);
 }

@@ -117,7 +117,8 @@ int checkRecording(FILE* file, const char* name, char* text, int size)
 }
 
 // The lines of --info in `text`: the header and what the end of the file
-// says; the exit status.
+// says, and the best score the game was played against when the header
+// holds one; the exit status.
 int describeRecording(FILE* file, const char* name, char* text, int size)
 {
     if (!openAndScanRecording(file, name)) {
@@ -145,7 +146,9 @@ int describeRecording(FILE* file, const char* name, char* text, int size)
                          (int)h.saveSize, (unsigned)h.seed, (unsigned long long)h.draws);
     if (used < 0 || used >= size)
         return kReplayMatched;
-    snprintf(text + used, (size_t)(size - used), "steps: %u\nscore: %d", (unsigned)recordedFileSteps,
-             (int)recordedFileScore);
+    used += snprintf(text + used, (size_t)(size - used), "steps: %u\nscore: %d", (unsigned)recordedFileSteps,
+                     (int)recordedFileScore);
+    if (used >= 0 && used < size && h.bestScore != kNoBestScore)
+        snprintf(text + used, (size_t)(size - used), "\nbest score when played: %d", (int)h.bestScore);
     return kReplayMatched;
 }

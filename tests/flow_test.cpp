@@ -17,6 +17,7 @@
 #include "app/flow.h"
 #include "app/input.h"
 #include "app/runslist.h"
+#include "app/watching.h"
 #include "app/sound.h"
 #include "platform/input.h"
 #include "platform/pad.h"
@@ -24,6 +25,7 @@
 #include "sim/bestruns.h"
 #include "sim/recordingfile.h"
 #include "sim/runstats.h"
+#include "sim/seeking.h"
 #include "tests/scratchdir.h"
 #include "world/savefile.h"
 #include "world/world.h"
@@ -114,9 +116,17 @@ RunsListInput idleList()
     return RunsListInput{0, 600, false, false, 0, false, false};
 }
 
+// One pass of watching's input from the live keys, acted on as the game does.
+void watchPass()
+{
+    beginGameFrame();
+    chooseWatchAction(readWatchInput(liveWatchInput(), watchSeconds, watchTotalSeconds));
+}
+
 // One pass of the "Best runs" screen, acted on as the game does.
 int32_t listPass(const RunsListInput& in)
 {
+    beginGameFrame();
     int32_t action = runsListPass(in);
     chooseRunsAction(action);
     return action;
@@ -459,8 +469,9 @@ TEST_F(Flow, TodaysCityIsTheCityOfTheUtcDayAndItsRunIsKeptBesideTheTen)
 // "Best runs" lists the runs two deaths kept, best first, with rank, score,
 // time and date; a recording damaged since is listed as damaged, and choosing
 // it (by the keys) offers only "Remove", which takes it from the list and the
-// disk. Choosing a good run by the mouse offers "Watch". Escape goes back to
-// the title and does not open the pause overlay as well.
+// disk. Choosing a good run by the mouse offers "Watch", which watches it;
+// Escape goes back from watching to the list and from the list to the title,
+// and never opens the pause overlay as well.
 TEST_F(Flow, BestRunsListsTheRunsRemovesADamagedOneAndEscapeGoesBack)
 {
     choose(kMenuNewGame);
@@ -508,7 +519,15 @@ TEST_F(Flow, BestRunsListsTheRunsRemovesADamagedOneAndEscapeGoesBack)
     runsListView(view);
     EXPECT_STREQ(view.buttonLabel, "Watch");
     EXPECT_EQ(runsListHot, 0) << "a click leaves the light under the pointer";
+    click.pointerY = 143;   // the button's band, under the run
+    EXPECT_EQ(listPass(click), kRunsWatch);
+    EXPECT_EQ(gameState, kStateWatching);
+    EXPECT_EQ(watchBackState, kStateBestRuns);
     keyState[kEscapeKey] = kInputPressed;
+    watchPass();
+    EXPECT_EQ(gameState, kStateBestRuns);
+    updatePause(pauseKeyPressed(), false);
+    EXPECT_FALSE(pauseMenuOpen) << "Escape left watching; it does not pause as well";
     EXPECT_EQ(listPass(liveRunsListInput()), kRunsBack);
     EXPECT_EQ(gameState, kStateTitleMenu);
     updatePause(pauseKeyPressed(), liveMenuInput().back);
@@ -516,6 +535,54 @@ TEST_F(Flow, BestRunsListsTheRunsRemovesADamagedOneAndEscapeGoesBack)
     EXPECT_EQ(pauseFade, 0.0f);
     updatePause(pauseKeyPressed(), false);
     EXPECT_TRUE(pauseMenuOpen) << "on the title the key pauses again";
+}
+
+// A kept run whose recording went missing after the list was read does not
+// play: its row turns damaged and offers "Remove" instead of "Watch".
+TEST_F(Flow, ARunThatWillNotPlayTurnsDamagedInTheList)
+{
+    choose(kMenuNewGame);
+    playSteps(2, false);
+    dieWith(1);
+    choose(kMenuBestRuns);
+    char path[kRunPathLength];
+    runRecordingPath(bestRuns[0], path, sizeof path);
+    ASSERT_EQ(unlink(path), 0);
+    RunsListInput enter = idleList();
+    enter.step = 1;
+    enter.choose = true;
+    EXPECT_EQ(listPass(enter), kRunsOffer);
+    enter.step = 0;
+    EXPECT_EQ(listPass(enter), kRunsWatch);
+    EXPECT_EQ(gameState, kStateBestRuns) << "nothing to watch";
+    RunsListView view;
+    runsListView(view);
+    EXPECT_STREQ(view.runText[0], "   1  damaged recording");
+    EXPECT_STREQ(view.buttonLabel, "Remove");
+}
+
+// "Watch last game" is offered last on the title once a game ended and its
+// recording is there, and watches it; B goes back to the title.
+TEST_F(Flow, WatchLastGameIsOfferedOnceAGameEndedAndWatchesIt)
+{
+    EXPECT_EQ(mainMenu().count, 4) << "no last game yet";
+    choose(kMenuNewGame);
+    playSteps(3, false);
+    gameState = kStateGameMenu;
+    EXPECT_EQ(mainMenu().count, 4) << "the game menu keeps its four";
+    gameState = kStatePlaying;
+    dieWith(0);
+    const MenuList& title = mainMenu();
+    ASSERT_EQ(title.count, 5);
+    EXPECT_EQ(std::string(title.entries[4].label), "Watch last game");
+    chooseMenuEntry(MenuChoice{title.entries[4].action, 4});
+    EXPECT_EQ(gameState, kStateWatching);
+    EXPECT_EQ(watchBackState, kStateTitleMenu);
+    EXPECT_TRUE(exists("lastgame.rec")) << "watching never writes a player's file";
+    padActionState[kPadBack] = kInputPressed;
+    watchPass();
+    EXPECT_EQ(gameState, kStateTitleMenu);
+    EXPECT_TRUE(runPanelShown) << "the run's panel is still there";
 }
 
 // Whatever lies in runs/ (a damaged index, a pipe, a folder or a stranger's

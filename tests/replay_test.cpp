@@ -169,7 +169,7 @@ TEST_F(Recording, ABrokenFileIsRefusedWithOneLineNamingTheProblem)
 {
     Bytes good = recordStandingGame(2);
     Bytes newer = good, cut = good, flipped = good, longer = good, slow = good;
-    newer[8] = 3;
+    newer[8] = 4;
     refreshCrc(newer);
     cut.resize(100);
     flipped[kRecordingHeaderBytes + 9] ^= 0x01;
@@ -180,11 +180,11 @@ TEST_F(Recording, ABrokenFileIsRefusedWithOneLineNamingTheProblem)
     const Case cases[] = {
         {"empty", Bytes(), "game.rec: empty file"},
         {"foreign", Bytes(good.begin() + 1, good.end()), "game.rec: not a recorded game"},
-        {"newer", newer, "game.rec: format 3 is newer than this replayer reads (2)"},
+        {"newer", newer, "game.rec: format 4 is newer than this replayer reads (3)"},
         {"cut", cut, "game.rec: truncated at byte 100"},
         {"flipped", flipped, "game.rec: damaged: the file's checksum does not match its bytes"},
-        {"longer", longer, "game.rec: damaged at byte 133: bytes after the end"},
-        {"slow", slow, "game.rec: damaged at byte 73: speed factor out of range"},
+        {"longer", longer, "game.rec: damaged at byte 137: bytes after the end"},
+        {"slow", slow, "game.rec: damaged at byte 77: speed factor out of range"},
     };
     for (const Case& c : cases) {
         EXPECT_EQ(replay(c.bytes).result, kReplayDamaged) << c.what;
@@ -259,7 +259,7 @@ TEST(ReplayProgram, CheckReportsStepsScoreAndTheEndingWorld)
     EXPECT_EQ(reportOn(scored, true, text), kReplayWentDifferent);
     EXPECT_EQ(text, "diverged at step 400: score 4 != 3");
     Bytes moved = checkedInRecording("walk.rec");
-    moved[kRecordingHeaderBytes + 1] ^= 0x01;  // the first step's pointer, a pixel over: only the facing turns
+    moved[kFirstHeaderBytes + 1] ^= 0x01;  // the first step's pointer, a pixel over: only the facing turns
     refreshCrc(moved);
     EXPECT_EQ(reportOn(moved, true, text), kReplayWentDifferent);
     EXPECT_EQ(text, "diverged at step 60: actors checksum 60A50F9A != 030C341E");
