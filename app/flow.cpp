@@ -248,8 +248,9 @@ void advancePauseFade(float step)
 }
 
 // The pause part of one pass: the pause key (toggle) opens or closes the
-// overlay, B (back) closes an open one, each with its sound; then the overlay
-// slides a step. While it shows at all, the world neither steps nor is heard.
+// overlay, unless the screen shown took it as "Back" (pauseKeyTaken); B
+// (back) closes an open one, each with its sound; then the overlay slides a
+// step. While it shows at all, the world neither steps nor is heard.
 PausePass updatePause(bool toggle, bool back)
 {
     PausePass pass = {false, false, false};
