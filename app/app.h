@@ -27,4 +27,5 @@ void measureFrame();
 void initGame();
 void runFrame();
 void runOverlay();
+void runWatchingFrame();
 void runMainLoop();

@@ -139,9 +139,13 @@ void chooseMenuEntry(const MenuChoice& choice)
         beginWatching(kLastGamePath, kStateTitleMenu);
 }
 
-// Ends the recorded game, if one is being recorded, keeping its file.
+// Ends the recorded game, if one is being recorded, keeping its file; one
+// kept aside while a recording is watched comes back first, so its
+// recording ends with its own world.
 void finishGame()
 {
+    if (gameState == kStateWatching)
+        leaveWatching(watchBackState);
     endRecording(killCount);
 }
 

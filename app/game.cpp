@@ -61,8 +61,9 @@ static void runBestRunsFrame()
 }
 
 // One pass of watching: the bar's input acted on, the steps due played, the
-// recorded picture letterboxed in the window and the bar over it.
-static void runWatching()
+// recorded picture letterboxed in the window and the bar under it. The
+// replay program runs it too.
+void runWatchingFrame()
 {
     chooseWatchAction(readWatchInput(liveWatchInput(), watchSeconds, watchTotalSeconds));
     if (gameState != kStateWatching)
@@ -86,7 +87,7 @@ void runFrame()
     } else if (gameState == kStateBestRuns) {
         runBestRunsFrame();
     } else if (gameState == kStateWatching) {
-        runWatching();
+        runWatchingFrame();
     } else {
         runMenuFrame();
     }

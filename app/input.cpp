@@ -12,6 +12,7 @@
 static bool keysDriveMenu = false;   // the arrows or Return worked a menu more lately than the mouse
 static int32_t menuSeenMouseX = 0;   // the mouse as the last menu or list pass left it, window pixels
 static int32_t menuSeenMouseY = 0;
+static int32_t acrossBefore = 0;  // the pad's direction across in the pass before: -1 left, 1 right, 0 neither
 
 // ---- Functions --------------------------------------------------------------
 
@@ -65,7 +66,6 @@ static int32_t keyStep(int32_t plus, int32_t minus)
 // "Play from here", and the window's size.
 WatchInput liveWatchInput()
 {
-    static int32_t acrossBefore = 0;  // the pad's direction across in the pass before
     int32_t across = padAcrossHeld();
     WatchInput in = {};
     in.menu = liveMenuInput();

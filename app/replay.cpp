@@ -6,14 +6,13 @@
 #include <cstring>
 
 #include "app/app.h"
-#include "app/flow.h"
-#include "platform/clock.h"
+#include "app/watching.h"
 #include "platform/display.h"
 #include "platform/input.h"
+#include "platform/pad.h"
 #include "platform/settings.h"
 #include "app/sound.h"
 #include "render/draw.h"
-#include "render/view.h"
 #include "sim/recordingfile.h"
 #include "sim/replay.h"
 #include "world/world.h"
@@ -21,10 +20,6 @@
 // ---- Constants --------------------------------------------------------------
 
 static const char* const kDefaultRecording = "lastgame.rec";
-static const float kStepMilliseconds = 1000.0f / 60.0f;  // one step unit of play
-static const float kFastForward = 4.0f;                  // while the right arrow is held
-static const uint32_t kPassMilliseconds = 16;
-static const uint32_t kMaxCatchUpMilliseconds = 250;       // a stall is not made up for all at once
 
 // ---- Functions --------------------------------------------------------------
 
@@ -42,8 +37,9 @@ static void printHelp()
            "  --info FILE   print the recording's header\n"
            "  --help        show this help\n"
            "  --version     show the version\n\n"
-           "While playing: Space pauses and resumes, the right arrow runs at 4x while\n"
-           "held, Escape or closing the window quits.\n",
+           "While playing: Space pauses and resumes, the up and down arrows change the\n"
+           "speed (a quarter to eight times), the left and right arrows or a click on\n"
+           "the bar seek, Escape or closing the window quits.\n",
            kDefaultRecording);
 }
 
@@ -71,79 +67,46 @@ static int report(const char* path, bool check)
     return status;
 }
 
-// Runs the steps whose time has come, each heard as it is played; false once
-// the recording is over.
-static bool runDueSteps(float& dueMilliseconds, float budgetMilliseconds)
-{
-    int32_t score = 0;
-    while (dueMilliseconds <= budgetMilliseconds) {
-        int r = replayStep(score);
-        if (r == kReplayDiverged || r == kReplayDamaged)
-            fprintf(stderr, "%s\n", recordingError);
-        if (r != kReplayStepped)
-            return false;
-        playStepSounds(stepInput.speedFactor);
-        dueMilliseconds += stepInput.speedFactor * kStepMilliseconds;
-    }
-    return true;
-}
-
-// Draws the world and its HUD as the game does.
-static void drawReplayFrame()
-{
-    clearDisplay();
-    beginSpriteDrawing();
-    renderWorld();
-    endSpriteDrawing();
-    swapDisplay();
-}
-
-// Takes the window's events: Space toggles the pause, Escape or the close
-// button quits.
-static bool readReplayKeys(bool& paused)
-{
-    pumpEvents();
-    pollInput();
-    if (keyState[kSpaceKey] == kInputPressed)
-        paused = !paused;
-    pauseGameSounds(paused);
-    bool closed = drainEvents();
-    return closed || keyState[kEscapeKey] == kInputPressed;
-}
-
-// Plays the recording in a window of its recorded size at its recorded pace,
-// with its sounds (as the settings allow); the last picture stays until the
-// window is closed.
+// Plays the recording in a window of its recorded size (and the bar's
+// height) at its recorded pace, with its sounds (as the settings allow),
+// under the game's watching bar; the last picture stays until Escape or
+// the window is closed. It starts no game, so it writes nothing.
 static int watchRecording(const char* path)
 {
     FILE* file = openFile(path);
     if (!file)
         return kReplayUnreadable;
-    if (!openAndScanRecording(file, path)) {
+    bool sound = openAndScanRecording(file, path);
+    fclose(file);
+    if (!sound) {
         fprintf(stderr, "%s\n", recordingError);
         return kReplayUnreadable;
     }
     screenWidth = recordingHeader.viewWidth;
-    screenHeight = recordingHeader.viewHeight;
+    screenHeight = recordingHeader.viewHeight + kWatchBarHeight;
     readSoundSettings();
     setupDisplay();
+    readPadBindings();
+    initPad();
     openSound();
     initGame();
-    if (!beginRecordedGame())
+    watchOffersPlayHere = false;
+    if (!beginWatching(path, kStateTitleMenu)) {
+        fprintf(stderr, "%s\n", recordingError);
         return kReplayUnreadable;
-    bool paused = false, running = true;
-    float due = 0, played = 0;
-    uint32_t last = clockTicks();
-    while (!readReplayKeys(paused)) {
-        uint32_t now = clockTicks();
-        uint32_t elapsed = now - last < kMaxCatchUpMilliseconds ? now - last : kMaxCatchUpMilliseconds;
-        last = now;
-        if (!paused && running) {
-            played += (float)elapsed * (keyState[kRightArrowKey] != kInputUp ? kFastForward : 1.0f);
-            running = runDueSteps(due, played);
-        }
-        drawReplayFrame();
-        sleepMilliseconds(kPassMilliseconds);
+    }
+    while (gameState == kStateWatching) {
+        clearDisplay();
+        pumpEvents();
+        pollInput();
+        pollPad();
+        beginSpriteDrawing();
+        runWatchingFrame();
+        endSpriteDrawing();
+        measureFrame();
+        swapDisplay();
+        if (drainEvents() && gameState == kStateWatching)
+            leaveWatching(kStateTitleMenu);
     }
     closeSound();
     closeDisplay();

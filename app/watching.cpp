@@ -12,6 +12,7 @@
 #include "app/app.h"
 #include "app/flow.h"
 #include "app/sound.h"
+#include "platform/clock.h"
 #include "platform/settings.h"
 #include "sim/gamestart.h"
 #include "sim/recordingfile.h"
@@ -25,7 +26,8 @@
 
 static const float kMillisecondsPerStepUnit = 1000.0f / kStepUnitsPerSecond;
 static const float kMostPassMilliseconds = 250.0f;    // a stall is not made up for all at once
-static const uint32_t kSeekStepsPerPass = 2400;       // steps a seek plays in one pass before the bar moves
+static const int32_t kMostStepsPerPass = 128;         // 8x over a quarter second is 120 steps
+static const uint32_t kSeekStepsPerPass = 240;        // steps a seek plays in one pass before the bar moves
 static const float kButtonWidth = 48.0f;              // the pause button; the speed buttons are as wide
 static const float kSpeedLabelWidth = 72.0f;          // "0.25x"
 static const float kTimeWidth = 180.0f;               // "12:34 / 56:07"
@@ -34,10 +36,20 @@ static const float kTrackMargin = 8.0f;               // around the progress tra
 static const float kEndButtonWidth = 260.0f;          // "Watch again" and "Back", centred above the bar
 static const float kEndButtonHeight = 48.0f;
 static const float kEndButtonGap = 16.0f;
+static const uint32_t kBuildMillisecondsPlaying = 4;  // a pass's share for building snapshots ahead while playing
+static const uint32_t kBuildMillisecondsIdle = 12;    // and while the picture stands still
+static const uint32_t kMostBuildSteps = 2048;         // a slice is never longer
+
+static const char* const kWatchLabels[kWatchButtons] = {"||", "-", "+", nullptr, "Play from here", "Watch again",
+                                                        "Back", "Drop it and play", "Keep watching"};
+static const char* const kPlayingLabel = "||";            // the pause button while the game plays
+static const char* const kStandingLabel = ">";            // and while it stands still
+static const char* const kDropQuestion = "The game in progress will be lost.";
 
 // ---- Globals ----------------------------------------------------------------
 
 const float kWatchSpeedFactors[kWatchSpeeds] = {0.25f, 0.5f, 1.0f, 2.0f, 4.0f, 8.0f};
+bool watchOffersPlayHere = true;
 int32_t watchBackState = kStateTitleMenu;
 int32_t watchSpeed = kWatchNormalSpeed;
 bool watchPaused = false;
@@ -60,6 +72,7 @@ static int32_t keptActors = 0;                               // its actors, whos
 static uint32_t keptSeed = 0;                                // its generator's seed and draws
 static uint64_t keptDraws = 0;
 static unsigned char hereGame[kMaxSaveBytes] = {};            // the moment "Play from here" starts from
+static uint32_t buildSteps = 8;                              // steps in the next slice built ahead, adapted to its time
 static uint32_t seedBefore = 0;                              // the generator before watching, given back after
 static uint64_t drawsBefore = 0;
 
@@ -198,39 +211,66 @@ static void goOnSeeking()
     resetPace();
 }
 
-// How many steps the pass owes: the time that passed, times the speed, in
-// recorded play; none while paused, at the end or seeking.
-int32_t watchStepsDue(float elapsedMilliseconds)
+// Moves the recorded time that should have been shown on by the time that
+// passed (a stall counts as a quarter second at most) times the speed; it
+// stands still while paused, at the end or seeking.
+void advanceWatchPace(float elapsedMilliseconds)
 {
     if (watchPaused || watchAtEnd || seeking)
-        return 0;
+        return;
     float elapsed = elapsedMilliseconds < kMostPassMilliseconds ? elapsedMilliseconds : kMostPassMilliseconds;
     watchPlayedMilliseconds += elapsed * kWatchSpeedFactors[watchSpeed];
-    float owed = (watchPlayedMilliseconds - watchDueMilliseconds) / kMillisecondsPerStepUnit;
-    return owed < 1.0f ? 0 : (int32_t)owed;
+}
+
+// The steps whose time has come, played with their sounds (a pass plays so
+// many at most, and what it could not is let go rather than caught up); the
+// end of the recording, or a failure on the way, stops on the last picture.
+static void stepWatched(float elapsedMilliseconds)
+{
+    pauseGameSounds(watchPaused);
+    advanceWatchPace(elapsedMilliseconds);
+    for (int32_t n = 0; !watchAtEnd && watchDueMilliseconds < watchPlayedMilliseconds; n++) {
+        if (n == kMostStepsPerPass) {
+            watchPlayedMilliseconds = watchDueMilliseconds;
+            break;
+        }
+        if (watchNextStep() != kReplayStepped)
+            watchAtEnd = true;
+        else {
+            watchDueMilliseconds += stepInput.speedFactor * kMillisecondsPerStepUnit;
+            playStepSounds(stepInput.speedFactor);
+        }
+    }
+    if (watchStep >= watchSteps)
+        watchAtEnd = true;
+}
+
+// Builds snapshots ahead of the furthest point reached for about the time
+// given, in one slice whose length follows how long the last one took, so a
+// later seek there is short.
+static void buildAhead(uint32_t milliseconds)
+{
+    if (watchBuiltStep >= watchSteps)
+        return;
+    uint32_t start = clockTicks();
+    buildAheadWithin(buildSteps);
+    uint32_t took = clockTicks() - start;
+    if (took > milliseconds)
+        buildSteps = buildSteps * 3 / 4 > 1 ? buildSteps * 3 / 4 : 1;
+    else if (took * 2 < milliseconds && buildSteps < kMostBuildSteps)
+        buildSteps += 1 + buildSteps / 4;
 }
 
 // One pass of watching: a seek under way goes on, else the steps due are
-// played with their sounds; the end of the recording (or a failure on the
-// way) stops on the last picture.
+// played; then a slice of snapshots is built ahead.
 void watchFrame(float elapsedMilliseconds)
 {
     if (seeking) {
         goOnSeeking();
         return;
     }
-    pauseGameSounds(watchPaused);
-    int32_t due = watchStepsDue(elapsedMilliseconds);
-    while (!watchAtEnd && watchDueMilliseconds + kMillisecondsPerStepUnit <= watchPlayedMilliseconds && due-- > 0) {
-        if (watchNextStep() != kReplayStepped) {
-            watchAtEnd = true;
-            break;
-        }
-        watchDueMilliseconds += stepInput.speedFactor * kMillisecondsPerStepUnit;
-        playStepSounds(stepInput.speedFactor);
-    }
-    if (watchStep >= watchSteps)
-        watchAtEnd = true;
+    stepWatched(elapsedMilliseconds);
+    buildAhead(watchPaused || watchAtEnd ? kBuildMillisecondsIdle : kBuildMillisecondsPlaying);
 }
 
 // ---- The bar's layout and input -------------------------------------------------
@@ -295,7 +335,7 @@ static bool buttonShown(int32_t b)
         return false;
     if (b == kWatchAgainButton || b == kWatchBackButton)
         return watchAtEnd;
-    return true;
+    return b != kWatchPlayHereButton || watchOffersPlayHere;
 }
 
 // The button under the pointer, or kWatchNoButtonHot.
@@ -308,8 +348,9 @@ static int32_t buttonAt(const WatchLayout& l, float x, float y)
 }
 
 // The two-entry panel (the end's, or the question): the pad's moves and the
-// up and down arrows move its highlight, A or Return choose the highlighted
-// entry, a click the entry under the pointer.
+// up and down arrows move its highlight, which shows unless the mouse is on
+// an entry; A or Return choose the highlighted entry, a click the entry
+// under the pointer.
 static int32_t panelChoice(const WatchInput& in, int32_t first, int32_t second, int32_t firstAction,
                            int32_t secondAction)
 {
@@ -317,13 +358,14 @@ static int32_t panelChoice(const WatchInput& in, int32_t first, int32_t second, 
     if (move != 0)
         watchEndItem = move < 0 ? 0 : 1;
     int32_t highlighted = watchEndItem == 0 ? first : second;
-    if (in.menu.padDrives)
+    int32_t under = watchHot;
+    if (in.menu.padDrives || (under != first && under != second))
         watchHot = highlighted;
     int32_t chosen = kWatchNoButtonHot;
     if (in.enter || (in.menu.padDrives && in.menu.choose))
         chosen = highlighted;
     else if (in.menu.click && !in.menu.padDrives)
-        chosen = watchHot;
+        chosen = under;
     return chosen == first ? firstAction : chosen == second ? secondAction : kWatchNothing;
 }
 
@@ -385,7 +427,7 @@ WatchChoice readWatchInput(const WatchInput& in, float seconds, float totalSecon
         float share = fminf(fmaxf(((float)in.menu.pointerX - t.x0) / (t.x1 - t.x0), 0.0f), 1.0f);
         c.action = kWatchSeek;
         c.seekSeconds = share * totalSeconds;
-    } else if (in.playHere || (click && watchHot == kWatchPlayHereButton))
+    } else if ((in.playHere && watchOffersPlayHere) || (click && watchHot == kWatchPlayHereButton))
         c.action = kWatchPlayHere;
     return c;
 }
@@ -427,8 +469,6 @@ void formatWatchTime(float seconds, float totalSeconds, char* text, int size)
 // in, the hot one, the progress, the speed and the time.
 WatchBarPicture watchBarPicture(float width, float height, float seconds, float totalSeconds)
 {
-    static const char* const kLabels[kWatchButtons] = {"||", "-", "+", nullptr, "Play from here", "Watch again",
-                                                       "Back", "Drop it and play", "Keep watching"};
     WatchLayout l = watchLayout(width, height, 0);
     WatchBarPicture p = {};
     p.width = width;
@@ -436,10 +476,10 @@ WatchBarPicture watchBarPicture(float width, float height, float seconds, float 
     p.bar = l.bar;
     for (int32_t b = 0; b < kWatchButtons; b++) {
         p.places[b] = l.buttons[b];
-        p.labels[b] = kLabels[b];
+        p.labels[b] = kWatchLabels[b];
         p.shown[b] = buttonShown(b);
     }
-    p.labels[kWatchPauseButton] = watchPaused || watchAtEnd ? ">" : "||";
+    p.labels[kWatchPauseButton] = watchPaused || watchAtEnd ? kStandingLabel : kPlayingLabel;
     p.hot = watchHot;
     p.track = kWatchTrack;
     p.progress = totalSeconds > 0.0f ? fminf(fmaxf(seconds / totalSeconds, 0.0f), 1.0f) : 1.0f;
@@ -448,6 +488,6 @@ WatchBarPicture watchBarPicture(float width, float height, float seconds, float 
     p.timeAt = l.timeAt;
     formatWatchTime(seconds, totalSeconds, p.timeText, (int)sizeof p.timeText);
     p.questionAt = l.questionAt;
-    p.question = watchAsking ? "The game in progress will be lost." : nullptr;
+    p.question = watchAsking ? kDropQuestion : nullptr;
     return p;
 }

@@ -18,7 +18,6 @@ const int kWatchSpeeds = 6;                  // entries of kWatchSpeedFactors
 const int kWatchNormalSpeed = 2;             // index of 1x
 const float kWatchSeekSeconds = 10.0f;       // an arrow key or the pad's hat seeks this far
 const float kWatchBarHeight = 48.0f;         // window pixels along the bottom
-const int kWatchTimeTextLength = 32;         // "12:34 / 56:07" and room to spare
 
 // Actions of the watching logic, for the flow to act on.
 const int32_t kWatchNothing = 0;
@@ -79,6 +78,7 @@ struct WatchChoice {
 // ---- Globals ----------------------------------------------------------------
 
 extern const float kWatchSpeedFactors[kWatchSpeeds];  // 0.25, 0.5, 1, 2, 4, 8 times the recorded pace
+extern bool watchOffersPlayHere;     // "Play from here" is offered (not by the replay program, which starts no game)
 extern int32_t watchBackState;       // the game state Escape and "Back" return to
 extern int32_t watchSpeed;           // index into kWatchSpeedFactors, 0..kWatchSpeeds-1
 extern bool watchPaused;             // the recording stands still
@@ -97,7 +97,7 @@ bool beginWatching(const char* path, int32_t backState);
 WatchLayout watchLayout(float width, float height, float recordedAspect);
 WatchChoice readWatchInput(const WatchInput& in, float seconds, float totalSeconds);
 void chooseWatchAction(const WatchChoice& choice);
-int32_t watchStepsDue(float elapsedMilliseconds);
+void advanceWatchPace(float elapsedMilliseconds);
 void watchFrame(float elapsedMilliseconds);
 void leaveWatching(int32_t state);
 float watchedAspect();

@@ -29,7 +29,7 @@ void enterBenchDir()
 // A new city's recording in an 800 x 600 window.
 RecordingHeader benchHeader()
 {
-    return RecordingHeader{kRecordingFormat, kGameVersion, 0, 1, 800, 600, 800.0f / 600.0f, kStartNewCity, 0, 0, 0, 0};
+    return RecordingHeader{kRecordingFormat, kGameVersion, 0, 1, 800, 600, 800.0f / 600.0f, kStartNewCity, 0, 0, 0, 0, 0};
 }
 
 // The input of a step of lively play: the pointer and buttons change often.

@@ -1,12 +1,15 @@
 // Watching and keeping runs: seeking in a ten-minute game of lively play (to
 // its end never watched before, back to its start, to its end again from the
-// snapshots, back ten seconds), the memory the snapshots take, and opening
-// "Best runs" with ten ten-minute runs kept (the index read, every recording
-// read through, the rows written).
+// snapshots, back ten seconds), building the snapshots ahead in slices and
+// seeking anywhere once they are built, the memory the snapshots take, and
+// opening "Best runs" with ten ten-minute runs kept (the index read, every
+// recording read through, the rows written).
 #include <benchmark/benchmark.h>
 #include <unistd.h>
 #include <zlib.h>
 
+#include <algorithm>
+#include <chrono>
 #include <cstdio>
 #include <fstream>
 #include <iterator>
@@ -20,6 +23,7 @@
 #include "sim/recordingfile.h"
 #include "sim/seeking.h"
 #include "sim/step.h"
+#include "world/savefile.h"
 #include "world/world.h"
 
 namespace {
@@ -74,6 +78,7 @@ void reportSnapshots(benchmark::State& state)
     state.counters["snapshots"] = snapshotCount;
     state.counters["interval_steps"] = snapshotInterval;
     state.counters["steps"] = watchSteps;
+    state.counters["snapshot_KiB"] = snapshotCount > 0 ? (double)snapshotArenaUsed / snapshotCount / 1024 : 0;
 }
 
 // To the end of a game never watched: every step is played once.
@@ -121,6 +126,61 @@ void BM_SeekWatched(benchmark::State& state)
     }
 }
 
+// Builds the snapshots of the whole game ahead while watching from its start,
+// in slices of arg steps as a pass's spare time gives them: the time of a
+// slice (the watched world kept aside and brought back included) and of the
+// whole game.
+void BM_BuildAheadInSlices(benchmark::State& state)
+{
+    recordTenMinutes();
+    for (auto _ : state) {
+        state.PauseTiming();
+        FILE* f = watchTenMinutes(state);
+        seekWatching(600);
+        state.ResumeTiming();
+        int slices = 0;
+        while (buildAheadWithin((uint32_t)state.range(0)) == kSeekGoing)
+            slices++;
+        state.PauseTiming();
+        state.counters["slices"] = slices;
+        reportSnapshots(state);
+        state.counters["world_KiB"] = (double)encodeSave() / 1024;
+        endWatching();
+        fclose(f);
+        state.ResumeTiming();
+    }
+}
+
+// Once the snapshots are built ahead: seeks anywhere, forwards and back, the
+// slowest of twenty timed (arg 1) or their mean (arg 0).
+void BM_SeekAnywhereOnceBuilt(benchmark::State& state)
+{
+    recordTenMinutes();
+    const uint32_t targets[20] = {35999, 120, 18000, 600, 33000, 9000, 27050, 3, 35400, 12345,
+                                  24000, 6100, 30599, 1, 21000, 15600, 599, 34801, 36000, 7777};
+    for (auto _ : state) {
+        state.PauseTiming();
+        FILE* f = watchTenMinutes(state);
+        while (buildAheadWithin(4096) == kSeekGoing) {
+        }
+        double slowest = 0, total = 0;
+        for (uint32_t target : targets) {
+            auto start = std::chrono::steady_clock::now();
+            seekWatching(target);
+            double ms = std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count();
+            slowest = std::max(slowest, ms);
+            total += ms;
+        }
+        state.SetIterationTime((state.range(0) ? slowest : total / 20) / 1000.0);
+        state.counters["slowest_ms"] = slowest;
+        state.counters["mean_ms"] = total / 20;
+        reportSnapshots(state);
+        endWatching();
+        fclose(f);
+        state.ResumeTiming();
+    }
+}
+
 // Opens "Best runs" as the title does with ten ten-minute runs kept: the
 // index is read, every recording read through to tell sound ones from
 // damaged, and the rows the screen shows are written.
@@ -152,6 +212,8 @@ void BM_OpenBestRunsWithTenRuns(benchmark::State& state)
 
 BENCHMARK(BM_SeekToTheEndUnwatched)->Unit(benchmark::kMillisecond)->Iterations(1)->Repetitions(3)->ReportAggregatesOnly(true);
 BENCHMARK(BM_SeekWatched)->Arg(0)->Arg(1)->Arg(2)->Unit(benchmark::kMillisecond)->Iterations(1)->Repetitions(3)->ReportAggregatesOnly(true);
+BENCHMARK(BM_BuildAheadInSlices)->Arg(16)->Arg(256)->Unit(benchmark::kMillisecond)->Iterations(1);
+BENCHMARK(BM_SeekAnywhereOnceBuilt)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond)->Iterations(1)->UseManualTime();
 BENCHMARK(BM_OpenBestRunsWithTenRuns)->Unit(benchmark::kMillisecond)->Repetitions(5)->ReportAggregatesOnly(true);
 
 BENCHMARK_MAIN();

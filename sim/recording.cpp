@@ -419,34 +419,48 @@ static z_stream arenaStream()
     return z;
 }
 
-// Deflates a save into packedSave; its packed size, or -1.
-int32_t packSave(const uint8_t* save, int32_t size)
+// Deflates `size` bytes into at most `room` bytes at `out` at the given zlib
+// level; the packed size, or -1 when it does not fit or fails.
+int32_t packBytes(const uint8_t* in, int32_t size, uint8_t* out, int32_t room, int level)
 {
     z_stream z = arenaStream();
-    if (deflateInit(&z, Z_BEST_COMPRESSION) != Z_OK)
+    if (deflateInit(&z, level) != Z_OK)
         return -1;
-    z.next_in = const_cast<uint8_t*>(save);
+    z.next_in = const_cast<uint8_t*>(in);
     z.avail_in = (uInt)size;
-    z.next_out = packedSave;
-    z.avail_out = (uInt)kMaxPackedSaveBytes;
+    z.next_out = out;
+    z.avail_out = (uInt)room;
     int r = deflate(&z, Z_FINISH);
     int32_t packed = (int32_t)z.total_out;
     deflateEnd(&z);
     return r == Z_STREAM_END ? packed : -1;
 }
 
-// Inflates packedSave into saveBytes; true when it gives exactly `size` bytes.
-bool unpackSave(int32_t packed, int32_t size)
+// Inflates `packed` bytes into `out`; true when they give exactly `size` bytes.
+bool unpackBytes(const uint8_t* in, int32_t packed, uint8_t* out, int32_t size)
 {
     z_stream z = arenaStream();
     if (inflateInit(&z) != Z_OK)
         return false;
-    z.next_in = packedSave;
+    z.next_in = const_cast<uint8_t*>(in);
     z.avail_in = (uInt)packed;
-    z.next_out = saveBytes;
+    z.next_out = out;
     z.avail_out = (uInt)size;
     int r = inflate(&z, Z_FINISH);
     bool whole = r == Z_STREAM_END && z.total_out == (uLong)size && z.avail_in == 0;
     inflateEnd(&z);
     return whole;
+}
+
+// Deflates a save into packedSave, as small as zlib makes it; its packed
+// size, or -1.
+int32_t packSave(const uint8_t* save, int32_t size)
+{
+    return packBytes(save, size, packedSave, kMaxPackedSaveBytes, Z_BEST_COMPRESSION);
+}
+
+// Inflates packedSave into saveBytes; true when it gives exactly `size` bytes.
+bool unpackSave(int32_t packed, int32_t size)
+{
+    return unpackBytes(packedSave, packed, saveBytes, size);
 }

@@ -43,6 +43,7 @@ const int kRecordingHeaderBytes = kFirstHeaderBytes + 4;  // this format's: the 
 const int kTrailerBytes = 1 + kCheckpointBytes + 4 + 4 + 4;  // end mark, checkpoint, steps, score, CRC
 const int kMaxPackedSaveBytes = kMaxSaveBytes + kMaxSaveBytes / 1000 + 64;  // a deflated save at its largest
 const int kZlibArenaBytes = 320 * 1024;      // deflate at its best compression needs about 270 KiB
+const int kFastPacking = 1;                  // zlib's fastest level, for the snapshots of watching
 const int kStepsEnd = 0x80;                  // in place of a step's flags: the steps are over
 const int kStepViewMark = 0x81;              // in place of a step's flags: the view changed, then the flags
 const float kLargestView = 65535.0f;         // window pixels
@@ -103,5 +104,7 @@ const char* stepProblem(const StepInput& in);
 void encodeCheckpoint(const Checkpoint& c, uint8_t* out);
 Checkpoint decodeCheckpoint(const uint8_t* in);
 void encodeTrailer(const Checkpoint& last, uint32_t steps, int32_t score, uint8_t* out);
+int32_t packBytes(const uint8_t* in, int32_t size, uint8_t* out, int32_t room, int level);
+bool unpackBytes(const uint8_t* in, int32_t packed, uint8_t* out, int32_t size);
 int32_t packSave(const uint8_t* save, int32_t size);
 bool unpackSave(int32_t packed, int32_t size);

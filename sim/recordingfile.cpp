@@ -332,3 +332,24 @@ bool scanRecording(uint32_t& steps, int32_t& score)
     return readRecordingEnd(expected, steps, score);
 }
 
+
+// Where the reader stands now.
+ReaderPlace readerPlace()
+{
+    return ReaderPlace{replayOffset, replayCrc, replayedInput, replayedSteps};
+}
+
+// Puts the reader of the open recording back where it stood, as if it had
+// read its way there; stepInput becomes the last step's input read. False
+// when the file cannot be moved there.
+bool returnToPlace(const ReaderPlace& place)
+{
+    if (replayFile == nullptr || fseeko(replayFile, (off_t)place.offset, SEEK_SET) != 0)
+        return false;
+    replayOffset = place.offset;
+    replayCrc = place.crc;
+    replayedInput = place.input;
+    replayedSteps = place.steps;
+    stepInput = place.input;
+    return true;
+}

@@ -14,6 +14,17 @@ const char* const kLastGamePath = "lastgame.rec";  // the recording of the last 
 const int kRecordingBufferBytes = 1 << 16;   // steps gather here before going to disk in pieces
 const int kRecordingErrorLength = 160;
 
+// ---- Records ----------------------------------------------------------------
+
+// Where the reader of a recording stands, to come back to without reading
+// the file again from its start.
+struct ReaderPlace {
+    int64_t offset;      // bytes read so far
+    uint32_t crc;        // CRC-32 of those bytes
+    StepInput input;     // the last step's input read, which the next one changes
+    uint32_t steps;      // steps read so far
+};
+
 // ---- Globals ----------------------------------------------------------------
 
 extern RecordingHeader recordingHeader;     // the header of the recording being read
@@ -33,3 +44,5 @@ int readRecordedStep();
 bool readStepResult(uint8_t& fingerprint, Checkpoint& expected);
 bool readRecordingEnd(Checkpoint& expected, uint32_t& steps, int32_t& score);
 bool scanRecording(uint32_t& steps, int32_t& score);
+ReaderPlace readerPlace();
+bool returnToPlace(const ReaderPlace& place);

@@ -13,6 +13,20 @@
 
 static const uint32_t kWidestInterval = 1u << 30;   // thinning stops here
 
+// ---- Records ----------------------------------------------------------------
+
+// A world kept outside the table: the one watched while the snapshots are
+// built ahead, or the furthest one reached, for the next slice to go on from.
+struct KeptWorld {
+    bool held;          // the bytes hold a world
+    uint32_t step;      // steps played when it was kept
+    uint32_t seed;      // the generator's seed and draws since
+    uint64_t draws;
+    float seconds;      // seconds played
+    int32_t saveSize;   // bytes of the save encoding, which the bleed pauses follow
+    ReaderPlace place;  // where the reader stood
+};
+
 // ---- Globals ----------------------------------------------------------------
 
 Snapshot snapshots[kMaxSnapshots] = {};
@@ -24,12 +38,17 @@ uint32_t watchSteps = 0;
 float watchSeconds = 0;
 float watchTotalSeconds = 0;
 int32_t watchScore = 0;
+uint32_t watchBuiltStep = 0;
 
 static unsigned char snapshotArena[kSnapshotArenaBytes] = {};  // the snapshots' save encodings
 static float timeMarks[kMaxTimeMarks] = {};                    // seconds played after step k * kCheckpointSteps
 static int32_t timeMarkCount = 0;                              // 0..kMaxTimeMarks
 static FILE* watchFile = nullptr;                              // the recording being watched, or none
 static const char* watchName = "";                             // its name, for messages
+static unsigned char hereBytes[kMaxSnapshotBytes] = {};        // the watched world while building ahead
+static KeptWorld here = {};
+static unsigned char aheadBytes[kMaxSnapshotBytes] = {};       // the furthest world reached
+static KeptWorld ahead = {};
 
 // ---- Reading the recording --------------------------------------------------
 
@@ -135,8 +154,9 @@ static void takeBleedPauses(const unsigned char* at)
         memcpy(&actors[i].bleedTimer, at + i * sizeof(float), sizeof(float));
 }
 
-// Keeps the world after the current step, unless a snapshot of it exists;
-// thins the others when there is no room, and gives up when this step no
+// Keeps the world after the current step, unless a snapshot of it exists:
+// its save encoding deflated (fast) into the arena, then its bleed pauses.
+// Thins the others when there is no room, and gives up when this step no
 // longer falls on the spacing.
 static void takeSnapshot()
 {
@@ -144,17 +164,22 @@ static void takeSnapshot()
     if (at < snapshotCount && snapshots[at].step == watchStep)
         return;
     int32_t saveSize = encodeSave();
-    int32_t size = saveSize + actorCount * (int32_t)sizeof(float);
-    while (snapshotCount >= kMaxSnapshots || snapshotArenaUsed + size > kSnapshotArenaBytes)
-        if (!thinSnapshots() || watchStep % snapshotInterval != 0)
+    int32_t bleed = actorCount * (int32_t)sizeof(float);
+    int32_t packed = -1;
+    while (packed < 0) {
+        int32_t room = kSnapshotArenaBytes - snapshotArenaUsed - bleed;
+        if (snapshotCount < kMaxSnapshots && room > 0)
+            packed = packBytes(saveBytes, saveSize, snapshotArena + snapshotArenaUsed, room, kFastPacking);
+        if (packed < 0 && (!thinSnapshots() || watchStep % snapshotInterval != 0))
             return;
+    }
     at = firstSnapshotFrom(watchStep);
     for (int i = snapshotCount; i > at; i--)
         snapshots[i] = snapshots[i - 1];
-    snapshots[at] = Snapshot{watchStep, randomSeed, randomDraws, watchSeconds, snapshotArenaUsed, size, saveSize};
-    memcpy(snapshotArena + snapshotArenaUsed, saveBytes, (size_t)saveSize);
-    putBleedPauses(snapshotArena + snapshotArenaUsed + saveSize);
-    snapshotArenaUsed += size;
+    snapshots[at] = Snapshot{watchStep, randomSeed, randomDraws, watchSeconds, snapshotArenaUsed, packed + bleed,
+                             saveSize, packed};
+    putBleedPauses(snapshotArena + snapshotArenaUsed + packed);
+    snapshotArenaUsed += packed + bleed;
     snapshotCount++;
 }
 
@@ -166,11 +191,12 @@ static void dropSnapshot(int k)
     snapshotCount--;
 }
 
-// Puts snapshot k's save encoding into saveBytes; true when it decodes.
+// Inflates snapshot k's save encoding into saveBytes; true when it decodes.
 static bool fetchSnapshot(int k)
 {
-    memcpy(saveBytes, snapshotArena + snapshots[k].offset, (size_t)snapshots[k].saveSize);
-    return decodeSave(snapshots[k].saveSize, false);
+    const Snapshot& s = snapshots[k];
+    return unpackBytes(snapshotArena + s.offset, s.packedSize, saveBytes, s.saveSize) &&
+           decodeSave(s.saveSize, false);
 }
 
 // Restores the latest snapshot at or before the step whose world loads (one
@@ -191,11 +217,40 @@ static bool restoreBefore(uint32_t step)
     if (!skipSteps(s.step) || !fetchSnapshot(k))
         return false;
     decodeSave(s.saveSize, true);
-    takeBleedPauses(snapshotArena + s.offset + s.saveSize);
+    takeBleedPauses(snapshotArena + s.offset + s.packedSize);
     seedRandom(s.seed);
     skipRandomDraws(s.draws);
     watchStep = s.step;
     watchSeconds = s.seconds;
+    return true;
+}
+
+// Keeps the world as it stands, with the reader's place, in the bytes given.
+static void keepWorld(unsigned char* bytes, KeptWorld& w)
+{
+    w.saveSize = encodeSave();
+    memcpy(bytes, saveBytes, (size_t)w.saveSize);
+    putBleedPauses(bytes + w.saveSize);
+    w.step = watchStep;
+    w.seed = randomSeed;
+    w.draws = randomDraws;
+    w.seconds = watchSeconds;
+    w.place = readerPlace();
+    w.held = true;
+}
+
+// Puts a kept world back as it stood, the reader where it stood; false when
+// it does not load or the file cannot be moved.
+static bool bringWorld(const unsigned char* bytes, const KeptWorld& w)
+{
+    memcpy(saveBytes, bytes, (size_t)w.saveSize);
+    if (!decodeSave(w.saveSize, true) || !returnToPlace(w.place))
+        return false;
+    takeBleedPauses(bytes + w.saveSize);
+    seedRandom(w.seed);
+    skipRandomDraws(w.draws);
+    watchStep = w.step;
+    watchSeconds = w.seconds;
     return true;
 }
 
@@ -213,6 +268,8 @@ bool beginWatching(FILE* file, const char* name)
     snapshotInterval = kFirstSnapshotInterval;
     watchStep = 0;
     watchSeconds = 0;
+    watchBuiltStep = 0;
+    ahead.held = false;
     if (!openRecording(file, name) || !measureRecording() || !reopenRecording() || !startRecordedGame()) {
         watchFile = nullptr;
         return false;
@@ -233,13 +290,19 @@ int watchNextStep()
     watchSeconds += stepInput.speedFactor / kStepUnitsPerSecond;
     if (watchStep % snapshotInterval == 0)
         takeSnapshot();
+    if (watchStep > watchBuiltStep)
+        watchBuiltStep = watchStep;
+    if (ahead.held && watchStep >= ahead.step)
+        ahead.held = false;
     return r;
 }
 
 // Brings the world towards where it stood after the given step (the end at
-// most), playing at most mostSteps steps: plays on when no snapshot lies
-// nearer, else restores the nearest snapshot at or before it first. Says
-// whether the target was reached, is still ahead, or the recording failed.
+// most), playing at most mostSteps steps: plays on when nothing kept lies
+// nearer, else first restores the nearest snapshot at or before it, or the
+// furthest world reached when that is nearer still. Leaving the furthest
+// point reached keeps it. Says whether the target was reached, is still
+// ahead, or the recording failed.
 int seekWatchingWithin(uint32_t step, uint32_t mostSteps)
 {
     if (watchFile == nullptr)
@@ -247,8 +310,15 @@ int seekWatchingWithin(uint32_t step, uint32_t mostSteps)
     if (step > watchSteps)
         step = watchSteps;
     int k = firstSnapshotFrom(step + 1) - 1;
-    bool nearer = k >= 0 && snapshots[k].step > watchStep;
-    if ((step < watchStep || nearer) && !restoreBefore(step))
+    uint32_t nearest = k >= 0 ? snapshots[k].step : 0;
+    bool fromAhead = ahead.held && ahead.step <= step && ahead.step > watchStep && ahead.step > nearest;
+    bool nearer = k >= 0 && nearest > watchStep;
+    if (step < watchStep && watchStep >= watchBuiltStep)
+        keepWorld(aheadBytes, ahead);
+    if (fromAhead) {
+        if (!bringWorld(aheadBytes, ahead))
+            return kSeekFailed;
+    } else if ((step < watchStep || nearer) && !restoreBefore(step))
         return kSeekFailed;
     for (uint32_t played = 0; watchStep < step; played++) {
         if (played >= mostSteps)
@@ -257,6 +327,34 @@ int seekWatchingWithin(uint32_t step, uint32_t mostSteps)
             return kSeekFailed;
     }
     return kSeekReached;
+}
+
+// Builds snapshots beyond the furthest step reached, playing at most
+// mostSteps steps from the furthest world kept (or from the watched world
+// when it is the furthest; else from the last snapshot before the furthest
+// step, playing up to it first),
+// then keeps where it got to and brings the watched world back.
+// kSeekReached once the end was reached, kSeekGoing while more remains.
+int buildAheadWithin(uint32_t mostSteps)
+{
+    if (watchFile == nullptr)
+        return kSeekFailed;
+    if (watchBuiltStep >= watchSteps)
+        return kSeekReached;
+    keepWorld(hereBytes, here);
+    bool ok = true;
+    if (ahead.held && ahead.step > watchStep)
+        ok = bringWorld(aheadBytes, ahead);
+    else if (watchBuiltStep > watchStep)
+        ok = restoreBefore(watchBuiltStep);
+    for (uint32_t played = 0; ok && (played < mostSteps || watchStep < watchBuiltStep) && watchStep < watchSteps;
+         played++)
+        ok = watchNextStep() == kReplayStepped;
+    if (ok && watchStep >= watchBuiltStep)
+        keepWorld(aheadBytes, ahead);
+    if (!bringWorld(hereBytes, here) || !ok)
+        return kSeekFailed;
+    return watchBuiltStep >= watchSteps ? kSeekReached : kSeekGoing;
 }
 
 // Brings the world to where it stood after the given step, however many
@@ -291,4 +389,5 @@ void endWatching()
     watchFile = nullptr;
     snapshotCount = 0;
     snapshotArenaUsed = 0;
+    ahead.held = false;
 }

