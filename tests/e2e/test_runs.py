@@ -56,7 +56,7 @@ def lit(picture, top, bottom):
 
 
 class Runs(unittest.TestCase):
-    def test_two_deaths_are_listed_best_first_a_damaged_run_is_removed_and_a_good_one_offers_watch(self):
+    def test_two_deaths_are_listed_best_first_a_damaged_one_is_removed_and_a_good_one_watched_and_played_on(self):
         with driver.Game(GAME, MEDIA, size=(W, H), faketime=driver.NEW_YEAR) as g:
             self.g = g
             g.wait_window()
