@@ -459,6 +459,11 @@ TEST_F(Flow, TodaysCityIsTheCityOfTheUtcDayAndItsRunIsKeptBesideTheTen)
     EXPECT_EQ(dayRun.day, 20260314);
     EXPECT_EQ(dayRun.score, 1);
     EXPECT_EQ(bestRunCount, 1) << "and among the ten";
+    choose(kMenuBestRuns);
+    RunsListView view;
+    runsListView(view);
+    ASSERT_EQ(view.runCount, 2);
+    EXPECT_STREQ(view.runText[1], " Day      1      0:00  2026-03-14") << "listed after the ten";
     if (zone)
         setenv("TZ", oldZone.c_str(), 1);
     else
@@ -507,6 +512,7 @@ TEST_F(Flow, BestRunsListsTheRunsRemovesADamagedOneAndEscapeGoesBack)
     EXPECT_EQ(runsListHot, 2) << "the offer is lit";
     EXPECT_EQ(listPass(enter), kRunsRemove);
     EXPECT_EQ(runsListRows(), 1);
+    EXPECT_EQ(runsListChosen, -1) << "the button goes with the run";
     EXPECT_FALSE(exists(damaged));
     EXPECT_EQ(gameState, kStateBestRuns);
     loadBestRuns();
