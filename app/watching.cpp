@@ -36,8 +36,10 @@ static const float kTrackMargin = 8.0f;               // around the progress tra
 static const float kEndButtonWidth = 260.0f;          // "Watch again" and "Back", centred above the bar
 static const float kEndButtonHeight = 48.0f;
 static const float kEndButtonGap = 16.0f;
-static const uint32_t kBuildMillisecondsPlaying = 4;  // a pass's share for building snapshots ahead while playing
-static const uint32_t kBuildMillisecondsIdle = 12;    // and while the picture stands still
+static const float kBuildMillisecondsPlaying = 4.0f;  // a pass's share for building snapshots ahead while playing
+static const float kBuildMillisecondsIdle = 12.0f;    // and while the picture stands still
+static const float kBuildSliceMilliseconds = 16.0f;   // a slice aims at this long, keeping aside included
+static const float kMostBuildCredit = 64.0f;          // the shares saved up for a slice, at most
 static const uint32_t kMostBuildSteps = 2048;         // a slice is never longer
 
 static const char* const kWatchLabels[kWatchButtons] = {"||", "-", "+", nullptr, "Play from here", "Watch again",
@@ -73,6 +75,8 @@ static uint32_t keptSeed = 0;                                // its generator's 
 static uint64_t keptDraws = 0;
 static unsigned char hereGame[kMaxSaveBytes] = {};            // the moment "Play from here" starts from
 static uint32_t buildSteps = 8;                              // steps in the next slice built ahead, adapted to its time
+static float buildCredit = 0;                                // ms of the passes' shares saved up for the next slice
+static float lastSliceMilliseconds = 0;                      // how long the last slice took
 static uint32_t seedBefore = 0;                              // the generator before watching, given back after
 static uint64_t drawsBefore = 0;
 
@@ -147,6 +151,8 @@ bool beginWatching(const char* path, int32_t backState)
     watchEndItem = 0;
     watchBestScore = recordingHeader.bestScore;
     seeking = false;
+    buildCredit = 0;
+    lastSliceMilliseconds = 0;
     resetPace();
     gameState = kStateWatching;
     return true;
@@ -245,19 +251,25 @@ static void stepWatched(float elapsedMilliseconds)
         watchAtEnd = true;
 }
 
-// Builds snapshots ahead of the furthest point reached for about the time
-// given, in one slice whose length follows how long the last one took, so a
-// later seek there is short.
-static void buildAhead(uint32_t milliseconds)
+// Builds snapshots ahead of the furthest point reached from the passes'
+// shares of spare time: each pass saves its share up, and a slice runs once
+// the savings cover the last one, so on average a pass gives no more than
+// its share however much keeping the watched world aside costs. A slice's
+// steps follow how long the last one took, aiming at a fixed length.
+static void buildAhead(float milliseconds)
 {
     if (watchBuiltStep >= watchSteps)
         return;
+    buildCredit = fminf(buildCredit + milliseconds, kMostBuildCredit);
+    if (buildCredit < lastSliceMilliseconds)
+        return;
     uint32_t start = clockTicks();
     buildAheadWithin(buildSteps);
-    uint32_t took = clockTicks() - start;
-    if (took > milliseconds)
+    lastSliceMilliseconds = (float)(clockTicks() - start);
+    buildCredit -= lastSliceMilliseconds;
+    if (lastSliceMilliseconds > kBuildSliceMilliseconds)
         buildSteps = buildSteps * 3 / 4 > 1 ? buildSteps * 3 / 4 : 1;
-    else if (took * 2 < milliseconds && buildSteps < kMostBuildSteps)
+    else if (lastSliceMilliseconds * 2.0f < kBuildSliceMilliseconds && buildSteps < kMostBuildSteps)
         buildSteps += 1 + buildSteps / 4;
 }
 
