@@ -5,13 +5,16 @@
 // without any of this.
 #include "app/flow.h"
 
+#include <unistd.h>
+
 #include <ctime>
 
 #include "app/app.h"
 #include "app/input.h"
+#include "app/runslist.h"
+#include "app/watching.h"
 #include "platform/settings.h"
 #include "app/sound.h"
-#include "app/watching.h"
 #include "sim/gamestart.h"
 #include "sim/bestruns.h"
 #include "sim/recordingfile.h"
@@ -23,12 +26,15 @@
 
 // ---- Constants --------------------------------------------------------------
 
-static const MenuEntry kTitleMenuEntries[] = {{"Start a new game", kMenuNewGame}, {"Load game", kMenuLoadGame}};
+// "Watch last game" comes last, and only while there is a last game to watch.
+static const MenuEntry kTitleMenuEntries[] = {{"Start a new game", kMenuNewGame}, {"Load game", kMenuLoadGame},
+                                              {"Today's city", kMenuCityOfTheDay}, {"Best runs", kMenuBestRuns},
+                                              {"Watch last game", kMenuWatchLastGame}};
+static const int32_t kTitleEntries = 5;
 static const MenuEntry kGameMenuEntries[] = {
     {"Resume", kMenuResume}, {"Start a new game", kMenuNewGame}, {"Save game", kMenuSaveGame},
     {"Load game", kMenuLoadGame}};
 // The title menu has no game to go back to; B resumes the game in progress.
-static const MenuList kTitleMenu = {kTitleMenuEntries, 2, kMenuNothing};
 static const MenuList kGameMenu = {kGameMenuEntries, 4, kMenuResume};
 
 static const int kFrameRateEntry = 3;     // the pause button whose label follows showFrameRate
@@ -43,26 +49,51 @@ bool pauseMenuOpen = false;
 float pauseFade = 0;
 bool showFrameRate = false;
 bool screenshotWanted = false;
+bool runPanelShown = false;
+bool pauseKeyTaken = false;
 
 static MenuEntry pauseEntries[] = {{"Resume game", kPauseResume}, {"Exit", kPauseExit},
                                    {"Save screenshot", kPauseScreenshot}, {kShowFrameRateLabel, kPauseFrameRate}};
 static const MenuList kPauseButtons = {pauseEntries, 4, kMenuNothing};
+static MenuList titleMenu = {kTitleMenuEntries, kTitleEntries, kMenuNothing};  // its count follows the last game
 
 // ---- Functions: the main menu and the game ----------------------------------
 
-// The menu of this state: the title's with no game in progress, else the
-// game menu over it.
+// The menu of this state: the title's with no game in progress (offering
+// the last game to watch while its recording is there), else the game menu
+// over it.
 const MenuList& mainMenu()
 {
-    return gameState == kStateGameMenu ? kGameMenu : kTitleMenu;
+    if (gameState == kStateGameMenu)
+        return kGameMenu;
+    titleMenu.count = access(kLastGamePath, F_OK) == 0 ? kTitleEntries : kTitleEntries - 1;
+    return titleMenu;
+}
+
+// A game has begun: its run is counted from here, and the panel of the run
+// before gives way to play.
+static void beginRun()
+{
+    beginRunStats();
+    runPanelShown = false;
+    gameState = kStatePlaying;
 }
 
 // A fresh city for one player; the game that was recorded until now ends.
 static void beginNewGame()
 {
     beginGame(kStartNewCity, 0, (int64_t)time(nullptr), screenWidth, screenHeight, aspectRatio);
-    beginRunStats();
-    gameState = kStatePlaying;
+    beginRun();
+}
+
+// The city of the day `now` falls on (UTC), the same for every player that
+// day: the generator starts from the day's seed, which the recording keeps,
+// so a run in it can be told for the run of the day.
+void beginCityOfTheDay(int64_t now)
+{
+    seedRandom(daySeed(utcDay(now)));
+    beginGame(kStartNewCity, 0, now, screenWidth, screenHeight, aspectRatio);
+    beginRun();
 }
 
 // Replaces the game by "save.dat" when it is one sound save; otherwise the
@@ -72,8 +103,7 @@ static void beginLoadedGame()
     int32_t size = readSave();
     if (size < 0 || !beginGame(kStartLoadedGame, size, (int64_t)time(nullptr), screenWidth, screenHeight, aspectRatio))
         return;
-    beginRunStats();
-    gameState = kStatePlaying;
+    beginRun();
 }
 
 // The replay program's game: the recording that is open, started as it was
@@ -101,6 +131,12 @@ void chooseMenuEntry(const MenuChoice& choice)
         gameState = kStatePlaying;
     } else if (choice.action == kMenuLoadGame)
         beginLoadedGame();
+    else if (choice.action == kMenuCityOfTheDay)
+        beginCityOfTheDay((int64_t)time(nullptr));
+    else if (choice.action == kMenuBestRuns)
+        openBestRuns();
+    else if (choice.action == kMenuWatchLastGame)
+        beginWatching(kLastGamePath, kStateTitleMenu);
 }
 
 // Ends the recorded game, if one is being recorded, keeping its file; one
@@ -119,6 +155,7 @@ static void endGameByDeath()
 {
     gameState = kStateTitleMenu;
     endRunStats();
+    runPanelShown = true;
     if (killCount > bestKillCount) {
         bestKillCount = killCount;
         writeBestScore();
@@ -147,7 +184,47 @@ void playStep(float speedFactor)
         gameState = kStateGameMenu;
 }
 
+// ---- Functions: the best runs -----------------------------------------------
+
+// Opens "Best runs" from the title: the list as runs/ holds it, every
+// recording read through so a damaged or foreign one shows as such.
+void openBestRuns()
+{
+    loadBestRuns();
+    checkBestRuns();
+    openRunsList();
+    gameState = kStateBestRuns;
+}
+
+// Acts on one pass of the "Best runs" screen: its sounds, then watching the
+// chosen run (a recording that will not play is marked damaged, so it can be
+// removed), removing it, or going back to the title.
+void chooseRunsAction(int32_t action)
+{
+    playMenuSounds(runsListHot, runsListItems(), action != kRunsNothing);
+    RunEntry* run = runsListRun(runsListChosen);
+    if (action == kRunsBack) {
+        gameState = kStateTitleMenu;
+    } else if (action == kRunsRemove && run != nullptr) {
+        removeRun(run->kind, runsListChosen);
+        openRunsList();
+    } else if (action == kRunsWatch && run != nullptr) {
+        char path[kRunPathLength];
+        runRecordingPath(*run, path, sizeof path);
+        if (!beginWatching(path, kStateBestRuns))
+            run->status = kRunDamaged;
+    }
+}
+
 // ---- Functions: the pause overlay -------------------------------------------
+
+// Before the game frame of a pass: on "Best runs" and while watching, the
+// pause key means "Back", so the overlay leaves it alone in this pass,
+// whichever state the frame ends in.
+void beginGameFrame()
+{
+    pauseKeyTaken = gameState == kStateBestRuns || gameState == kStateWatching;
+}
 
 // The pause overlay's buttons; the frame-rate one offers what it would do.
 const MenuList& pauseButtons()
@@ -175,11 +252,15 @@ void advancePauseFade(float step)
 }
 
 // The pause part of one pass: the pause key (toggle) opens or closes the
-// overlay, B (back) closes an open one, each with its sound; then the overlay
-// slides a step. While it shows at all, the world neither steps nor is heard.
+// overlay, unless the screen shown took it as "Back" (pauseKeyTaken); B
+// (back) closes an open one, each with its sound; then the overlay slides a
+// step. While it shows at all, the world neither steps nor is heard.
 PausePass updatePause(bool toggle, bool back)
 {
     PausePass pass = {false, false, false};
+    if (pauseKeyTaken)
+        toggle = false;
+    pauseKeyTaken = false;
     if (toggle) {
         pass.capture = togglePause();
         pass.opened = pauseMenuOpen;

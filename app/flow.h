@@ -15,6 +15,9 @@ const int32_t kMenuResume = 1;
 const int32_t kMenuNewGame = 2;
 const int32_t kMenuSaveGame = 3;
 const int32_t kMenuLoadGame = 4;
+const int32_t kMenuCityOfTheDay = 5;
+const int32_t kMenuBestRuns = 6;
+const int32_t kMenuWatchLastGame = 7;
 // Actions of the pause overlay's buttons.
 const int32_t kPauseResume = 11;
 const int32_t kPauseExit = 12;
@@ -32,12 +35,18 @@ extern bool pauseMenuOpen;          // the pause menu is wanted open
 extern float pauseFade;             // 0..100: 0 closed, 100 fully open; the game runs only at 0
 extern bool showFrameRate;          // draw the frame-rate line in every pass
 extern bool screenshotWanted;       // "Save screenshot" was chosen and is not yet written
+extern bool runPanelShown;          // the title shows the panel of the run that ended last
+extern bool pauseKeyTaken;          // the screen shown used this pass's pause key as "Back"
 
 const MenuList& mainMenu();
 void chooseMenuEntry(const MenuChoice& choice);
 void playStep(float speedFactor);
 void finishGame();
+void beginCityOfTheDay(int64_t now);
+void openBestRuns();
+void chooseRunsAction(int32_t action);
 bool beginRecordedGame();
+void beginGameFrame();
 const MenuList& pauseButtons();
 bool togglePause();
 void advancePauseFade(float step);

@@ -4,6 +4,7 @@
 #include "app/app.h"
 #include "app/flow.h"
 #include "app/input.h"
+#include "app/runslist.h"
 #include "app/watching.h"
 #include "overlay/overlay.h"
 #include "platform/clock.h"
@@ -13,13 +14,18 @@
 #include "platform/settings.h"
 #include "render/draw.h"
 #include "render/menu.h"
+#include "render/runpanel.h"
+#include "render/runslist.h"
 #include "render/view.h"
 #include "render/watchbar.h"
+#include "sim/runstats.h"
 #include "sim/seeking.h"
 #include "world/savefile.h"
 #include "world/world.h"
 
 static const char* const kTitle = "Vellgrave 2";
+
+static RunsListView runsView = {};   // the "Best runs" screen as this pass draws it
 
 // One-time start-up after the display and overlay: title, textures and frame
 // tables, an empty world, and the best score kept from earlier runs.
@@ -31,6 +37,27 @@ void initGame()
     buildGlyphFrames();
     resetWorld();
     readBestScore();
+}
+
+// The main menu's pass: the entries, with the keys, mouse and pad, and on
+// the title after a run ended its panel; then the flow acts on the choice.
+static void runMenuFrame()
+{
+    const MenuList& menu = mainMenu();
+    MenuChoice choice = runMainMenu(menu, withMenuKeys(liveMenuInput()));
+    if (gameState == kStateTitleMenu && runPanelShown)
+        drawRunPanel(runStats, bestKillCount, menu.count);
+    chooseMenuEntry(choice);
+}
+
+// The "Best runs" screen's pass: its logic from live input, then its
+// drawing, then the flow acts on what was chosen.
+static void runBestRunsFrame()
+{
+    int32_t action = runsListPass(liveRunsListInput());
+    runsListView(runsView);
+    drawRunsList(runsView);
+    chooseRunsAction(action);
 }
 
 // One pass of watching: the bar's input acted on, the steps due played, the
@@ -52,14 +79,17 @@ void runWatchingFrame()
 void runFrame()
 {
     beginSpriteDrawing();
+    beginGameFrame();
     float speedFactor = speedFactorFor(framesPerSecond);
     if (gameState == kStatePlaying) {
         playStep(speedFactor);
         renderWorld();
+    } else if (gameState == kStateBestRuns) {
+        runBestRunsFrame();
     } else if (gameState == kStateWatching) {
         runWatchingFrame();
     } else {
-        chooseMenuEntry(runMainMenu(mainMenu(), liveMenuInput()));
+        runMenuFrame();
     }
     endSpriteDrawing();
 }
@@ -75,11 +105,11 @@ void measureFrame()
 // The overlay's part of a pass: the flow opens or closes the pause overlay,
 // the overlay draws what the flow decided, and the flow acts on the button
 // chosen; a screenshot asked for is written from the frozen frame. While
-// watching, Escape belongs to the bar.
+// watching and on "Best runs", Escape belongs to the screen (beginGameFrame).
 void runOverlay()
 {
     MenuInput in = liveMenuInput();
-    PausePass pause = updatePause(pauseKeyPressed() && gameState != kStateWatching, in.back);
+    PausePass pause = updatePause(pauseKeyPressed(), in.back);
     OverlayPass pass = {pauseFade,     pause.capture,   pause.opened,      pause.frozenShown, showFrameRate,
                         framesPerSecond, displayHasMouse(), titleText, versionNumber};
     choosePauseEntry(overlayFrame(pass, pauseButtons(), in));

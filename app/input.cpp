@@ -9,6 +9,9 @@
 
 // ---- Globals ----------------------------------------------------------------
 
+static bool keysDriveMenu = false;   // the arrows or Return worked a menu more lately than the mouse
+static int32_t menuSeenMouseX = 0;   // the mouse as the last menu or list pass left it, window pixels
+static int32_t menuSeenMouseY = 0;
 static int32_t acrossBefore = 0;  // the pad's direction across in the pass before: -1 left, 1 right, 0 neither
 
 // ---- Functions --------------------------------------------------------------
@@ -84,4 +87,51 @@ WatchInput liveWatchInput()
 bool pauseKeyPressed()
 {
     return keyState[keyBindings[kKeyPause]] == kInputPressed || padActionState[kPadPause] == kInputPressed;
+}
+
+// The arrow keys on this pass: -1 for the up arrow going down, 1 for the
+// down arrow, 0 for neither or both.
+static int32_t arrowStep()
+{
+    return (keyState[kDownArrowKey] == kInputPressed ? 1 : 0) - (keyState[kUpArrowKey] == kInputPressed ? 1 : 0);
+}
+
+// A menu's input with the keys added: the arrows move the highlight as the
+// pad does and Return chooses; once a key worked the menu it drives it like
+// the pad, until the mouse moves or clicks.
+MenuInput withMenuKeys(MenuInput in)
+{
+    bool mouseUsed = in.click || in.pointerX != menuSeenMouseX || in.pointerY != menuSeenMouseY;
+    menuSeenMouseX = in.pointerX;
+    menuSeenMouseY = in.pointerY;
+    int32_t step = arrowStep();
+    bool chose = keyState[kReturnKey] == kInputPressed;
+    if (mouseUsed)
+        keysDriveMenu = false;
+    if (step != 0 || chose)
+        keysDriveMenu = true;
+    in.highlightStep += step;
+    if (keysDriveMenu) {
+        in.choose = in.choose || chose;
+        in.padDrives = true;
+    }
+    return in;
+}
+
+// The lists' input from this pass's live state: the mouse (a move lights the
+// item under it), the arrows and the pad's moves, Return or A to choose, and
+// Escape, the pause key or B to go back.
+RunsListInput liveRunsListInput()
+{
+    RunsListInput in;
+    in.pointerY = mouseY;
+    in.windowHeight = screenHeight;
+    in.pointerMoved = mouseX != menuSeenMouseX || mouseY != menuSeenMouseY;
+    menuSeenMouseX = mouseX;
+    menuSeenMouseY = mouseY;
+    in.click = mouseButtonState[kMenuButton] == kInputPressed;
+    in.step = arrowStep() + padMenuStep;
+    in.choose = keyState[kReturnKey] == kInputPressed || padActionState[kPadChoose] == kInputPressed;
+    in.back = keyState[kEscapeKey] == kInputPressed || pauseKeyPressed() || padActionState[kPadBack] == kInputPressed;
+    return in;
 }

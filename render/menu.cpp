@@ -11,13 +11,9 @@
 
 // ---- Constants --------------------------------------------------------------
 
-const float kMenuHalfHeight = 400.0f;   // the menu view runs from -400 (top) to 400 (bottom)
 const float kTitleY = -300.0f;          // centre of the title picture
 const float kTitleWidth = 700.0f;
 const float kTitleHeight = 175.0f;
-const float kFirstEntryTop = -200.0f;   // top of entry 0's band
-const float kEntryHeight = 30.0f;       // height of one entry's band
-const float kLabelIndent = 50.0f;       // labels start this far from the left edge
 const float kLabelScale = 1.2f;
 
 // ---- Globals ----------------------------------------------------------------
@@ -59,7 +55,7 @@ bool readMenuInput(const MenuInput& in, int32_t entries)
 }
 
 // Menu space: 800 units tall, 800 * aspectRatio wide, centred, y downward.
-static void loadMenuView()
+void loadMenuView()
 {
     glDisable(GL_DEPTH_TEST);
     glMatrixMode(GL_MODELVIEW);

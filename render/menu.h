@@ -7,6 +7,10 @@
 #include <cstdint>
 
 const int32_t kMenuNothing = 0;      // no entry chosen in this pass
+const float kMenuHalfHeight = 400.0f;   // menu units: the view runs from -400 (top) to 400 (bottom)
+const float kFirstEntryTop = -200.0f;   // top of entry 0's band, menu units
+const float kEntryHeight = 30.0f;       // height of one entry's band, menu units
+const float kLabelIndent = 50.0f;       // labels start this far from the left edge, menu units
 
 // What a menu reads in one pass, filled by the game from live input.
 struct MenuInput {
@@ -45,4 +49,5 @@ extern int32_t menuPadItem;     // entry the pad highlights, from 0; back to 0 o
 int32_t menuItemAt(int32_t cursorY, float windowHeight);
 int32_t stepHighlight(int32_t item, int32_t step, int32_t entries);
 bool readMenuInput(const MenuInput& in, int32_t entries);
+void loadMenuView();
 MenuChoice runMainMenu(const MenuList& menu, const MenuInput& in);

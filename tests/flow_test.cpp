@@ -3,15 +3,21 @@
 // overlay's state and buttons. Each test works in a scratch directory, where
 // the saves, best scores and recordings land.
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
+#include <ctime>
 #include <string>
+#include <zlib.h>
 
 #include "app/app.h"
 #include "app/flow.h"
 #include "app/input.h"
+#include "app/runslist.h"
+#include "app/watching.h"
 #include "app/sound.h"
 #include "platform/input.h"
 #include "platform/pad.h"
@@ -19,6 +25,7 @@
 #include "sim/bestruns.h"
 #include "sim/recordingfile.h"
 #include "sim/runstats.h"
+#include "sim/seeking.h"
 #include "tests/scratchdir.h"
 #include "world/savefile.h"
 #include "world/world.h"
@@ -36,7 +43,7 @@ struct Flow : ::testing::Test {
         screenWidth = 800, screenHeight = 600, aspectRatio = 800.0f / 600.0f;
         mouseX = 400, mouseY = 300;
         gameState = kStateTitleMenu;
-        quitRequested = pauseMenuOpen = showFrameRate = screenshotWanted = false;
+        quitRequested = pauseMenuOpen = showFrameRate = screenshotWanted = runPanelShown = pauseKeyTaken = false;
         pauseFade = 0;
         resetWorld();
         killCount = bestKillCount = 0;
@@ -78,6 +85,62 @@ bool lastGame(uint32_t& steps, int32_t& score)
 bool exists(const char* path)
 {
     return access(path, F_OK) == 0;
+}
+
+// Ends the game in progress by a death with this score.
+void dieWith(int32_t score)
+{
+    killCount = score;
+    actors[0].health = 0;
+    playStep(1);
+}
+
+// Steps of play with the gun held or not.
+void playSteps(int steps, bool firing)
+{
+    mouseButtonState[kGunButton] = firing ? kInputHeld : kInputUp;
+    for (int s = 0; s < steps; s++)
+        playStep(1);
+    mouseButtonState[kGunButton] = kInputUp;
+}
+
+// The map's pieces, summed up: equal for the same city.
+uLong cityChecksum()
+{
+    return crc32(0, (const Bytef*)tileKind, sizeof tileKind);
+}
+
+// A pass of the "Best runs" screen with nothing done in it.
+RunsListInput idleList()
+{
+    return RunsListInput{0, 600, false, false, 0, false, false};
+}
+
+// One pass of watching's input from the live keys, acted on as the game does.
+void watchPass()
+{
+    beginGameFrame();
+    chooseWatchAction(readWatchInput(liveWatchInput(), watchSeconds, watchTotalSeconds));
+}
+
+// One pass of the "Best runs" screen, acted on as the game does.
+int32_t listPass(const RunsListInput& in)
+{
+    beginGameFrame();
+    int32_t action = runsListPass(in);
+    chooseRunsAction(action);
+    return action;
+}
+
+// The date of a kept run as its row shows it.
+std::string dayOf(int64_t date)
+{
+    time_t t = (time_t)date;
+    struct tm parts = {};
+    char text[16] = "";
+    gmtime_r(&t, &parts);
+    strftime(text, sizeof text, "%Y-%m-%d", &parts);
+    return text;
 }
 
 // A new game from the title, played; the menu key opens the menu over it,
@@ -213,14 +276,19 @@ TEST_F(Flow, EveryDeathEndsARunThatIsCountedFromItsStartAndOfferedToTheBestRuns)
     EXPECT_EQ(bestRuns[1].score, 3);
 }
 
-// The title menu starts or loads a game and B does nothing there; over a
-// game B resumes it as it was. Every pass is heard: the hot entry is noted.
+// The title menu starts or loads a game, starts today's city or opens the
+// best runs, in that order, and B does nothing there; over a game B resumes
+// it as it was. Every pass is heard: the hot entry is noted.
 TEST_F(Flow, TheTitleMenuHasNoGameToGoBackToAndOverAGameBResumesIt)
 {
     const MenuList& title = mainMenu();
-    ASSERT_EQ(title.count, 2);
+    ASSERT_EQ(title.count, 4);
     EXPECT_EQ(std::string(title.entries[0].label), "Start a new game");
     EXPECT_EQ(title.entries[1].action, kMenuLoadGame);
+    EXPECT_EQ(std::string(title.entries[2].label), "Today's city");
+    EXPECT_EQ(title.entries[2].action, kMenuCityOfTheDay);
+    EXPECT_EQ(std::string(title.entries[3].label), "Best runs");
+    EXPECT_EQ(title.entries[3].action, kMenuBestRuns);
     chooseMenuEntry(MenuChoice{title.backAction, 1});
     EXPECT_EQ(gameState, kStateTitleMenu);
     EXPECT_EQ(menuHotSeen, 1);
@@ -313,6 +381,254 @@ TEST_F(Flow, BClosesTheOverlayAndReopeningWhileItSlidesOutCapturesNothing)
     EXPECT_FALSE(updatePause(true, false).capture);
     EXPECT_EQ(pauseFade, 0.0f);
     EXPECT_FALSE(pauseMenuOpen);
+}
+
+
+// The title shows how a run went once it ended in a death, counted from its
+// own start: a new game hides the panel, and a game continued from a save
+// counts from the load, not from the game that was saved.
+TEST_F(Flow, ThePanelShowsTheRunThatEndedCountedFromItsStartOrItsLoad)
+{
+    EXPECT_FALSE(runPanelShown) << "no run has ended yet";
+    bestKillCount = 4;
+    choose(kMenuNewGame);
+    playSteps(90, true);
+    ASSERT_GT(runStats.shotsFired, 0);
+    playSteps(30, false);
+    dieWith(6);
+    EXPECT_EQ(gameState, kStateTitleMenu);
+    EXPECT_TRUE(runPanelShown);
+    char lines[kRunPanelLines][kRunPanelLineLength];
+    runPanelLines(runStats, bestKillCount, lines);
+    EXPECT_STREQ(lines[0], "Score 6  - a new best!");
+    EXPECT_STREQ(lines[1], "Best score 6");
+    EXPECT_STREQ(lines[2], "Time survived 0:02") << "121 steps of a sixtieth";
+    int32_t shots = runStats.shotsFired;
+    choose(kMenuNewGame);
+    EXPECT_FALSE(runPanelShown) << "play hides it";
+    playSteps(40, true);
+    ASSERT_TRUE(saveGame());
+    playSteps(40, true);
+    playWithMenuKey();
+    EXPECT_FALSE(runPanelShown) << "the game menu over a game has no panel";
+    choose(kMenuLoadGame);
+    playSteps(70, false);
+    dieWith(2);
+    EXPECT_TRUE(runPanelShown);
+    runPanelLines(runStats, bestKillCount, lines);
+    EXPECT_STREQ(lines[0], "Score 2");
+    EXPECT_STREQ(lines[1], "Best score 6");
+    EXPECT_STREQ(lines[2], "Time survived 0:01") << "71 steps since the load";
+    EXPECT_STREQ(lines[3], "Shots fired 0, 0% hit") << "the shots before the load were another run's";
+    EXPECT_GT(shots, 0);
+}
+
+// Today's city grows from the seed of the day the game begins on, in UTC
+// whatever the local zone: the same city all day, another the next, and the
+// recording names the day. A run in it is kept as the run of the day,
+// beside the ten best.
+TEST_F(Flow, TodaysCityIsTheCityOfTheUtcDayAndItsRunIsKeptBesideTheTen)
+{
+    const char* zone = getenv("TZ");
+    std::string oldZone = zone ? zone : "";
+    setenv("TZ", "Pacific/Kiritimati", 1);   // fourteen hours ahead: the 15th already at 23:30 UTC
+    tzset();
+    const int64_t morning = 1773468000;      // 2026-03-14 06:00 UTC
+    const int64_t lateEvening = 1773531000;  // 2026-03-14 23:30 UTC
+    const int64_t nextDay = 1773534600;      // 2026-03-15 00:30 UTC
+    choose(kMenuCityOfTheDay);
+    EXPECT_EQ(gameState, kStatePlaying);
+    beginCityOfTheDay(morning);
+    uLong city = cityChecksum();
+    beginCityOfTheDay(lateEvening);
+    EXPECT_EQ(cityChecksum(), city) << "the same city all day";
+    beginCityOfTheDay(nextDay);
+    EXPECT_NE(cityChecksum(), city) << "another the next day";
+    beginCityOfTheDay(lateEvening);
+    EXPECT_EQ(gameState, kStatePlaying);
+    EXPECT_TRUE(runCounting);
+    playSteps(3, false);
+    dieWith(1);
+    uint32_t steps = 0;
+    int32_t score = 0;
+    ASSERT_TRUE(lastGame(steps, score));
+    EXPECT_EQ(recordingHeader.seed, 20260314u);
+    EXPECT_EQ(recordingHeader.draws, 0u);
+    EXPECT_EQ(recordingHeader.date, lateEvening);
+    ASSERT_TRUE(hasDayRun);
+    EXPECT_EQ(dayRun.day, 20260314);
+    EXPECT_EQ(dayRun.score, 1);
+    EXPECT_EQ(bestRunCount, 1) << "and among the ten";
+    choose(kMenuBestRuns);
+    RunsListView view;
+    runsListView(view);
+    ASSERT_EQ(view.runCount, 2);
+    EXPECT_STREQ(view.runText[1], " Day      1      0:00  2026-03-14") << "listed after the ten";
+    if (zone)
+        setenv("TZ", oldZone.c_str(), 1);
+    else
+        unsetenv("TZ");
+    tzset();
+}
+
+// "Best runs" lists the runs two deaths kept, best first, with rank, score,
+// time and date; a recording damaged since is listed as damaged, and choosing
+// it (by the keys) offers only "Remove", which takes it from the list and the
+// disk. Choosing a good run by the mouse offers "Watch", which watches it;
+// Escape goes back from watching to the list and from the list to the title,
+// and never opens the pause overlay as well.
+TEST_F(Flow, BestRunsListsTheRunsRemovesADamagedOneAndEscapeGoesBack)
+{
+    choose(kMenuNewGame);
+    playSteps(2, false);
+    dieWith(3);
+    choose(kMenuNewGame);
+    playSteps(1, false);
+    dieWith(5);
+    ASSERT_EQ(bestRunCount, 2);
+    char damaged[kRunPathLength];
+    runRecordingPath(bestRuns[1], damaged, sizeof damaged);
+    ASSERT_EQ(truncate(damaged, 40), 0);
+    choose(kMenuBestRuns);
+    EXPECT_EQ(gameState, kStateBestRuns);
+    RunsListView view;
+    runsListView(view);
+    ASSERT_EQ(view.runCount, 2);
+    EXPECT_EQ(std::string(view.runText[0]), "   1      5      0:00  " + dayOf(bestRuns[0].date));
+    EXPECT_FALSE(view.runFlagged[0]);
+    EXPECT_STREQ(view.runText[1], "   2  damaged recording");
+    EXPECT_TRUE(view.runFlagged[1]);
+    EXPECT_EQ(view.buttonLabel, nullptr) << "nothing chosen yet";
+    RunsListInput down = idleList();
+    down.step = 1;
+    listPass(down);
+    listPass(down);
+    EXPECT_EQ(runsListHot, 1);
+    RunsListInput enter = idleList();
+    enter.choose = true;
+    EXPECT_EQ(listPass(enter), kRunsOffer);
+    runsListView(view);
+    EXPECT_STREQ(view.buttonLabel, "Remove");
+    EXPECT_EQ(runsListHot, 2) << "the offer is lit";
+    EXPECT_EQ(listPass(enter), kRunsRemove);
+    EXPECT_EQ(runsListRows(), 1);
+    EXPECT_EQ(runsListChosen, -1) << "the button goes with the run";
+    EXPECT_FALSE(exists(damaged));
+    EXPECT_EQ(gameState, kStateBestRuns);
+    loadBestRuns();
+    ASSERT_EQ(bestRunCount, 1) << "the index no longer names it";
+    EXPECT_EQ(bestRuns[0].score, 5);
+    RunsListInput click = idleList();
+    click.pointerY = 120;   // menu y -240: the first run's band
+    click.pointerMoved = click.click = true;
+    EXPECT_EQ(listPass(click), kRunsOffer);
+    runsListView(view);
+    EXPECT_STREQ(view.buttonLabel, "Watch");
+    EXPECT_EQ(runsListHot, 0) << "a click leaves the light under the pointer";
+    click.pointerY = 143;   // the button's band, under the run
+    EXPECT_EQ(listPass(click), kRunsWatch);
+    EXPECT_EQ(gameState, kStateWatching);
+    EXPECT_EQ(watchBackState, kStateBestRuns);
+    keyState[kEscapeKey] = kInputPressed;
+    watchPass();
+    EXPECT_EQ(gameState, kStateBestRuns);
+    updatePause(pauseKeyPressed(), false);
+    EXPECT_FALSE(pauseMenuOpen) << "Escape left watching; it does not pause as well";
+    EXPECT_EQ(listPass(liveRunsListInput()), kRunsBack);
+    EXPECT_EQ(gameState, kStateTitleMenu);
+    updatePause(pauseKeyPressed(), liveMenuInput().back);
+    EXPECT_FALSE(pauseMenuOpen) << "the key went back; it does not pause as well";
+    EXPECT_EQ(pauseFade, 0.0f);
+    updatePause(pauseKeyPressed(), false);
+    EXPECT_TRUE(pauseMenuOpen) << "on the title the key pauses again";
+}
+
+// A kept run whose recording went missing after the list was read does not
+// play: its row turns damaged and offers "Remove" instead of "Watch".
+TEST_F(Flow, ARunThatWillNotPlayTurnsDamagedInTheList)
+{
+    choose(kMenuNewGame);
+    playSteps(2, false);
+    dieWith(1);
+    choose(kMenuBestRuns);
+    char path[kRunPathLength];
+    runRecordingPath(bestRuns[0], path, sizeof path);
+    ASSERT_EQ(unlink(path), 0);
+    RunsListInput enter = idleList();
+    enter.step = 1;
+    enter.choose = true;
+    EXPECT_EQ(listPass(enter), kRunsOffer);
+    enter.step = 0;
+    EXPECT_EQ(listPass(enter), kRunsWatch);
+    EXPECT_EQ(gameState, kStateBestRuns) << "nothing to watch";
+    RunsListView view;
+    runsListView(view);
+    EXPECT_STREQ(view.runText[0], "   1  damaged recording");
+    EXPECT_STREQ(view.buttonLabel, "Remove");
+}
+
+// "Watch last game" is offered last on the title once a game ended and its
+// recording is there, and watches it; B goes back to the title.
+TEST_F(Flow, WatchLastGameIsOfferedOnceAGameEndedAndWatchesIt)
+{
+    EXPECT_EQ(mainMenu().count, 4) << "no last game yet";
+    choose(kMenuNewGame);
+    playSteps(3, false);
+    gameState = kStateGameMenu;
+    EXPECT_EQ(mainMenu().count, 4) << "the game menu keeps its four";
+    gameState = kStatePlaying;
+    dieWith(0);
+    const MenuList& title = mainMenu();
+    ASSERT_EQ(title.count, 5);
+    EXPECT_EQ(std::string(title.entries[4].label), "Watch last game");
+    chooseMenuEntry(MenuChoice{title.entries[4].action, 4});
+    EXPECT_EQ(gameState, kStateWatching);
+    EXPECT_EQ(watchBackState, kStateTitleMenu);
+    EXPECT_TRUE(exists("lastgame.rec")) << "watching never writes a player's file";
+    padActionState[kPadBack] = kInputPressed;
+    watchPass();
+    EXPECT_EQ(gameState, kStateTitleMenu);
+    EXPECT_TRUE(runPanelShown) << "the run's panel is still there";
+}
+
+// Whatever lies in runs/ (a damaged index, a pipe, a folder or a stranger's
+// file under a run's name), "Best runs" opens and lists what is there; every
+// such row can be chosen and offers only "Remove", and "Back" is the last item.
+TEST_F(Flow, BestRunsOpensOverAnythingFoundInRuns)
+{
+    ASSERT_EQ(mkdir("runs", 0755), 0);
+    FILE* index = fopen("runs/index.dat", "wb");
+    fputs("VG2RUNS garbage", index);
+    fclose(index);
+    ASSERT_EQ(mkfifo("runs/run-000001.rec", 0644), 0);
+    ASSERT_EQ(mkdir("runs/run-000002.rec", 0755), 0);
+    FILE* stranger = fopen("runs/run-000003.rec", "wb");
+    fputs("a letter, not a recording", stranger);
+    fclose(stranger);
+    choose(kMenuBestRuns);
+    EXPECT_EQ(gameState, kStateBestRuns);
+    ASSERT_EQ(runsListRows(), 3);
+    RunsListView view;
+    runsListView(view);
+    EXPECT_STREQ(view.runText[0], "   1  damaged recording");
+    EXPECT_STREQ(view.runText[1], "   2  damaged recording");
+    EXPECT_STREQ(view.runText[2], "   3  not a recording of this game");
+    RunsListInput pick = idleList();
+    pick.pointerY = 143;   // menu y about -209: the second run's band
+    pick.pointerMoved = pick.click = true;
+    EXPECT_EQ(listPass(pick), kRunsOffer);
+    EXPECT_EQ(runsListChosen, 1);
+    runsListView(view);
+    EXPECT_STREQ(view.buttonLabel, "Remove");
+    RunsListInput last = idleList();
+    last.step = 1;
+    for (int i = 0; i < 8; i++)
+        listPass(last);
+    EXPECT_EQ(runsListHot, 4) << "three runs, the offer, then Back";
+    last.step = 0;
+    last.choose = true;
+    EXPECT_EQ(listPass(last), kRunsBack);
+    EXPECT_EQ(gameState, kStateTitleMenu);
 }
 
 }  // namespace

@@ -1,6 +1,6 @@
 // The main menu's input rules without a window: which entry band a pointer
-// height falls in, what counts as a click, the pad's highlight and the live
-// record the game fills for the menus.
+// height falls in, what counts as a click, the pad's highlight, the keys, the
+// live record the game fills for the menus, and where the run's panel goes.
 #include <SDL/SDL.h>
 #include <gtest/gtest.h>
 
@@ -11,6 +11,7 @@
 #include "platform/pad.h"
 #include "platform/settings.h"
 #include "render/menu.h"
+#include "render/runpanel.h"
 
 namespace {
 
@@ -84,6 +85,70 @@ TEST(Menu, TheLiveRecordClicksOnlyOnALeftPressInThisPass)
     EXPECT_FALSE(liveMenuInput().back) << "held, not pressed";
     padActionState[kPadBack] = kInputPressed;
     EXPECT_TRUE(liveMenuInput().back);
+}
+
+
+// The arrows move the highlight and Return chooses once a key worked the
+// menu; until then, and again once the mouse moves or clicks, the mouse's
+// entry is hot and Return alone chooses nothing under it.
+TEST(Menu, TheArrowsAndReturnWorkTheMenuUntilTheMouseMoves)
+{
+    memset(keyState, 0, sizeof keyState);
+    memset(mouseButtonState, 0, sizeof mouseButtonState);
+    memset(padActionState, 0, sizeof padActionState);
+    screenWidth = 800, screenHeight = 600;
+    menuPadItem = 0;
+    mouseX = 400, mouseY = 225;
+    MenuInput in = withMenuKeys(liveMenuInput());
+    EXPECT_FALSE(readMenuInput(in, 4));
+    EXPECT_EQ(menuHotItem, 3) << "the mouse's entry";
+    keyState[kDownArrowKey] = kInputPressed;
+    in = withMenuKeys(liveMenuInput());
+    EXPECT_FALSE(readMenuInput(in, 4));
+    EXPECT_EQ(menuHotItem, 1) << "the down arrow drives now";
+    keyState[kDownArrowKey] = kInputHeld;
+    in = withMenuKeys(liveMenuInput());
+    readMenuInput(in, 4);
+    EXPECT_EQ(menuHotItem, 1) << "a held arrow moves once";
+    keyState[kUpArrowKey] = kInputPressed;
+    keyState[kDownArrowKey] = kInputUp;
+    readMenuInput(withMenuKeys(liveMenuInput()), 4);
+    EXPECT_EQ(menuHotItem, 0);
+    keyState[kUpArrowKey] = kInputUp;
+    keyState[kReturnKey] = kInputPressed;
+    EXPECT_TRUE(readMenuInput(withMenuKeys(liveMenuInput()), 4)) << "Return chooses the lit entry";
+    EXPECT_EQ(menuHotItem, 0);
+    keyState[kReturnKey] = kInputHeld;
+    mouseY = 226;
+    EXPECT_FALSE(readMenuInput(withMenuKeys(liveMenuInput()), 4));
+    EXPECT_EQ(menuHotItem, 3) << "the mouse moved: its entry is hot again";
+    keyState[kReturnKey] = kInputUp;
+}
+
+// The run's panel lies under the last entry's band, inside the view with a
+// margin, at every window shape from a tall strip to a very wide window and
+// for as many entries as the title may show; its text keeps full size where
+// there is room for it.
+TEST(Menu, TheRunPanelStaysUnderTheEntriesAndInsideTheViewAtEveryShape)
+{
+    const float widest = menuTextWidth("Zombies killed by explosives 12345", 1.0f);
+    const float aspects[] = {0.25f, 0.5f, 0.75f, 1.0f, 4.0f / 3.0f, 16.0f / 9.0f, 2.4f, 4.0f};
+    for (float aspect : aspects) {
+        for (int32_t entries = 2; entries <= 6; entries++) {
+            PanelPlace p = runPanelPlace(aspect, entries, widest);
+            float halfWidth = kMenuHalfHeight * aspect;
+            EXPECT_GE(p.top, kFirstEntryTop + kEntryHeight * (float)entries) << aspect << " " << entries;
+            EXPECT_LE(p.bottom, kMenuHalfHeight - kPanelMargin) << aspect << " " << entries;
+            EXPECT_GE(p.left, -halfWidth) << aspect << " " << entries;
+            EXPECT_LE(p.right, halfWidth - kPanelMargin + 0.01f) << aspect << " " << entries;
+            EXPECT_GT(p.scale, 0.0f) << aspect << " " << entries;
+        }
+    }
+    EXPECT_EQ(runPanelPlace(4.0f / 3.0f, 6, widest).scale, 1.0f) << "full size in an 800 x 600 window";
+    EXPECT_EQ(runPanelPlace(16.0f / 9.0f, 6, widest).scale, 1.0f);
+    PanelPlace strip = runPanelPlace(0.25f, 6, widest);
+    EXPECT_LT(strip.scale, 0.5f) << "a tall strip shrinks the text to fit";
+    EXPECT_NEAR(strip.right, 100.0f - kPanelMargin, 0.01f);
 }
 
 }  // namespace

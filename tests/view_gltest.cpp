@@ -140,7 +140,7 @@ TEST_F(View, WallsCoverActorsAndTouchingBoxesShareOneOutline)
 TEST_F(View, APressOnAnEntryChoosesIt)
 {
     playerCount = 3;
-    for (int y : {0, 140, 205, kHeight - 1}) {  // title, above entry 0, past "Load game"
+    for (int y : {0, 140, 270, kHeight - 1}) {  // title, above entry 0, past the last entry
         pressAt(y);
         EXPECT_EQ(kStateTitleMenu, gameState) << "cursor at " << y;
     }

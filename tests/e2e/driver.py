@@ -381,7 +381,7 @@ def view_shift(before, after, dxs=range(-10, 111), dys=range(-3, 4), scale=4):
 # entries in 30-unit bands from -200 in a view 800 units tall. The pause
 # overlay's bars are 60 pixels tall, the top one with a red edge on row 55
 # once open; its buttons sit 50 pixels apart from 125 above the middle.
-TITLE_ENTRIES = ("Start a new game", "Load game")
+TITLE_ENTRIES = ("Start a new game", "Load game", "Today's city", "Best runs")
 GAME_MENU_ENTRIES = ("Resume", "Start a new game", "Save game", "Load game")
 PAUSE_BUTTONS = ("Resume game", "Exit", "Save screenshot", "Frame rate")
 PAUSE_BAR_ROWS = 60

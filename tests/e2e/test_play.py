@@ -44,8 +44,8 @@ class FirstGames(unittest.TestCase):
             self.walk_and_sprint()
             self.another_new_game()
             self.menu_over_the_game()
-            self.fight_to_the_death(title)
-            self.pause_over_the_title(title)
+            ended = self.fight_to_the_death(title)
+            self.pause_over_the_title(ended)
             driver.assert_quiet_exit(self, g.close())
             self.assertEqual(g.files(), driver.written_files("stats.dat", "lastgame.rec", "runs"))
 
@@ -65,7 +65,7 @@ class FirstGames(unittest.TestCase):
         g.move(*FIRST_ENTRY)
         title = self.shot("title")
         self.assertGreater(driver.distinct_colours(read_rgb(title)[2]), 8, "the title is blank")
-        self.assertEqual(driver.entries_shown(title), 2)
+        self.assertEqual(driver.entries_shown(title), len(driver.TITLE_ENTRIES))
         return title
 
     def new_game(self, title):
@@ -135,21 +135,28 @@ class FirstGames(unittest.TestCase):
         self.assertGreater(bar_length(city, HEALTH_ROW), 600)
 
     def fight_to_the_death(self, title):
-        """Standing still and firing all round until the crowd wins brings back the title
-        just as it was; the best score and the game's recording are written as it ends."""
+        """Standing still and firing all round until the crowd wins brings back the title,
+        its entries just as they were and the run's panel under them; the best score and
+        the game's recording are written as it ends. Returns the title's picture now."""
         g = self.g
         g.thaw()
         g.xdotool("mousedown", 1)
+        end = os.path.join(SHOTS, "end.png")
+        entries_end = driver.menu_entry_y(len(driver.TITLE_ENTRIES), H) - 12
 
         def over():
             for x, y in ((600, 300), (400, 500), (200, 300), (400, 100), FIRST_ENTRY):
                 g.move(x, y)
-            return differing_pixels(title, g.shot(os.path.join(SHOTS, "end.png"))) == 0
+            now = read_rgb(g.shot(end))
+            return rows(now, 0, entries_end) == rows(read_rgb(title), 0, entries_end)
         driver.wait_for(over, None, 0)
         g.xdotool("mouseup", 1)
+        end = self.shot("end")
+        self.assertNotEqual(rows(read_rgb(end), entries_end, H), rows(read_rgb(title), entries_end, H),
+                            "no panel under the entries")
         if driver.FAULT is not None:
             self.assertEqual(g.files(), driver.written_files())
-            return
+            return end
         # The recording replays, and its score is the best kept: a first game
         # that killed nothing (the crowd may win at once on a loaded machine)
         # beats no best, and then no best score is written.
@@ -159,9 +166,10 @@ class FirstGames(unittest.TestCase):
         score = int(r.stdout.split("score ")[1].split(",")[0])
         if score == 0:
             self.assertEqual(g.files(), driver.written_files("lastgame.rec", "runs"))
-            return
+            return end
         self.assertEqual(g.files(), driver.written_files("stats.dat", "lastgame.rec", "runs"))
         self.assertEqual(struct.unpack("<i", pathlib.Path(g.path("stats.dat")).read_bytes())[0], score)
+        return end
 
     def pause_over_the_title(self, title):
         """The bars and buttons slide in over the frozen title and, once
