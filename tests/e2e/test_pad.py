@@ -26,7 +26,8 @@ def recorded_steps(path):
     unchanged values carried on, and the player's x at every checkpoint."""
     with open(path, "rb") as f:
         data = f.read()
-    at = 64 + struct.unpack_from("<I", data, 60)[0]     # the header, then any packed save
+    header = 68 if struct.unpack_from("<I", data, 8)[0] >= 3 else 64   # the best score came with format 3
+    at = header + struct.unpack_from("<I", data, 60)[0]   # the header, then any packed save
     steps, xs, values = [], [], [0, 0, 0, 0]
     while data[at] != END:
         flags, at = data[at], at + 1

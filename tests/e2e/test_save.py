@@ -24,6 +24,7 @@ from driver import differing_pixels, near, read_rgb, rgb_at, rows  # noqa: E402
 
 GAME, MEDIA, SHOTS, REPLAY = None, None, None, None
 W, H = 800, 600
+BAR = 48                        # the watching bar's height in the replay window, pixels
 SPRING = "2026-03-14 12:00:00"
 LAYER = 256 * 257               # one text layer of a save: 256 rows of 256 cells and a line feed
 BARS = driver.PAUSE_BAR_ROWS
@@ -108,8 +109,8 @@ class SavedGame(unittest.TestCase):
         launcher = pathlib.Path(SHOTS, "play-back")
         launcher.write_text('#!/bin/sh\nexec "%s" "%s"\n' % (REPLAY, recording))
         launcher.chmod(0o755)
-        with driver.Game(str(launcher), MEDIA, screen=(W, H)) as w:
-            w.wait_window(W, H)
+        with driver.Game(str(launcher), MEDIA, screen=(W, H + BAR)) as w:
+            w.wait_window(W, H + BAR)   # the recorded size, the watching bar below
             w.picture_when(lambda png: driver.distinct_colours(read_rgb(png)[2]) > 50,
                            shot("playback"))   # the city, not a black window
             w.keys("Escape")
