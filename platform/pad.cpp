@@ -24,11 +24,11 @@ static const PadInput kButton0 = {kPadInputButton, 0, 0}, kButton1 = {kPadInputB
                       kButton4 = {kPadInputButton, 4, 0}, kButton5 = {kPadInputButton, 5, 0},
                       kButton6 = {kPadInputButton, 6, 0}, kButton7 = {kPadInputButton, 7, 0},
                       kButton9 = {kPadInputButton, 9, 0};
-static const PadInput kDefaultPadBindings[kPadActions][kPadBindingsPerAction] = {
+const PadInput kDefaultPadBindings[kPadActions][kPadBindingsPerAction] = {
     {kAxis0}, {kAxis1}, {kAxis3}, {kAxis4}, {kAxis5}, {kAxis2},
     {kButton4, kButton5, kButton9}, {kButton0}, {kButton1}, {kButton7}, {kButton6}};
-static const int32_t kDefaultPadBindingCounts[kPadActions] = {1, 1, 1, 1, 1, 1, 3, 1, 1, 1, 1};
-static const char* const kPadSettingKeys[kPadActions] = {
+const int32_t kDefaultPadBindingCounts[kPadActions] = {1, 1, 1, 1, 1, 1, 3, 1, 1, 1, 1};
+const char* const kPadSettingKeys[kPadActions] = {
     "padwalkx", "padwalky", "padaimx", "padaimy", "padfire", "padthrow",
     "padsprint", "padchoose", "padcancel", "padmenu", "padpause"};
 static const char* const kHatDirectionNames[4] = {"up", "right", "down", "left"};

@@ -59,6 +59,9 @@ struct StickPosition {
 
 // ---- Globals ----------------------------------------------------------------
 
+extern const PadInput kDefaultPadBindings[kPadActions][kPadBindingsPerAction];  // the common twin-stick layout
+extern const int32_t kDefaultPadBindingCounts[kPadActions];  // inputs of each action in that layout
+extern const char* const kPadSettingKeys[kPadActions];       // the settings.ini key mapping each action
 extern bool padPresent;                          // joystick 0 was opened at start
 extern int32_t padAxis[kPadAxes];                // latest value of each axis, -32768..32767
 extern int32_t padAxisLowest[kPadAxes];          // lowest value each axis has shown, -32768..0
