@@ -7,6 +7,9 @@
 #include "platform/settings.h"
 #include "sim/step.h"
 
+int32_t optionsPointerX = -1;
+int32_t optionsPointerY = -1;
+
 // The step's input from this pass's live state: walking keys at full (opposite
 // ones cancel), else the pad's stick at its push; the pointer of whichever of
 // mouse and aiming stick moved last; keys, buttons and pad switches alike;
@@ -42,6 +45,46 @@ MenuInput liveMenuInput()
     in.choose = padActionState[kPadChoose] == kInputPressed;
     in.back = padActionState[kPadBack] == kInputPressed;
     in.padDrives = padDrivesHighlight;
+    return in;
+}
+
+// The first key that went down in this pass, 0 when none did.
+static int32_t keyWentDown()
+{
+    for (int32_t k = 1; k < kKeyStates; k++)
+        if (keyState[k] == kInputPressed)
+            return k;
+    return 0;
+}
+
+// The options' input from this pass's live state: the mouse (a move takes
+// the highlight), the arrows, Return and Escape, the pad's stick or d-pad,
+// A and B, the key that went down for a binding, and the whole pad for one.
+OptionsInput liveOptionsInput()
+{
+    OptionsInput in = {};
+    in.pointerX = mouseX;
+    in.pointerY = mouseY;
+    in.windowWidth = screenWidth;
+    in.windowHeight = screenHeight;
+    in.pointerMoved = optionsPointerX >= 0 && (mouseX != optionsPointerX || mouseY != optionsPointerY);
+    optionsPointerX = mouseX;
+    optionsPointerY = mouseY;
+    in.click = mouseButtonState[kMenuButton] == kInputPressed;
+    in.step = (keyState[kDownArrowKey] == kInputPressed) - (keyState[kUpArrowKey] == kInputPressed) + padMenuStep;
+    int32_t walkAxis = padBindings[kPadWalkAcross][0].index;
+    int32_t stickX = walkAxis >= 0 && walkAxis < kPadAxes ? padAxis[walkAxis] : 0;
+    in.adjust = (keyState[kRightArrowKey] == kInputPressed) - (keyState[kLeftArrowKey] == kInputPressed) +
+                padSideStep(stickX, padHat[kPadMenuHat], optionsPadSideHeld);
+    in.choose = keyState[kReturnKey] == kInputPressed || padActionState[kPadChoose] == kInputPressed;
+    in.back = keyState[kEscapeKey] == kInputPressed || padActionState[kPadBack] == kInputPressed;
+    in.keyPressed = keyWentDown();
+    for (int i = 0; i < kPadAxes; i++)
+        in.pad.axis[i] = padAxis[i];
+    for (int i = 0; i < kPadButtons; i++)
+        in.pad.button[i] = padButtonState[i];
+    for (int i = 0; i < kPadHats; i++)
+        in.pad.hat[i] = padHat[i];
     return in;
 }
 

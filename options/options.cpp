@@ -82,7 +82,7 @@ void optionValuesFromGame(OptionValues& values)
     values.antialiasing = antialiasing;
     values.mipmapping = mipmapping;
     values.showCursor = showCursor;
-    values.textSize = textSizeFor(settingValue("textsize"));
+    values.textSize = textSize;
     memcpy(values.keys, keyBindings, sizeof values.keys);
     memcpy(values.pad, padBindings, sizeof values.pad);
     memcpy(values.padCount, padBindingCount, sizeof values.padCount);
@@ -103,15 +103,6 @@ int32_t pageVolumeFor(float setting)
 float volumeSettingFor(int32_t volume)
 {
     return volume <= 0 ? kSilentVolumeSetting : (float)volume;
-}
-
-// The text size for a "textsize" setting: the nearest of 1, 1.5 and 2;
-// 0, a missing key or nonsense keep today's 1.
-float textSizeFor(float setting)
-{
-    if (setting >= 1.75f)
-        return kTextSizeScales[2];
-    return setting >= 1.25f ? kTextSizeScales[1] : kTextSizeScales[0];
 }
 
 // The dead zone for a "paddeadzone" setting (a share of the reach): the

@@ -160,7 +160,6 @@ int32_t optionsRowAt(int32_t pointerY, float windowHeight);
 int32_t optionsVisibleRows();
 int32_t pageVolumeFor(float setting);
 float volumeSettingFor(int32_t volume);
-float textSizeFor(float setting);
 int32_t deadZoneFor(float setting);
 int buildSettingEdits(const OptionValues& chosen, const OptionValues& saved, SettingEdit* edits);
 void formatPadInputs(const PadInput* inputs, int32_t count, char* out, int room);

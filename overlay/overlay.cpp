@@ -149,13 +149,34 @@ uint32_t loadDashboardSheet(const char* path)
 // short they stay null and the pause shows no frozen picture and saves nothing.
 void initOverlay()
 {
-    dashboardTexture = loadDashboardSheet(kDashboardPath);
+    reloadOverlay();
     buildSheetQuads();
+    footerText1[0] = '\0';
+    snprintf(footerText2, sizeof footerText2, "%s", kFooterText2);
+}
+
+// Deletes the sheet's texture, while its GL context is still the current one.
+void releaseOverlaySheet()
+{
+    if (dashboardTexture != 0) {
+        GLuint old = dashboardTexture;
+        glDeleteTextures(1, &old);
+    }
+    dashboardTexture = 0;
+}
+
+// After a new video mode: the sheet loaded again into the new GL context (the
+// old texture let go) and the capture buffers sized for the new window. A
+// frozen picture held before is gone; the caller draws and captures anew.
+void reloadOverlay()
+{
+    releaseOverlaySheet();
+    dashboardTexture = loadDashboardSheet(kDashboardPath);
+    free(frameCapture);
+    free(screenshotPixels);
     size_t pixels = (size_t)(int)screenWidth * (size_t)(int)screenHeight;
     frameCapture = (uint8_t*)malloc(pixels * 4);
     screenshotPixels = (uint8_t*)malloc(pixels * 3);
-    footerText1[0] = '\0';
-    snprintf(footerText2, sizeof footerText2, "%s", kFooterText2);
 }
 
 // A y-down pixel view on the model-view matrix (the projection stays the

@@ -80,6 +80,8 @@ SheetQuad makeSheetQuad(int x, int y, int width, int height);
 void buildSheetQuads();
 uint32_t loadDashboardSheet(const char* path);
 void initOverlay();
+void releaseOverlaySheet();
+void reloadOverlay();
 void beginOverlayDrawing();
 void endOverlayDrawing();
 void drawSheetPiece(const SheetQuad& piece, int x, int y, int width, int height);

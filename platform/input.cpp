@@ -17,6 +17,10 @@ const int32_t kDefaultKeys[kKeyActions] = {SDLK_w,      SDLK_s,     SDLK_a,     
 const int32_t kSpaceKey = SDLK_SPACE;
 const int32_t kEscapeKey = SDLK_ESCAPE;
 const int32_t kRightArrowKey = SDLK_RIGHT;
+const int32_t kLeftArrowKey = SDLK_LEFT;
+const int32_t kUpArrowKey = SDLK_UP;
+const int32_t kDownArrowKey = SDLK_DOWN;
+const int32_t kReturnKey = SDLK_RETURN;
 const int32_t kSecondKeys[kKeyActions] = {SDLK_UP, SDLK_DOWN, SDLK_LEFT, SDLK_RIGHT, 0, SDLK_RETURN, 0};
 
 int32_t keyState[kKeyStates] = {};

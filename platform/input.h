@@ -24,6 +24,10 @@ extern const int32_t kSecondKeys[kKeyActions];   // fixed second key symbol of e
 extern const int32_t kSpaceKey;      // key symbol of Space, an index of keyState
 extern const int32_t kEscapeKey;     // key symbol of Escape, an index of keyState
 extern const int32_t kRightArrowKey; // key symbol of the right arrow, an index of keyState
+extern const int32_t kLeftArrowKey;  // likewise the left, up and down arrows and Return
+extern const int32_t kUpArrowKey;
+extern const int32_t kDownArrowKey;
+extern const int32_t kReturnKey;
 
 extern int32_t keyState[kKeyStates];                 // 0 up, 1 held, 2 went down this pass
 extern int32_t mouseButtonState[kMouseButtonStates]; // 0 up, 1 held, 2 went down this pass
