@@ -170,7 +170,8 @@ static void drawVignette(ClearMiddle& clearing, uint32_t texture, float scale)
         drawAroundClearing(width, height, x0, x1, y0, y1);
 }
 
-// Energy and health bars of every player along the bottom, labelled.
+// Energy and health bars of every player along the bottom, labelled; bigger
+// labels grow about their line's middle.
 static void drawPlayerBars()
 {
     for (int i = 0; i < playerCount; i++) {
@@ -179,8 +180,9 @@ static void drawPlayerBars()
         drawBar(left, kEnergyBarTop, right, kEnergyBarTop + kBarHeight, kBarBorder, energy[i] / kFullMeter);
         drawBar(left, kHealthBarTop, right, kHealthBarTop + kBarHeight, kBarBorder,
                 actors[i].health / kFullMeter);
-        drawText(left, kEnergyLabelTop, "Energy", kTextScale);
-        drawText(left, kHealthLabelTop, "Health", kTextScale);
+        float grown = glyphHeight * kTextScale * (textSize - 1.0f) * 0.5f;
+        drawText(left, kEnergyLabelTop - grown, "Energy", kTextScale * textSize);
+        drawText(left, kHealthLabelTop - grown, "Health", kTextScale * textSize);
     }
 }
 
@@ -189,7 +191,7 @@ static void drawCount(const char* label, int32_t count, float top)
 {
     char line[64];
     snprintf(line, sizeof line, "%s%i", label, (int)count);
-    drawText(kCountsIndent - kHudHalfHeight * aspectRatio, top, line, kTextScale);
+    drawText(kCountsIndent - kHudHalfHeight * aspectRatio, top, line, kTextScale * textSize);
 }
 
 // Drawn last in every frame of play, over the world, in HUD space (800 units
@@ -209,6 +211,6 @@ void drawHud()
     glBindTexture(GL_TEXTURE_2D, spriteSheetTexture);
     drawPlayerBars();
     drawCount(kBestCountLabel, bestKillCount, kBestCountTop);
-    drawCount(kKillCountLabel, killCount, kKillCountTop);
+    drawCount(kKillCountLabel, killCount, kBestCountTop + (kKillCountTop - kBestCountTop) * textSize);
     useTintedTexels();
 }
