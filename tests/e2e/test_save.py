@@ -127,7 +127,7 @@ class SavedGame(unittest.TestCase):
         """"Load game" changes nothing on the title; returns its picture."""
         g = self.g
         g.move(W // 2, driver.menu_entry_y(1, H))
-        g.picture_when(lambda now: driver.entries_shown(now) == 2, shot(name + "-title"))   # not a blank first frame
+        g.picture_when(lambda now: driver.entries_shown(now) == len(driver.TITLE_ENTRIES), shot(name + "-title"))   # not a blank first frame
         title = g.settled(shot(name + "-title"))
         g.click(1)
         self.assertEqual(differing_pixels(title, g.settled(shot(name + "-after"))), 0, name)
