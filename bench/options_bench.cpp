@@ -8,6 +8,8 @@
 #include <benchmark/benchmark.h>
 
 #include "options/options.h"
+#include "overlay/overlay.h"
+#include "platform/display.h"
 #include "render/optionsmenu.h"
 #include "tests/glwindow.h"
 
@@ -22,6 +24,7 @@ void readyOnce()
     if (ready)
         return;
     openGameWindow(1280, 720);
+    initOverlay();
     loadTextures();
     OptionValues values = {};
     for (int page = kPageSound; page < kOptionsPages; page++)
@@ -72,18 +75,23 @@ void BM_OptionsFrame(benchmark::State& state)
     optionsChosen.textSize = kTextSizeScales[0];
 }
 
-// A window-size change between 1280 x 720 and 1024 x 768: the mode set
-// again (SDL makes a new GL context) and every texture loaded again.
+// A window-size change between 1280 x 720 and 1024 x 768 as the options
+// make it: the textures let go, the mode set again (SDL makes a new GL
+// context), the overlay's sheet and capture buffers and every texture
+// loaded again.
 void BM_WindowSizeChange(benchmark::State& state)
 {
     readyOnce();
     bool wide = false;
     for (auto _ : state) {
         wide = !wide;
-        if (!SDL_SetVideoMode(wide ? 1024 : 1280, wide ? 768 : 720, 0, SDL_OPENGL)) {
+        releaseTextures();
+        releaseOverlaySheet();
+        if (!changeVideoMode(wide ? 1024 : 1280, wide ? 768 : 720, false)) {
             state.SkipWithError("no video mode");
             return;
         }
+        reloadOverlay();
         loadTextures();
         glFinish();
     }
