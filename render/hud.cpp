@@ -170,8 +170,7 @@ static void drawVignette(ClearMiddle& clearing, uint32_t texture, float scale)
         drawAroundClearing(width, height, x0, x1, y0, y1);
 }
 
-// Energy and health bars of every player along the bottom, labelled; bigger
-// labels grow about their line's middle.
+// Energy and health bars of every player along the bottom, labelled.
 static void drawPlayerBars()
 {
     for (int i = 0; i < playerCount; i++) {
@@ -180,13 +179,12 @@ static void drawPlayerBars()
         drawBar(left, kEnergyBarTop, right, kEnergyBarTop + kBarHeight, kBarBorder, energy[i] / kFullMeter);
         drawBar(left, kHealthBarTop, right, kHealthBarTop + kBarHeight, kBarBorder,
                 actors[i].health / kFullMeter);
-        float grown = glyphHeight * kTextScale * (textSize - 1.0f) * 0.5f;
-        drawText(left, kEnergyLabelTop - grown, "Energy", kTextScale * textSize);
-        drawText(left, kHealthLabelTop - grown, "Health", kTextScale * textSize);
+        drawText(left, kEnergyLabelTop, "Energy", kTextScale);
+        drawText(left, kHealthLabelTop, "Health", kTextScale);
     }
 }
 
-// One labelled count at the top left.
+// One labelled count at the top left, at the text size.
 static void drawCount(const char* label, int32_t count, float top)
 {
     char line[64];
