@@ -11,9 +11,10 @@ const int kStateGameMenu = 1;        // main menu over a game in progress
 const int kStatePlaying = 2;
 const int kStateWatching = 3;        // a recorded game shown with the watching bar
 const int kStateBestRuns = 4;        // the best runs' list
+const int kStateOptions = 5;         // the options screen, over the state it was opened from
 const int kFrameMilliseconds = 16;   // passes are at least this far apart
 
-extern int32_t gameState;            // kStateTitleMenu .. kStateBestRuns
+extern int32_t gameState;            // kStateTitleMenu .. kStateOptions
 extern bool quitRequested;           // the loop ends after the pass that set it
 extern float framesPerSecond;        // measured in each pass before the overlay
 extern uint32_t lastFrameTicks;      // SDL ticks (ms) at which the last measured frame ended

@@ -13,8 +13,11 @@
 #include "app/input.h"
 #include "app/runslist.h"
 #include "app/watching.h"
+#include "platform/input.h"
+#include "platform/pad.h"
 #include "platform/settings.h"
 #include "app/sound.h"
+#include "options/settingswriter.h"
 #include "sim/gamestart.h"
 #include "sim/bestruns.h"
 #include "sim/recordingfile.h"
@@ -29,13 +32,13 @@
 // "Watch last game" comes last, and only while there is a last game to watch.
 static const MenuEntry kTitleMenuEntries[] = {{"Start a new game", kMenuNewGame}, {"Load game", kMenuLoadGame},
                                               {"Today's city", kMenuCityOfTheDay}, {"Best runs", kMenuBestRuns},
-                                              {"Watch last game", kMenuWatchLastGame}};
-static const int32_t kTitleEntries = 5;
+                                              {"Options", kMenuOptions}, {"Watch last game", kMenuWatchLastGame}};
+static const int32_t kTitleEntries = 6;
 static const MenuEntry kGameMenuEntries[] = {
     {"Resume", kMenuResume}, {"Start a new game", kMenuNewGame}, {"Save game", kMenuSaveGame},
-    {"Load game", kMenuLoadGame}};
+    {"Load game", kMenuLoadGame}, {"Options", kMenuOptions}};
 // The title menu has no game to go back to; B resumes the game in progress.
-static const MenuList kGameMenu = {kGameMenuEntries, 4, kMenuResume};
+static const MenuList kGameMenu = {kGameMenuEntries, 5, kMenuResume};
 
 static const int kFrameRateEntry = 3;     // the pause button whose label follows showFrameRate
 static const char* const kShowFrameRateLabel = "Display frame rate";
@@ -52,9 +55,20 @@ bool screenshotWanted = false;
 bool runPanelShown = false;
 bool pauseKeyTaken = false;
 
+int32_t optionsReturnState = kStateTitleMenu;
+bool optionsOverPause = false;
+bool optionsJustClosed = false;
+WindowSize displayModes[kMaxWindowSizes] = {};
+int32_t displayModeCount = 0;
+WindowSize desktopSize = {};
+WindowSize windowInForce = {};
+bool fullscreenInForce = false;
+const char* settingsPath = "settings.ini";
+
 static MenuEntry pauseEntries[] = {{"Resume game", kPauseResume}, {"Exit", kPauseExit},
-                                   {"Save screenshot", kPauseScreenshot}, {kShowFrameRateLabel, kPauseFrameRate}};
-static const MenuList kPauseButtons = {pauseEntries, 4, kMenuNothing};
+                                   {"Save screenshot", kPauseScreenshot}, {kShowFrameRateLabel, kPauseFrameRate},
+                                   {"Options", kPauseOptions}};
+static const MenuList kPauseButtons = {pauseEntries, 5, kMenuNothing};
 static MenuList titleMenu = {kTitleMenuEntries, kTitleEntries, kMenuNothing};  // its count follows the last game
 
 // ---- Functions: the main menu and the game ----------------------------------
@@ -137,6 +151,8 @@ void chooseMenuEntry(const MenuChoice& choice)
         openBestRuns();
     else if (choice.action == kMenuWatchLastGame)
         beginWatching(kLastGamePath, kStateTitleMenu);
+    else if (choice.action == kMenuOptions)
+        enterOptions(gameState, false);
 }
 
 // Ends the recorded game, if one is being recorded, keeping its file; one
@@ -261,6 +277,9 @@ PausePass updatePause(bool toggle, bool back)
     if (pauseKeyTaken)
         toggle = false;
     pauseKeyTaken = false;
+    if (gameState == kStateOptions || optionsJustClosed)
+        toggle = back = false;
+    optionsJustClosed = false;
     if (toggle) {
         pass.capture = togglePause();
         pass.opened = pauseMenuOpen;
@@ -271,7 +290,7 @@ PausePass updatePause(bool toggle, bool back)
     }
     pass.frozenShown = pauseFade != 0.0f;
     advancePauseFade(1.0f);
-    pauseGameSounds(pauseFade != 0.0f);
+    pauseGameSounds(pauseFade != 0.0f || gameState == kStateOptions);
     return pass;
 }
 
@@ -290,6 +309,8 @@ void choosePauseEntry(int32_t action)
         screenshotWanted = true;
     else if (action == kPauseFrameRate)
         showFrameRate = !showFrameRate;
+    else if (action == kPauseOptions)
+        enterOptions(gameState, true);
 }
 
 // The screenshot asked for is done; the shutter sounds once it was written.
@@ -304,4 +325,127 @@ void finishScreenshot(bool saved)
 void quitGame()
 {
     quitRequested = true;
+}
+
+// ---- Functions: the options screen ----------------------------------------
+
+// The options as settings.ini gave them at start are in force and saved.
+void startOptionsFromSettings()
+{
+    OptionValues values;
+    optionValuesFromGame(values);
+    startOptions(values);
+    windowInForce = values.window;
+    fullscreenInForce = values.fullscreen;
+}
+
+// Opens the options screen on its list of pages. From the pause overlay the
+// overlay goes at once (the world stays frozen behind the screen, and the
+// frozen picture is kept for the way back).
+void enterOptions(int32_t returnState, bool overPause)
+{
+    optionsReturnState = returnState;
+    optionsOverPause = overPause;
+    if (overPause) {
+        pauseMenuOpen = false;
+        pauseFade = 0.0f;
+    }
+    openOptions(displayModes, displayModeCount, desktopSize, padPresent);
+    gameState = kStateOptions;
+}
+
+// The sound options in force: the volume at once, and mute closing the
+// device (or opening it again, when the game started muted).
+static void applySound()
+{
+    soundVolume = volumeSettingFor(optionsChosen.volume);
+    if (optionsChosen.mute == soundMuted)
+        return;
+    soundMuted = optionsChosen.mute;
+    if (soundMuted)
+        closeSound();
+    else
+        openSound();
+}
+
+// The key and pad bindings and the dead zone in force.
+static void applyBindings()
+{
+    for (int32_t a = 0; a < kKeyActions; a++)
+        keyBindings[a] = optionsChosen.keys[a];
+    for (int32_t p = 0; p < kPadActions; p++) {
+        padBindingCount[p] = optionsChosen.padCount[p];
+        for (int32_t i = 0; i < kPadBindingsPerAction; i++)
+            padBindings[p][i] = optionsChosen.pad[p][i];
+    }
+    padDeadZone = (float)optionsChosen.deadZone / 100.0f;
+}
+
+// The window as chosen; a mode the display refuses leaves the old one in
+// force and on the page, which says so.
+static void applyVideoMode(VideoModeSetter setMode)
+{
+    const OptionValues& v = optionsChosen;
+    if (!setMode(v.window.width, v.window.height, v.fullscreen)) {
+        optionsModeRefused(windowInForce, fullscreenInForce);
+        return;
+    }
+    windowInForce = v.window;
+    fullscreenInForce = v.fullscreen;
+}
+
+// Rewrites settings.ini with the keys that differ from what it gives; when
+// it cannot be written the options stay in force and the page says so.
+static void writeOptions()
+{
+    SettingEdit edits[kMaxSettingEdits];
+    int count = buildSettingEdits(optionsChosen, optionsSaved, edits);
+    if (count == 0)
+        return;
+    if (writeSettings(settingsPath, edits, count))
+        optionsSaved = optionsChosen;
+    else
+        optionsWriteFailed();
+}
+
+// The screen closes: back to the state it was opened from, or to the pause
+// overlay fully open over the same frozen picture.
+static void leaveOptions()
+{
+    gameState = optionsReturnState;
+    optionsJustClosed = true;
+    if (optionsOverPause) {
+        pauseMenuOpen = true;
+        pauseFade = kFadeFull;
+    }
+    optionsOverPause = false;
+}
+
+// Acts on one pass of the options screen: applies what changed (the video
+// mode through setMode), writes settings.ini when a page was left with a
+// change, plays the screen's sounds and closes it. True when mipmapping
+// changed, so the textures must be built again.
+bool applyOptions(int32_t effects, VideoModeSetter setMode)
+{
+    bool mipmapsChanged = optionsChosen.mipmapping != mipmapping;
+    if (effects & kOptionsSound)
+        applySound();
+    if (effects & (kOptionsKeys | kOptionsPad))
+        applyBindings();
+    if (effects & kOptionsVideoMode)
+        applyVideoMode(setMode);
+    if (effects & kOptionsLook) {
+        mipmapping = optionsChosen.mipmapping;
+        showCursor = optionsChosen.showCursor;
+        textSize = optionsChosen.textSize;
+    }
+    if (effects & kOptionsWrite)
+        writeOptions();
+    if (effects & (kOptionsChose | kOptionsSound))
+        playInterfaceSound(kSoundMenuClick);
+    else if (effects & kOptionsHovered)
+        playInterfaceSound(kSoundMenuHover);
+    if (effects & kOptionsClosed)
+        leaveOptions();
+    return (effects & kOptionsLook) && mipmapsChanged;
 }

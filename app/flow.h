@@ -8,6 +8,7 @@
 
 #include <cstdint>
 
+#include "options/options.h"
 #include "render/menu.h"
 
 // Actions of the main menu's entries.
@@ -18,11 +19,13 @@ const int32_t kMenuLoadGame = 4;
 const int32_t kMenuCityOfTheDay = 5;
 const int32_t kMenuBestRuns = 6;
 const int32_t kMenuWatchLastGame = 7;
+const int32_t kMenuOptions = 8;
 // Actions of the pause overlay's buttons.
 const int32_t kPauseResume = 11;
 const int32_t kPauseExit = 12;
 const int32_t kPauseScreenshot = 13;
 const int32_t kPauseFrameRate = 14;
+const int32_t kPauseOptions = 15;
 
 // What the pause part of one pass decided, for the overlay to show.
 struct PausePass {
@@ -37,6 +40,19 @@ extern bool showFrameRate;          // draw the frame-rate line in every pass
 extern bool screenshotWanted;       // "Save screenshot" was chosen and is not yet written
 extern bool runPanelShown;          // the title shows the panel of the run that ended last
 extern bool pauseKeyTaken;          // the screen shown used this pass's pause key as "Back"
+extern int32_t optionsReturnState;  // the state the options screen goes back to
+extern bool optionsOverPause;       // the options were opened from the pause overlay, which they go back to
+extern bool optionsJustClosed;      // the options closed in this pass: its keys must not pause
+extern WindowSize displayModes[kMaxWindowSizes];  // full-screen modes the display lists
+extern int32_t displayModeCount;    // 0..kMaxWindowSizes
+extern WindowSize desktopSize;      // pixels
+extern WindowSize windowInForce;    // the window size set last (0 x 0: the desktop's)
+extern bool fullscreenInForce;      // the full screen set last
+extern const char* settingsPath;    // the file the options write back: "settings.ini"
+
+// Sets a video mode as the options ask (0 x 0: the desktop's), everything
+// drawn loaded again; false when the display refused it and the old one stays.
+typedef bool (*VideoModeSetter)(int32_t width, int32_t height, bool full);
 
 const MenuList& mainMenu();
 void chooseMenuEntry(const MenuChoice& choice);
@@ -54,3 +70,6 @@ PausePass updatePause(bool toggle, bool back);
 void choosePauseEntry(int32_t action);
 void finishScreenshot(bool saved);
 void quitGame();
+void startOptionsFromSettings();
+void enterOptions(int32_t returnState, bool overPause);
+bool applyOptions(int32_t effects, VideoModeSetter setMode);

@@ -13,9 +13,11 @@
 #include "platform/pad.h"
 #include "platform/settings.h"
 #include "render/draw.h"
+#include "platform/settings.h"
 #include "render/menu.h"
 #include "render/runpanel.h"
 #include "render/runslist.h"
+#include "render/optionsmenu.h"
 #include "render/view.h"
 #include "render/watchbar.h"
 #include "sim/runstats.h"
@@ -26,6 +28,17 @@
 static const char* const kTitle = "Vellgrave 2";
 
 static RunsListView runsView = {};   // the "Best runs" screen as this pass draws it
+static bool frozenPictureLost = false;   // a new video mode came while the pause overlay kept a picture
+
+// What the display offers the options screen: its desktop size and modes.
+static void listDisplayModes()
+{
+    int32_t widths[kMaxWindowSizes], heights[kMaxWindowSizes];
+    displayModeCount = listVideoModes(widths, heights, kMaxWindowSizes);
+    for (int32_t i = 0; i < displayModeCount; i++)
+        displayModes[i] = WindowSize{widths[i], heights[i]};
+    desktopSize = WindowSize{desktopWidth, desktopHeight};
+}
 
 // One-time start-up after the display and overlay: title, textures and frame
 // tables, an empty world, and the best score kept from earlier runs.
@@ -37,6 +50,43 @@ void initGame()
     buildGlyphFrames();
     resetWorld();
     readBestScore();
+    listDisplayModes();
+    startOptionsFromSettings();
+}
+
+// Sets the video mode the options ask for and loads everything drawn into
+// the new GL context; the textures go first, while their context is current.
+// False when the display refused the mode (the old one stays).
+static bool setModeAndReload(int32_t width, int32_t height, bool full)
+{
+    releaseTextures();
+    releaseOverlaySheet();
+    bool set = changeVideoMode(width, height, full);
+    reloadOverlay();
+    loadTextures();
+    frozenPictureLost = true;
+    return set;
+}
+
+// One pass of the options screen: its logic on this pass's input, what it
+// changed applied (a new mode, the pointer, textures built again for
+// mipmapping), then the screen drawn with the pad's sticks as they are.
+static void runOptionsFrame()
+{
+    int32_t effects = runOptions(liveOptionsInput());
+    if (applyOptions(effects, setModeAndReload))
+        loadTextures();
+    if (effects & kOptionsLook)
+        showSystemPointer(showCursor);
+    if (gameState != kStateOptions)
+        return;
+    int32_t sticks[kStickAxes];
+    for (int32_t s = 0; s < kStickAxes; s++) {
+        int32_t axis = padBindings[kPadWalkAcross + s][0].index;
+        sticks[s] = axis >= 0 && axis < kPadAxes ? padAxis[axis] : 0;
+    }
+    beginSpriteDrawing();
+    drawOptionsScreen(aspectRatio, sticks);
 }
 
 // The main menu's pass: the entries, with the keys, mouse and pad, and on
@@ -88,6 +138,8 @@ void runFrame()
         runBestRunsFrame();
     } else if (gameState == kStateWatching) {
         runWatchingFrame();
+    } else if (gameState == kStateOptions) {
+        runOptionsFrame();
     } else {
         runMenuFrame();
     }
@@ -102,6 +154,21 @@ void measureFrame()
         sleepMilliseconds((uint32_t)sleep);
 }
 
+// After a new video mode the picture the pause overlay held is gone: the
+// game as it stands is drawn again at the new size, without a step, for the
+// overlay to capture. False when there is nothing to draw yet.
+static bool redrawFrozenPicture()
+{
+    frozenPictureLost = false;
+    beginSpriteDrawing();
+    if (gameState == kStatePlaying)
+        renderWorld();
+    else
+        runMainMenu(mainMenu(), MenuInput{-1, -1, false, 0, false, false, false});
+    endSpriteDrawing();
+    return true;
+}
+
 // The overlay's part of a pass: the flow opens or closes the pause overlay,
 // the overlay draws what the flow decided, and the flow acts on the button
 // chosen; a screenshot asked for is written from the frozen frame. While
@@ -110,6 +177,10 @@ void runOverlay()
 {
     MenuInput in = liveMenuInput();
     PausePass pause = updatePause(pauseKeyPressed(), in.back);
+    if (pause.capture)
+        frozenPictureLost = false;
+    if (frozenPictureLost && pause.frozenShown)
+        pause.capture = redrawFrozenPicture();
     OverlayPass pass = {pauseFade,     pause.capture,   pause.opened,      pause.frozenShown, showFrameRate,
                         framesPerSecond, displayHasMouse(), titleText, versionNumber};
     choosePauseEntry(overlayFrame(pass, pauseButtons(), in));

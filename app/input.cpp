@@ -9,6 +9,8 @@
 
 // ---- Globals ----------------------------------------------------------------
 
+int32_t optionsPointerX = -1;
+int32_t optionsPointerY = -1;
 static bool keysDriveMenu = false;   // the arrows or Return worked a menu more lately than the mouse
 static int32_t menuSeenMouseX = 0;   // the mouse as the last menu or list pass left it, window pixels
 static int32_t menuSeenMouseY = 0;
@@ -80,6 +82,46 @@ WatchInput liveWatchInput()
     in.escape = keyState[kEscapeKey] == kInputPressed;
     in.playHere = keyState[kPlayHereKey] == kInputPressed || padActionState[kPadMenu] == kInputPressed;
     in.enter = keyState[kReturnKey] == kInputPressed;
+    return in;
+}
+
+// The first key that went down in this pass, 0 when none did.
+static int32_t keyWentDown()
+{
+    for (int32_t k = 1; k < kKeyStates; k++)
+        if (keyState[k] == kInputPressed)
+            return k;
+    return 0;
+}
+
+// The options' input from this pass's live state: the mouse (a move takes
+// the highlight), the arrows, Return and Escape, the pad's stick or d-pad,
+// A and B, the key that went down for a binding, and the whole pad for one.
+OptionsInput liveOptionsInput()
+{
+    OptionsInput in = {};
+    in.pointerX = mouseX;
+    in.pointerY = mouseY;
+    in.windowWidth = screenWidth;
+    in.windowHeight = screenHeight;
+    in.pointerMoved = optionsPointerX >= 0 && (mouseX != optionsPointerX || mouseY != optionsPointerY);
+    optionsPointerX = mouseX;
+    optionsPointerY = mouseY;
+    in.click = mouseButtonState[kMenuButton] == kInputPressed;
+    in.step = (keyState[kDownArrowKey] == kInputPressed) - (keyState[kUpArrowKey] == kInputPressed) + padMenuStep;
+    int32_t walkAxis = padBindings[kPadWalkAcross][0].index;
+    int32_t stickX = walkAxis >= 0 && walkAxis < kPadAxes ? padAxis[walkAxis] : 0;
+    in.adjust = (keyState[kRightArrowKey] == kInputPressed) - (keyState[kLeftArrowKey] == kInputPressed) +
+                padSideStep(stickX, padHat[kPadMenuHat], optionsPadSideHeld);
+    in.choose = keyState[kReturnKey] == kInputPressed || padActionState[kPadChoose] == kInputPressed;
+    in.back = keyState[kEscapeKey] == kInputPressed || padActionState[kPadBack] == kInputPressed;
+    in.keyPressed = keyWentDown();
+    for (int i = 0; i < kPadAxes; i++)
+        in.pad.axis[i] = padAxis[i];
+    for (int i = 0; i < kPadButtons; i++)
+        in.pad.button[i] = padButtonState[i];
+    for (int i = 0; i < kPadHats; i++)
+        in.pad.hat[i] = padHat[i];
     return in;
 }
 

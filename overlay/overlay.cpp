@@ -28,7 +28,6 @@ static const int kGlyphOffset = 5;           // a glyph's cell starts 5 pixels l
 static const int kPanelStyles = 3;
 static const int kPanelPiece = 20;
 static const int kPanelSheetTop = 59;        // the panel pieces start one row above 60
-static const int kPanelColumns = kPanelInnerWidth / kPanelPiece;
 
 static const int kPointerLeft = 440, kPointerTop = 60, kPointerWidth = 40, kPointerHeight = 60;
 static const int kPointerTipX = 12, kPointerTipY = 10;
@@ -149,13 +148,34 @@ uint32_t loadDashboardSheet(const char* path)
 // short they stay null and the pause shows no frozen picture and saves nothing.
 void initOverlay()
 {
-    dashboardTexture = loadDashboardSheet(kDashboardPath);
+    reloadOverlay();
     buildSheetQuads();
+    footerText1[0] = '\0';
+    snprintf(footerText2, sizeof footerText2, "%s", kFooterText2);
+}
+
+// Deletes the sheet's texture, while its GL context is still the current one.
+void releaseOverlaySheet()
+{
+    if (dashboardTexture != 0) {
+        GLuint old = dashboardTexture;
+        glDeleteTextures(1, &old);
+    }
+    dashboardTexture = 0;
+}
+
+// After a new video mode: the sheet loaded again into the new GL context (the
+// old texture let go) and the capture buffers sized for the new window. A
+// frozen picture held before is gone; the caller draws and captures anew.
+void reloadOverlay()
+{
+    releaseOverlaySheet();
+    dashboardTexture = loadDashboardSheet(kDashboardPath);
+    free(frameCapture);
+    free(screenshotPixels);
     size_t pixels = (size_t)(int)screenWidth * (size_t)(int)screenHeight;
     frameCapture = (uint8_t*)malloc(pixels * 4);
     screenshotPixels = (uint8_t*)malloc(pixels * 3);
-    footerText1[0] = '\0';
-    snprintf(footerText2, sizeof footerText2, "%s", kFooterText2);
 }
 
 // A y-down pixel view on the model-view matrix (the projection stays the
@@ -200,12 +220,21 @@ void drawSheetPiece(const SheetQuad& piece, int x, int y, int width, int height)
 // room but draw nothing.
 void drawOverlayText(int x, int y, const char* text)
 {
+    drawSizedOverlayText(x, y, text, 1.0f);
+}
+
+// Overlay text at a text size: cells, offset and pen scaled (whole pixels;
+// at size 1 exactly drawOverlayText's).
+void drawSizedOverlayText(int x, int y, const char* text, float size)
+{
+    int cell = (int)((float)kGlyphCell * size);
     beginOverlayDrawing();
     for (int i = 0; text[i]; i++) {
         int glyph = (unsigned char)text[i] - kFirstOverlayGlyph;
         if (glyph >= 0 && glyph < kOverlayGlyphs)
-            drawSheetPiece(overlayGlyphQuads[glyph], x - kGlyphOffset + kPenAdvance * i, y, kGlyphCell,
-                           kGlyphCell);
+            drawSheetPiece(overlayGlyphQuads[glyph],
+                           x - (int)((float)kGlyphOffset * size) + (int)((float)(kPenAdvance * i) * size), y, cell,
+                           cell);
     }
     endOverlayDrawing();
 }
@@ -217,28 +246,35 @@ PanelFrame panelFrame(int x, int y, int height)
     return {x, y - 1, height, rows, height - kPanelPiece * rows};
 }
 
-// One row of a panel: the left edge, the 15 inner pieces and the right edge,
-// all of piece row i and drawn rowHeight tall.
-static void drawPanelRow(const PanelFrame& f, int style, int i, int y, int rowHeight)
+// One row of a panel: the left edge, the inner pieces (width / 20 of them)
+// and the right edge, all of piece row i and drawn rowHeight tall.
+static void drawPanelRow(const PanelFrame& f, int width, int style, int i, int y, int rowHeight)
 {
     const SheetQuad* pieces = &panelPieceQuads[9 * style];
     drawSheetPiece(pieces[i], f.left - kPanelBorder, y, kPanelBorder, rowHeight);
-    for (int c = 0; c < kPanelColumns; c++)
+    for (int c = 0; c < width / kPanelPiece; c++)
         drawSheetPiece(pieces[3 + i], f.left + kPanelPiece * c, y, kPanelPiece, rowHeight);
-    drawSheetPiece(pieces[6 + i], f.left + kPanelInnerWidth, y, kPanelBorder, rowHeight);
+    drawSheetPiece(pieces[6 + i], f.left + width, y, kPanelBorder, rowHeight);
 }
 
 // A nine-slice panel with a 300-pixel inner area from column x and row y - 1,
 // height rows tall: full 20-pixel rows, then one row squeezed to what is left.
 void drawPanel(int x, int y, int height, int style)
 {
+    drawWidePanel(x, y, kPanelInnerWidth, height, style);
+}
+
+// A panel whose inner area is width pixels wide (a whole number of 20-pixel
+// pieces), for texts too long for the usual 300.
+void drawWidePanel(int x, int y, int width, int height, int style)
+{
     PanelFrame f = panelFrame(x, y, height);
     beginOverlayDrawing();
-    drawPanelRow(f, style, 0, f.top - kPanelBorder, kPanelBorder);
-    drawPanelRow(f, style, 2, f.top + f.height, kPanelBorder);
+    drawPanelRow(f, width, style, 0, f.top - kPanelBorder, kPanelBorder);
+    drawPanelRow(f, width, style, 2, f.top + f.height, kPanelBorder);
     for (int k = 0; k < f.fullRows; k++)
-        drawPanelRow(f, style, 1, f.top + kPanelPiece * k, kPanelPiece);
-    drawPanelRow(f, style, 1, f.top + kPanelPiece * f.fullRows, f.restHeight);
+        drawPanelRow(f, width, style, 1, f.top + kPanelPiece * k, kPanelPiece);
+    drawPanelRow(f, width, style, 1, f.top + kPanelPiece * f.fullRows, f.restHeight);
     endOverlayDrawing();
 }
 

@@ -18,7 +18,8 @@ using SheetQuad = SpriteFrame;
 const int kOverlayGlyphs = 95;        // character codes 32..126
 const int kPanelPieces = 27;          // 3 styles x 3 columns x 3 rows
 const int kOverlayTextLength = 256;   // room of every overlay text, its zero included
-const int kPanelInnerWidth = 300;     // a panel's inner area is always 15 pieces wide
+const int kPanelInnerWidth = 300;     // a panel's inner area: 15 pieces wide, wider only for bigger text
+const int kPanelPieceWidth = 20;      // inner widths are whole pieces
 const int kPanelBorder = 20;          // width of the frame around a panel's inner area
 const int kPauseButtonHeight = 15;    // inner height of a pause-menu button
 const int kPauseButtonSpacing = 50;   // rows from one pause button's centre to the next
@@ -80,12 +81,16 @@ SheetQuad makeSheetQuad(int x, int y, int width, int height);
 void buildSheetQuads();
 uint32_t loadDashboardSheet(const char* path);
 void initOverlay();
+void releaseOverlaySheet();
+void reloadOverlay();
 void beginOverlayDrawing();
 void endOverlayDrawing();
 void drawSheetPiece(const SheetQuad& piece, int x, int y, int width, int height);
 void drawOverlayText(int x, int y, const char* text);
+void drawSizedOverlayText(int x, int y, const char* text, float size);
 PanelFrame panelFrame(int x, int y, int height);
 void drawPanel(int x, int y, int height, int style);
+void drawWidePanel(int x, int y, int width, int height, int style);
 void drawPointer(int x, int y);
 
 // Pause menu and frame-rate line.
@@ -100,6 +105,7 @@ void drawPauseBars(float fade, const char* title, float version);
 int32_t runPauseMenu(float fade, const MenuList& buttons, const MenuInput& in);
 bool overlayButton(int x, int y, int height, bool centred, bool interactive, const char* text, bool padHot,
                    const MenuInput& in);
+int buttonWidth(const char* text, float size);
 
 // Screenshots.
 void uprightCapture(const uint8_t* capture, int width, int height, uint8_t* rgb);

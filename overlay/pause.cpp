@@ -31,6 +31,7 @@ static const int kFooterTop = 61;             // the footer lines hang from 61 r
 static const int kFooter1Offset = 3;
 static const int kFooter2Offset = 23;
 static const float kButtonsRise = 125.0f;     // the first button rests this far above the middle
+static const float kButtonsRiseGrowth = 75.0f;  // and this much higher per text size above 1
 static const int kHotMarginBefore = 14;       // the hot area reaches this far left of and above a panel
 static const int kHotMarginAfter = 13;        // and this far right of and below it
 static const int kCharWidth = 10;             // overlay texts count 10 pixels a character
@@ -93,7 +94,7 @@ PauseLayout pauseLayout(float fade, float width, float height)
     float p = fade * kFadeToFraction;
     int slide = (int)((1.0f - p) * (float)kBarArtRows);
     int below = (int)(height + (height * 0.5f - kButtonsRise));
-    int resting = (int)(height * 0.5f - kButtonsRise);
+    int resting = (int)(height * 0.5f - (kButtonsRise + kButtonsRiseGrowth * (textSize - 1.0f)));
     PauseLayout l;
     l.slide = slide;
     l.topBarY = -slide;
@@ -108,6 +109,23 @@ PauseLayout pauseLayout(float fade, float width, float height)
     return l;
 }
 
+// Whether the pointer is inside the hot area of a panel whose inner area is
+// width x height from (x, y): the panel and a margin around it.
+static bool insideArea(int x, int y, int width, int height, int pointerX, int pointerY)
+{
+    return pointerX > x - kHotMarginBefore && pointerY > y - kHotMarginBefore &&
+           pointerX < x + width + kHotMarginAfter && pointerY < y + height + kHotMarginAfter;
+}
+
+// The inner width of a button for its text at a text size: 300, or whole
+// pieces enough for the text and a piece either side when that is wider.
+int buttonWidth(const char* text, float size)
+{
+    int needed = (int)((float)(kCharWidth * (int)strlen(text)) * size) + 2 * kPanelPieceWidth;
+    int pieces = (needed + kPanelPieceWidth - 1) / kPanelPieceWidth;
+    return pieces * kPanelPieceWidth > kPanelInnerWidth ? pieces * kPanelPieceWidth : kPanelInnerWidth;
+}
+
 // Whether the pointer is inside a button's hot area, the panel and a margin
 // around it; the borders themselves do not count.
 bool insideButton(int x, int y, int height, bool centred, int pointerX, int pointerY)
@@ -116,8 +134,7 @@ bool insideButton(int x, int y, int height, bool centred, int pointerX, int poin
         x -= kPanelInnerWidth / 2;
         y -= height / 2;
     }
-    return pointerX > x - kHotMarginBefore && pointerY > y - kHotMarginBefore &&
-           pointerX < x + kPanelInnerWidth + kHotMarginAfter && pointerY < y + height + kHotMarginAfter;
+    return insideArea(x, y, kPanelInnerWidth, height, pointerX, pointerY);
 }
 
 // Rebuilds the date and time texts from the local clock.
@@ -158,9 +175,11 @@ int32_t runPauseMenu(float fade, const MenuList& buttons, const MenuInput& in)
     PauseLayout l = pauseLayout(fade, screenWidth, screenHeight);
     pausePadItem = stepHighlight(pausePadItem, in.highlightStep, buttons.count);
     int32_t action = kMenuNothing;
+    int height = (int)((float)kPauseButtonHeight * textSize);
+    int spacing = (int)((float)kPauseButtonSpacing * textSize);
     for (int k = 0; k < buttons.count; k++)
-        if (overlayButton(l.buttonsX, l.buttonsY + kPauseButtonSpacing * k, kPauseButtonHeight, true, true,
-                          buttons.entries[k].label, k == pausePadItem, in))
+        if (overlayButton(l.buttonsX, l.buttonsY + spacing * k, height, true, true, buttons.entries[k].label,
+                          k == pausePadItem, in))
             action = buttons.entries[k].action;
     return action;
 }
@@ -168,17 +187,20 @@ int32_t runPauseMenu(float fade, const MenuList& buttons, const MenuInput& in)
 // Draws a panel with its text centred, highlighted under the pointer (or as
 // the pad's choice, padHot, when the pad was used last); true when the left
 // button (or A) went down on it this pass. Centred: placed by its middle.
+// The text takes the text size, and the panel widens for it if need be.
 bool overlayButton(int x, int y, int height, bool centred, bool interactive, const char* text, bool padHot,
                    const MenuInput& in)
 {
+    int width = buttonWidth(text, textSize);
     if (centred) {
-        x -= kPanelInnerWidth / 2;
+        x -= width / 2;
         y -= height / 2;
     }
-    bool hot = interactive && (in.padDrives ? padHot : insideButton(x, y, height, false, in.pointerX, in.pointerY));
+    bool hot = interactive && (in.padDrives ? padHot : insideArea(x, y, width, height, in.pointerX, in.pointerY));
     bool clicked = hot && (in.padDrives ? in.choose : in.click);
-    drawPanel(x, y, height, hot ? 1 : 0);
-    drawOverlayText(textCentredOn(x + kPanelInnerWidth / 2, text), y + height / 2 - kLineHeight / 2, text);
+    drawWidePanel(x, y, width, height, hot ? 1 : 0);
+    int textLeft = x + width / 2 - (int)((float)(kCharWidth / 2 * (int)strlen(text)) * textSize);
+    drawSizedOverlayText(textLeft, y + height / 2 - (int)((float)kLineHeight * textSize) / 2, text, textSize);
     return clicked;
 }
 

@@ -9,6 +9,8 @@
 
 SDL_Surface* screenSurface = nullptr;
 float fieldOfViewY = 0;
+int32_t desktopWidth = 0;
+int32_t desktopHeight = 0;
 
 static const char* const kWindowCaption = "Vellgrave 2";
 static const int kColourBits = 5;
@@ -76,6 +78,30 @@ static void setFixedGlState()
     glAlphaFunc(GL_GREATER, 0.0f);
 }
 
+// The flags of a video mode: OpenGL, and full screen when asked.
+static Uint32 modeFlags(bool full)
+{
+    return full ? (SDL_OPENGL | SDL_FULLSCREEN) : SDL_OPENGL;
+}
+
+// Sets up the GL context of the surface just obtained and publishes its
+// metrics: viewport, start-up projection, fixed state, size, depth, shape.
+static void takeSurface(SDL_Surface* surface)
+{
+    screenSurface = surface;
+    glViewport(0, 0, screenSurface->w, screenSurface->h);
+    glMatrixMode(GL_PROJECTION);
+    glLoadIdentity();
+    gluPerspective(fieldOfViewY, (double)screenSurface->w / screenSurface->h, kNearPlane, kFarPlane);
+    glMatrixMode(GL_MODELVIEW);
+    setFixedGlState();
+    screenWidth = (float)screenSurface->w;
+    screenHeight = (float)screenSurface->h;
+    screenBpp = screenSurface->format->BitsPerPixel;
+    aspectRatio = screenWidth / screenHeight;
+    SDL_ShowCursor(showCursor ? 1 : 0);
+}
+
 // Opens the window or full screen with its GL context and publishes the display
 // metrics of the surface obtained. Ends the process with 1 or 3 on failure.
 void setupDisplay()
@@ -84,27 +110,64 @@ void setupDisplay()
     chooseVideoDriver();
     if (SDL_Init(SDL_INIT_VIDEO) < 0)
         exit(kExitNoSdl);
+    const SDL_VideoInfo* desktop = SDL_GetVideoInfo();
+    desktopWidth = desktop ? desktop->current_w : 0;
+    desktopHeight = desktop ? desktop->current_h : 0;
     SDL_WM_SetCaption(kWindowCaption, nullptr);
     requestContextAttributes();
     probeDesktopSize();
-    Uint32 flags = fullscreen ? (SDL_OPENGL | SDL_FULLSCREEN) : SDL_OPENGL;
-    screenSurface = SDL_SetVideoMode(settingToInt(screenWidth), settingToInt(screenHeight),
-                                     screenBpp, flags);
-    if (!screenSurface) {
+    SDL_Surface* surface = SDL_SetVideoMode(settingToInt(screenWidth), settingToInt(screenHeight),
+                                            screenBpp, modeFlags(fullscreen));
+    if (!surface) {
         SDL_Quit();
         exit(kExitNoVideoMode);
     }
-    glViewport(0, 0, screenSurface->w, screenSurface->h);
-    glMatrixMode(GL_PROJECTION);
-    glLoadIdentity();
-    gluPerspective(fieldOfViewY, aspectRatio, kNearPlane, kFarPlane);
-    glMatrixMode(GL_MODELVIEW);
-    setFixedGlState();
-    screenWidth = (float)screenSurface->w;
-    screenHeight = (float)screenSurface->h;
-    screenBpp = screenSurface->format->BitsPerPixel;
-    aspectRatio = screenWidth / screenHeight;
-    SDL_ShowCursor(showCursor ? 1 : 0);
+    takeSurface(surface);
+}
+
+// Sets the video mode again while running (0 x 0 is the desktop's size). SDL
+// makes a new GL context, so the caller loads every texture again. A mode the
+// display refuses leaves the old one, and false; should even the old one
+// fail now, the game ends as it would at start.
+bool changeVideoMode(int32_t width, int32_t height, bool full)
+{
+    int w = width > 0 ? width : desktopWidth, h = height > 0 ? height : desktopHeight;
+    int oldWidth = screenSurface->w, oldHeight = screenSurface->h;
+    bool oldFull = fullscreen;
+    if (w <= 0 || h <= 0 || SDL_VideoModeOK(w, h, screenBpp, modeFlags(full)) == 0)
+        return false;
+    SDL_Surface* surface = SDL_SetVideoMode(w, h, screenBpp, modeFlags(full));
+    bool set = surface != nullptr;
+    if (!set)
+        surface = SDL_SetVideoMode(oldWidth, oldHeight, screenBpp, modeFlags(oldFull));
+    if (!surface) {
+        SDL_Quit();
+        exit(kExitNoVideoMode);
+    }
+    fullscreen = set ? full : oldFull;
+    takeSurface(surface);
+    return set;
+}
+
+// The full-screen modes the display lists, largest first, up to room of
+// them; 0 when it lists none or takes any size.
+int listVideoModes(int32_t* widths, int32_t* heights, int room)
+{
+    SDL_Rect** modes = SDL_ListModes(nullptr, modeFlags(true));
+    int count = 0;
+    if (modes == nullptr || modes == (SDL_Rect**)-1)
+        return 0;
+    for (int i = 0; modes[i] && count < room; i++, count++) {
+        widths[count] = modes[i]->w;
+        heights[count] = modes[i]->h;
+    }
+    return count;
+}
+
+// Shows or hides the system pointer over the window.
+void showSystemPointer(bool shown)
+{
+    SDL_ShowCursor(shown ? 1 : 0);
 }
 
 // Lets SDL gather the waiting window, keyboard, mouse and joystick events

@@ -10,9 +10,9 @@
 // The keys of settings.ini that bind each action, the keys bound when they
 // are missing (W, S, A, D, left Shift, Space, Escape), and the second keys
 // that stay whatever the binding (0: none).
-static const char* const kKeySettingKeys[kKeyActions] = {"keyup",     "keydown", "keyleft", "keyright",
+const char* const kKeySettingKeys[kKeyActions] = {"keyup",     "keydown", "keyleft", "keyright",
                                                          "keysprint", "keymenu", "keypause"};
-static const int32_t kDefaultKeys[kKeyActions] = {SDLK_w,      SDLK_s,     SDLK_a,     SDLK_d,
+const int32_t kDefaultKeys[kKeyActions] = {SDLK_w,      SDLK_s,     SDLK_a,     SDLK_d,
                                                   SDLK_LSHIFT, SDLK_SPACE, SDLK_ESCAPE};
 const int32_t kSpaceKey = SDLK_SPACE;
 const int32_t kEscapeKey = SDLK_ESCAPE;
@@ -22,7 +22,7 @@ const int32_t kUpArrowKey = SDLK_UP;
 const int32_t kDownArrowKey = SDLK_DOWN;
 const int32_t kReturnKey = SDLK_RETURN;
 const int32_t kPlayHereKey = SDLK_p;
-static const int32_t kSecondKeys[kKeyActions] = {SDLK_UP, SDLK_DOWN, SDLK_LEFT, SDLK_RIGHT, 0, SDLK_RETURN, 0};
+const int32_t kSecondKeys[kKeyActions] = {SDLK_UP, SDLK_DOWN, SDLK_LEFT, SDLK_RIGHT, 0, SDLK_RETURN, 0};
 
 int32_t keyState[kKeyStates] = {};
 int32_t mouseButtonState[kMouseButtonStates] = {};

@@ -18,6 +18,9 @@ const int kKeyNameLength = 32;       // room for one key's name, spaces removed
 // and most a fixed second key that stays whatever the binding.
 enum KeyAction { kKeyUp, kKeyDown, kKeyLeft, kKeyRight, kKeySprint, kKeyMenu, kKeyPause, kKeyActions };
 
+extern const char* const kKeySettingKeys[kKeyActions];  // the settings.ini key binding each action
+extern const int32_t kDefaultKeys[kKeyActions];  // key symbol bound when settings.ini names none
+extern const int32_t kSecondKeys[kKeyActions];   // fixed second key symbol of each action, 0 none
 extern const int32_t kSpaceKey;      // key symbol of Space, an index of keyState
 extern const int32_t kEscapeKey;     // key symbol of Escape, an index of keyState
 extern const int32_t kRightArrowKey; // key symbol of the right arrow, an index of keyState

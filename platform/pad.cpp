@@ -24,11 +24,11 @@ static const PadInput kButton0 = {kPadInputButton, 0, 0}, kButton1 = {kPadInputB
                       kButton4 = {kPadInputButton, 4, 0}, kButton5 = {kPadInputButton, 5, 0},
                       kButton6 = {kPadInputButton, 6, 0}, kButton7 = {kPadInputButton, 7, 0},
                       kButton9 = {kPadInputButton, 9, 0};
-static const PadInput kDefaultPadBindings[kPadActions][kPadBindingsPerAction] = {
+const PadInput kDefaultPadBindings[kPadActions][kPadBindingsPerAction] = {
     {kAxis0}, {kAxis1}, {kAxis3}, {kAxis4}, {kAxis5}, {kAxis2},
     {kButton4, kButton5, kButton9}, {kButton0}, {kButton1}, {kButton7}, {kButton6}};
-static const int32_t kDefaultPadBindingCounts[kPadActions] = {1, 1, 1, 1, 1, 1, 3, 1, 1, 1, 1};
-static const char* const kPadSettingKeys[kPadActions] = {
+const int32_t kDefaultPadBindingCounts[kPadActions] = {1, 1, 1, 1, 1, 1, 3, 1, 1, 1, 1};
+const char* const kPadSettingKeys[kPadActions] = {
     "padwalkx", "padwalky", "padaimx", "padaimy", "padfire", "padthrow",
     "padsprint", "padchoose", "padcancel", "padmenu", "padpause"};
 static const char* const kHatDirectionNames[4] = {"up", "right", "down", "left"};
@@ -40,6 +40,7 @@ static const int32_t kLowRest = -16384;                  // an axis seen below t
 // ---- Globals ----------------------------------------------------------------
 
 bool padPresent = false;
+float padDeadZone = kPadDeadZone;
 int32_t padAxis[kPadAxes] = {};
 int32_t padAxisLowest[kPadAxes] = {};
 int32_t padButtonState[kPadButtons] = {};
@@ -69,7 +70,7 @@ static float unitAxis(int32_t value)
     return v < -1.0f ? -1.0f : (v > 1.0f ? 1.0f : v);
 }
 
-// Scaled radial dead zone: within 0.2 of its reach the stick rests; beyond,
+// Scaled radial dead zone: within padDeadZone of its reach the stick rests; beyond,
 // the length grows from 0 at the zone's edge to full at the rim along the
 // stick's direction, so diagonals are neither snapped nor over-long.
 StickPosition applyDeadZone(int32_t x, int32_t y)
@@ -77,9 +78,9 @@ StickPosition applyDeadZone(int32_t x, int32_t y)
     float ux = unitAxis(x), uy = unitAxis(y);
     float length = sqrtf(ux * ux + uy * uy);
     StickPosition out = {0, 0};
-    if (length <= kPadDeadZone)
+    if (length <= padDeadZone)
         return out;
-    float scaled = fminf((length - kPadDeadZone) / (1.0f - kPadDeadZone), 1.0f);
+    float scaled = fminf((length - padDeadZone) / (1.0f - padDeadZone), 1.0f);
     float factor = scaled / length * (float)kPadAxisHighest;
     out.x = (int32_t)(ux * factor);
     out.y = (int32_t)(uy * factor);
@@ -210,9 +211,12 @@ int parsePadInputs(const char* text, PadInput* inputs, int room)
 
 // The default layout with the pad keys of "settings.ini" over it. A stick
 // takes one axis; a switch takes up to four inputs of any kind. A key whose
-// value cannot be read leaves that action at its default.
+// value cannot be read leaves that action at its default. The dead zone is
+// held within 0.1..0.4; a missing or zero one is 0.2.
 void readPadBindings()
 {
+    float zone = settingValue("paddeadzone");
+    padDeadZone = !(zone > 0.0f) ? kPadDeadZone : fminf(fmaxf(zone, kPadLeastDeadZone), kPadMostDeadZone);
     char text[kPadSettingLength];
     PadInput inputs[kPadBindingsPerAction];
     for (int a = 0; a < kPadActions; a++) {

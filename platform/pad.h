@@ -18,7 +18,9 @@ const int kPadInputButton = 2;
 const int kPadInputHat = 3;
 const int32_t kPadAxisLowest = -32768;   // SDL axis values run -32768..32767
 const int32_t kPadAxisHighest = 32767;
-const float kPadDeadZone = 0.2f;     // share of the stick's reach that counts as resting
+const float kPadDeadZone = 0.2f;     // share of the stick's reach that rests, when settings.ini gives none
+const float kPadLeastDeadZone = 0.1f;  // "paddeadzone" is held within these
+const float kPadMostDeadZone = 0.4f;
 const float kPadMenuPush = 0.5f;     // share of the reach that moves a menu highlight
 const float kPadAimReach = 0.35f;    // the stick's aim lies this share of the window height from the middle
 const int kPadMenuHat = 0;           // the hat (d-pad) that moves menu highlights
@@ -59,7 +61,11 @@ struct StickPosition {
 
 // ---- Globals ----------------------------------------------------------------
 
+extern const PadInput kDefaultPadBindings[kPadActions][kPadBindingsPerAction];  // the common twin-stick layout
+extern const int32_t kDefaultPadBindingCounts[kPadActions];  // inputs of each action in that layout
+extern const char* const kPadSettingKeys[kPadActions];       // the settings.ini key mapping each action
 extern bool padPresent;                          // joystick 0 was opened at start
+extern float padDeadZone;                        // share of the reach that rests, 0.1..0.4
 extern int32_t padAxis[kPadAxes];                // latest value of each axis, -32768..32767
 extern int32_t padAxisLowest[kPadAxes];          // lowest value each axis has shown, -32768..0
 extern int32_t padButtonState[kPadButtons];      // 0 up, 1 held, 2 went down this pass

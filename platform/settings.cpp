@@ -18,6 +18,7 @@ bool antialiasing = false;
 bool mipmapping = false;
 float soundVolume = 0;
 bool soundMuted = false;
+float textSize = 1.0f;
 
 // Reads one line into line (at most 255 characters). A longer line keeps its
 // first 255 characters and the rest is skipped, so it never spills into the next
@@ -83,6 +84,7 @@ void readSettings()
     showCursor = settingValue("showcursor") != 0;
     antialiasing = settingValue("antialiasing") != 0;
     mipmapping = settingValue("mipmapping") != 0;
+    textSize = textSizeFor(settingValue("textsize"));
     aspectRatio = screenWidth / screenHeight;
 }
 
@@ -130,4 +132,13 @@ int32_t settingToInt(float value)
     if (value < -kLargestSetting)
         return (int32_t)-kLargestSetting;
     return (int32_t)value;
+}
+
+// The text size for a "textsize" setting: the nearest of 1, 1.5 and 2;
+// 0, a missing key or nonsense keep today's 1.
+float textSizeFor(float setting)
+{
+    if (setting >= 1.75f)
+        return 2.0f;
+    return setting >= 1.25f ? 1.5f : 1.0f;
 }

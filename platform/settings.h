@@ -21,9 +21,11 @@ extern bool antialiasing;            // four-sample multisampled context
 extern bool mipmapping;              // textures are built with mipmaps
 extern float soundVolume;            // "volume": per cent of full, 1..100; 0 or out of range: full
 extern bool soundMuted;              // "mute" not 0: no sound, the audio device stays closed
+extern float textSize;               // "textsize": the menus', overlay's and HUD's texts, 1, 1.5 or 2 times
 
 void readSettings();
 void readSoundSettings();
 float settingValue(const char* key);
 bool settingText(const char* key, char* out, int size);
 int32_t settingToInt(float value);
+float textSizeFor(float setting);

@@ -41,6 +41,7 @@ static const int kWallTexelX = 448, kWallTexelY = 832;
 static const int kGlyphLeft = 256;
 static const int kGlyphTop = 0;
 static const int kGlyphColumns = 8;
+static const float kGlyphPitch = 32.0f;       // glyph cells on the sheet, pixels a side
 static const float kGlyphInset = 3.0f;        // blank pixels around each glyph in its cell
 static const int kFirstGlyph = 32;            // character code of glyphFrames[0]
 static const float kPenAdvance = 0.7f;        // glyphs overlap by 30 % of their width
@@ -260,10 +261,30 @@ void buildFrameTables()
     quadCorners(0, 0, 1, 1, wholeTexture.uv);
 }
 
-// Loads the five textures in their fixed order and fills every frame table
-// except the font.
+// Deletes a texture this file made, if any, so loading again frees the old one.
+static void dropTexture(uint32_t& name)
+{
+    if (name != 0) {
+        GLuint old = name;
+        glDeleteTextures(1, &old);
+    }
+    name = 0;
+}
+
+// Deletes the five textures, while their GL context is still the current one.
+void releaseTextures()
+{
+    uint32_t* const names[] = {&spriteSheetTexture, &borderDarknessTexture, &borderBloodTexture,
+                               &tileBrightTexture, &tileDarkTexture};
+    for (uint32_t* name : names)
+        dropTexture(*name);
+}
+
+// Loads the five textures in their fixed order, in place of any loaded
+// before, and fills every frame table except the font.
 void loadTextures()
 {
+    releaseTextures();
     spriteSheetTexture = loadTexture(kSpriteSheetPath);
     borderDarknessTexture = loadTexture(kBorderDarknessPath);
     borderBloodTexture = loadTexture(kBorderBloodPath);
@@ -273,18 +294,19 @@ void loadTextures()
     textureLoads++;
 }
 
-// Cuts the font from its grid of cells (pitch glyphWidth x glyphHeight, 32),
-// each glyph the cell less 3 pixels per side, then leaves glyphWidth and
-// glyphHeight at the glyph's own size (26) for drawText.
+// Cuts the font from its grid of 32-pixel cells, each glyph the cell less 3
+// pixels per side, and sets glyphWidth and glyphHeight to the glyph's own
+// size (26) for drawText. Running it again gives the same tables.
 void buildGlyphFrames()
 {
+    float size = kGlyphPitch - 2 * kGlyphInset;
     for (int k = 0; k < kGlyphFrames; k++) {
-        float left = kGlyphLeft + glyphWidth * (k % kGlyphColumns) + kGlyphInset;
-        float top = kGlyphTop + glyphHeight * (k / kGlyphColumns) + kGlyphInset;
-        glyphFrames[k] = sheetFrame(left, top, glyphWidth - 2 * kGlyphInset, glyphHeight - 2 * kGlyphInset);
+        float left = kGlyphLeft + kGlyphPitch * (k % kGlyphColumns) + kGlyphInset;
+        float top = kGlyphTop + kGlyphPitch * (k / kGlyphColumns) + kGlyphInset;
+        glyphFrames[k] = sheetFrame(left, top, size, size);
     }
-    glyphWidth -= 2 * kGlyphInset;
-    glyphHeight -= 2 * kGlyphInset;
+    glyphWidth = size;
+    glyphHeight = size;
 }
 
 // Draws one quad from two eight-float arrays.

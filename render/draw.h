@@ -38,7 +38,7 @@ extern SpriteFrame edgeTexel;                    // flat colour of sheet pixel (
 extern SpriteFrame wallTexel;                    // flat colour of sheet pixel (448, 832)
 extern SpriteFrame wholeTexture;                 // u and v from 0 to 1
 extern SpriteFrame glyphFrames[kGlyphFrames];    // font, entry k is character 32 + k
-extern float glyphWidth;                         // glyph pitch on the sheet, then drawn width: 32, then 26
+extern float glyphWidth;                         // drawn glyph width at scale 1: 26 once the font is cut
 extern float glyphHeight;                        // likewise for the height
 extern int textureLoads;                         // times loadTextures has run: what the drawing keeps
                                                  // across frames is built again when it changes
@@ -52,6 +52,7 @@ void useFadingTexels();
 void useTintedTexels();
 SDL_Surface* loadPicture(const char* path);  // silent PNG decode; null when unusable
 uint32_t loadTexture(const char* path);
+void releaseTextures();
 void loadTextures();
 void buildFrameTables();             // the sheet's frame tables from the layout alone, no GL
 void buildGlyphFrames();

@@ -362,12 +362,12 @@ static void drawBarLabels()
     }
 }
 
-// One labelled count at the top left.
+// One labelled count at the top left, at the text size.
 static void drawCount(const char* label, int32_t count, float top)
 {
     char line[64];
     snprintf(line, sizeof line, "%s%i", label, (int)count);
-    drawText(kCountsIndent - kHudHalfHeight * aspectRatio, top, line, kTextScale);
+    drawText(kCountsIndent - kHudHalfHeight * aspectRatio, top, line, kTextScale * textSize);
 }
 
 // One of the HUD's layers in HUD space (800 units tall, y downward, origin in
@@ -393,7 +393,7 @@ void drawHudLayer(int layer)
         int32_t best = hudBestScore == kHudOwnBest ? bestKillCount : hudBestScore;
         if (best >= 0)
             drawCount(kBestCountLabel, best, kBestCountTop);
-        drawCount(kKillCountLabel, killCount, kKillCountTop);
+        drawCount(kKillCountLabel, killCount, kBestCountTop + (kKillCountTop - kBestCountTop) * textSize);
     }
 }
 

@@ -24,11 +24,12 @@ int32_t menuPadItem = 0;
 // ---- Functions --------------------------------------------------------------
 
 // The entry band under a cursor height: window pixels become menu units
-// (-400 at the top, 400 at the bottom), then whole entries from entry 0's top.
+// (-400 at the top, 400 at the bottom), then whole entries from entry 0's top;
+// the bands grow with the text size.
 int32_t menuItemAt(int32_t cursorY, float windowHeight)
 {
     float menuY = (float)cursorY / windowHeight * (2.0f * kMenuHalfHeight) - kMenuHalfHeight;
-    return (int32_t)floorf((menuY - kFirstEntryTop) / kEntryHeight);
+    return (int32_t)floorf((menuY - kFirstEntryTop) / (kEntryHeight * textSize));
 }
 
 // Moves a highlight by step within entries 0..entries - 1, stopping at the ends.
@@ -66,14 +67,16 @@ void loadMenuView()
     gluOrtho2D(-halfWidth, halfWidth, kMenuHalfHeight, -kMenuHalfHeight);
 }
 
-// Draws entry i, highlighted across the whole width when it is hot.
+// Draws entry i, highlighted across the whole width when it is hot; bands
+// and labels grow with the text size.
 static void drawMenuEntry(int32_t i, const char* label)
 {
-    float top = kEntryHeight * (float)i + kFirstEntryTop;
+    float height = kEntryHeight * textSize;
+    float top = height * (float)i + kFirstEntryTop;
     float halfWidth = kMenuHalfHeight * aspectRatio;
     if (i == menuHotItem)
-        fillBrightRect(-halfWidth, top, halfWidth, top + kEntryHeight);
-    drawText(kLabelIndent - halfWidth, top, label, kLabelScale);
+        fillBrightRect(-halfWidth, top, halfWidth, top + height);
+    drawText(kLabelIndent - halfWidth, top, label, kLabelScale * textSize);
 }
 
 // One pass of a menu: background, title and every entry of the table. A

@@ -2,14 +2,19 @@
 // menu choices, steps from the live keys, deaths and best scores, the pause
 // overlay's state and buttons. Each test works in a scratch directory, where
 // the saves, best scores and recordings land.
+#include <SDL/SDL.h>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
+#include <sys/resource.h>
 #include <unistd.h>
 
+#include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <ctime>
+#include <fstream>
+#include <sstream>
 #include <string>
 #include <zlib.h>
 
@@ -34,6 +39,14 @@ namespace {
 
 // The title menu, no game, nothing held, a closed overlay, an 800 x 600 window.
 struct Flow : ::testing::Test {
+    // Key names come from SDL's video layer (the dummy driver here).
+    static void SetUpTestSuite()
+    {
+        setenv("SDL_VIDEODRIVER", "dummy", 1);
+        ASSERT_EQ(SDL_Init(SDL_INIT_VIDEO), 0);
+        buildKeyNames();
+    }
+    static void TearDownTestSuite() { SDL_Quit(); }
     void SetUp() override
     {
         enterScratchDir(scratch, "flow");
@@ -44,6 +57,7 @@ struct Flow : ::testing::Test {
         mouseX = 400, mouseY = 300;
         gameState = kStateTitleMenu;
         quitRequested = pauseMenuOpen = showFrameRate = screenshotWanted = runPanelShown = pauseKeyTaken = false;
+        optionsJustClosed = false;
         pauseFade = 0;
         resetWorld();
         killCount = bestKillCount = 0;
@@ -56,6 +70,71 @@ struct Flow : ::testing::Test {
     }
     ScratchDir scratch;
 };
+
+// The display as the options' tests see it: what it was asked, and whether it agrees.
+WindowSize modeAsked = {-1, -1};
+bool modeAgrees = true;
+
+bool fakeVideoMode(int32_t width, int32_t height, bool)
+{
+    modeAsked = WindowSize{width, height};
+    return modeAgrees;
+}
+
+// One pass of the options screen with nothing pressed in an 800 x 600 window.
+OptionsInput idle()
+{
+    OptionsInput in = {};
+    in.pointerX = in.pointerY = -1;
+    in.windowWidth = 800, in.windowHeight = 600;
+    return in;
+}
+
+// Runs one options pass as the main loop does; what it asked for.
+int32_t optionsPass(const OptionsInput& in)
+{
+    int32_t effects = runOptions(in);
+    applyOptions(effects, fakeVideoMode);
+    return effects;
+}
+
+// Highlights the page's row of this kind and target, then uses it with Return.
+void chooseRow(int32_t kind, int32_t target)
+{
+    for (int32_t r = 0; r < optionsRowCount; r++)
+        if (optionsRows[r].kind == kind && optionsRows[r].target == target)
+            optionsHighlight = r;
+    OptionsInput in = idle();
+    in.choose = true;
+    optionsPass(in);
+}
+
+// Escape in one options pass.
+void pressEscape()
+{
+    OptionsInput in = idle();
+    in.back = true;
+    optionsPass(in);
+}
+
+// Right (1) or left (-1) on the highlighted row.
+void adjustRow(int32_t kind, int32_t direction)
+{
+    for (int32_t r = 0; r < optionsRowCount; r++)
+        if (optionsRows[r].kind == kind)
+            optionsHighlight = r;
+    OptionsInput in = idle();
+    in.adjust = direction;
+    optionsPass(in);
+}
+
+std::string fileText(const char* path)
+{
+    std::ifstream in(path, std::ios::binary);
+    std::stringstream text;
+    text << in.rdbuf();
+    return text.str();
+}
 
 // A menu pass that chose this action.
 void choose(int32_t action)
@@ -277,25 +356,26 @@ TEST_F(Flow, EveryDeathEndsARunThatIsCountedFromItsStartAndOfferedToTheBestRuns)
 }
 
 // The title menu starts or loads a game, starts today's city or opens the
-// best runs, in that order, and B does nothing there; over a game B resumes
+// best runs or the options, in that order, and B does nothing there; over a game B resumes
 // it as it was. Every pass is heard: the hot entry is noted.
 TEST_F(Flow, TheTitleMenuHasNoGameToGoBackToAndOverAGameBResumesIt)
 {
     const MenuList& title = mainMenu();
-    ASSERT_EQ(title.count, 4);
+    ASSERT_EQ(title.count, 5);
     EXPECT_EQ(std::string(title.entries[0].label), "Start a new game");
     EXPECT_EQ(title.entries[1].action, kMenuLoadGame);
     EXPECT_EQ(std::string(title.entries[2].label), "Today's city");
     EXPECT_EQ(title.entries[2].action, kMenuCityOfTheDay);
     EXPECT_EQ(std::string(title.entries[3].label), "Best runs");
     EXPECT_EQ(title.entries[3].action, kMenuBestRuns);
+    EXPECT_EQ(std::string(title.entries[4].label), "Options");
     chooseMenuEntry(MenuChoice{title.backAction, 1});
     EXPECT_EQ(gameState, kStateTitleMenu);
     EXPECT_EQ(menuHotSeen, 1);
     EXPECT_FALSE(recordingActive);
     gameState = kStateGameMenu;
     const MenuList& game = mainMenu();
-    ASSERT_EQ(game.count, 4);
+    ASSERT_EQ(game.count, 5);
     EXPECT_EQ(game.entries[0].action, kMenuResume);
     EXPECT_EQ(std::string(game.entries[2].label), "Save game");
     addActor(kActorPlayer, 10, 10, 0, 0, 0);
@@ -571,17 +651,17 @@ TEST_F(Flow, ARunThatWillNotPlayTurnsDamagedInTheList)
 // recording is there, and watches it; B goes back to the title.
 TEST_F(Flow, WatchLastGameIsOfferedOnceAGameEndedAndWatchesIt)
 {
-    EXPECT_EQ(mainMenu().count, 4) << "no last game yet";
+    EXPECT_EQ(mainMenu().count, 5) << "no last game yet";
     choose(kMenuNewGame);
     playSteps(3, false);
     gameState = kStateGameMenu;
-    EXPECT_EQ(mainMenu().count, 4) << "the game menu keeps its four";
+    EXPECT_EQ(mainMenu().count, 5) << "the game menu keeps its five";
     gameState = kStatePlaying;
     dieWith(0);
     const MenuList& title = mainMenu();
-    ASSERT_EQ(title.count, 5);
-    EXPECT_EQ(std::string(title.entries[4].label), "Watch last game");
-    chooseMenuEntry(MenuChoice{title.entries[4].action, 4});
+    ASSERT_EQ(title.count, 6);
+    EXPECT_EQ(std::string(title.entries[5].label), "Watch last game");
+    chooseMenuEntry(MenuChoice{title.entries[5].action, 5});
     EXPECT_EQ(gameState, kStateWatching);
     EXPECT_EQ(watchBackState, kStateTitleMenu);
     EXPECT_TRUE(exists("lastgame.rec")) << "watching never writes a player's file";
@@ -629,6 +709,186 @@ TEST_F(Flow, BestRunsOpensOverAnythingFoundInRuns)
     last.choose = true;
     EXPECT_EQ(listPass(last), kRunsBack);
     EXPECT_EQ(gameState, kStateTitleMenu);
+// "Options" follows the title's and the game menu's entries, which keep
+// their places; the screen goes back to the menu it was opened from.
+TEST_F(Flow, OptionsFollowTheMenusEntriesAndGoBackToTheMenuTheyCameFrom)
+{
+    const MenuList& title = mainMenu();
+    ASSERT_EQ(title.count, 3);
+    EXPECT_EQ(std::string(title.entries[0].label), "Start a new game");
+    EXPECT_EQ(std::string(title.entries[1].label), "Load game");
+    EXPECT_EQ(std::string(title.entries[2].label), "Options");
+    choose(title.entries[2].action);
+    EXPECT_EQ(gameState, kStateOptions);
+    EXPECT_EQ(optionsPage, kPageList);
+    pressEscape();
+    EXPECT_EQ(gameState, kStateTitleMenu);
+    EXPECT_FALSE(updatePause(true, false).opened) << "the Escape that closed the options does not pause";
+    EXPECT_FALSE(pauseMenuOpen);
+
+    choose(kMenuNewGame);
+    playWithMenuKey();
+    const MenuList& game = mainMenu();
+    ASSERT_EQ(game.count, 5);
+    EXPECT_EQ(std::string(game.entries[3].label), "Load game");
+    EXPECT_EQ(std::string(game.entries[4].label), "Options");
+    EXPECT_EQ(game.backAction, kMenuResume);
+    choose(game.entries[4].action);
+    EXPECT_EQ(gameState, kStateOptions);
+    chooseRow(kRowBack, 0);
+    EXPECT_EQ(gameState, kStateGameMenu);
+}
+
+// From the pause overlay the options take its place over the frozen game:
+// no step runs, the world's sounds stay paused, Escape means back and not
+// pause, and leaving shows the overlay fully open over the same picture,
+// with no new capture and no slide.
+TEST_F(Flow, OptionsFromThePauseOverlayKeepTheGameFrozenAndComeBackToTheSamePicture)
+{
+    choose(kMenuNewGame);
+    for (int i = 0; i < 30; i++)
+        playStep(1);
+    uint32_t tick = thinkTick;
+    float x = actors[0].x;
+    EXPECT_TRUE(updatePause(true, false).capture);
+    for (int i = 0; i < 20; i++)
+        updatePause(false, false);
+    ASSERT_EQ(pauseButtons().count, 5);
+    EXPECT_EQ(std::string(pauseButtons().entries[3].label), "Display frame rate");
+    EXPECT_EQ(std::string(pauseButtons().entries[4].label), "Options");
+    choosePauseEntry(pauseButtons().entries[4].action);
+    EXPECT_EQ(gameState, kStateOptions);
+    for (int i = 0; i < 5; i++) {
+        PausePass p = updatePause(true, false);
+        EXPECT_FALSE(p.opened) << "the pause key is the options' back key here";
+        EXPECT_FALSE(p.frozenShown) << "the options screen is drawn instead";
+        EXPECT_TRUE(gameSoundsPaused);
+        optionsPass(idle());
+    }
+    EXPECT_EQ(thinkTick, tick);
+    EXPECT_EQ(actors[0].x, x);
+    pressEscape();
+    EXPECT_EQ(gameState, kStatePlaying);
+    PausePass back = updatePause(true, true);
+    EXPECT_TRUE(pauseMenuOpen) << "the Escape and B that closed the options leave the overlay open";
+    EXPECT_FALSE(back.capture) << "the picture is the one frozen before";
+    EXPECT_TRUE(back.frozenShown);
+    EXPECT_EQ(pauseFade, 100.0f);
+    EXPECT_TRUE(gameSoundsPaused);
+    choosePauseEntry(kPauseResume);
+    for (int i = 0; i < 20; i++)
+        updatePause(false, false);
+    EXPECT_EQ(pauseFade, 0.0f);
+    playStep(1);
+    EXPECT_NE(thinkTick, tick) << "the game goes on from where it froze";
+}
+
+// A key rebound and a volume changed act at once; leaving the page writes
+// them into settings.ini keeping the player's lines, and a volume of 0 is
+// still silence when the file is read again.
+TEST_F(Flow, OptionsApplyAtOnceAndLeavingAPageWritesThemKeepingEveryLine)
+{
+    const std::string old = "# my settings\nscreenw=800\nfoo=bar\n";
+    std::ofstream("settings.ini") << old;
+    readSettings();
+    readKeyBindings();
+    readPadBindings();
+    startOptionsFromSettings();
+    enterOptions(kStateTitleMenu, false);
+    chooseRow(kRowOpenPage, kPageKeys);
+    chooseRow(kRowKey, kKeyLeft);
+    OptionsInput key = idle();
+    key.keyPressed = 'j';
+    optionsPass(key);
+    EXPECT_EQ(keyBindings[kKeyLeft], 'j') << "in force before the page is left";
+    EXPECT_EQ(fileText("settings.ini"), old) << "nothing written while on the page";
+    pressEscape();
+    EXPECT_EQ(fileText("settings.ini"), old + "keyleft=j\n");
+    chooseRow(kRowOpenPage, kPageSound);
+    for (int i = 0; i < 20; i++)
+        adjustRow(kRowVolume, -1);
+    EXPECT_EQ(optionsChosen.volume, 0);
+    EXPECT_EQ(cueVolume(kInterfaceLevel, volumeShareFor(soundVolume)), 0) << "silent at once";
+    pressEscape();
+    pressEscape();
+    EXPECT_EQ(gameState, kStateTitleMenu);
+    readSettings();
+    readKeyBindings();
+    EXPECT_EQ(keyBindings[kKeyLeft], 'j');
+    EXPECT_EQ(cueVolume(kInterfaceLevel, volumeShareFor(soundVolume)), 0) << "still silent after a restart";
+    EXPECT_EQ(fileText("settings.ini").substr(0, old.size()), old);
+}
+
+// A mode the display refuses leaves the old one in force and on the page,
+// which says so, and leaving writes nothing; one it takes is written.
+TEST_F(Flow, ARefusedWindowSizeKeepsTheOldOneAndIsNotSaved)
+{
+    const std::string old = "screenw=800\nscreenh=600\n";
+    std::ofstream("settings.ini") << old;
+    readSettings();
+    startOptionsFromSettings();
+    displayModes[0] = WindowSize{1024, 768};
+    displayModeCount = 1;
+    desktopSize = WindowSize{1920, 1080};
+    enterOptions(kStateTitleMenu, false);
+    chooseRow(kRowOpenPage, kPageDisplay);
+    modeAgrees = false;
+    adjustRow(kRowWindowSize, 1);
+    EXPECT_EQ(modeAsked.width, 1024);
+    EXPECT_EQ(optionsChosen.window.width, 800);
+    EXPECT_EQ(optionsChosen.window.height, 600);
+    EXPECT_EQ(optionsNote, kNoteModeRefused);
+    pressEscape();
+    EXPECT_EQ(fileText("settings.ini"), old);
+    chooseRow(kRowOpenPage, kPageDisplay);
+    modeAgrees = true;
+    adjustRow(kRowWindowSize, 1);
+    EXPECT_EQ(windowInForce.width, 1024);
+    pressEscape();
+    EXPECT_EQ(fileText("settings.ini"), "screenw=1024\nscreenh=768\n");
+}
+
+// When settings.ini cannot be written (the disk is full) the options stay
+// in force for this run, the page says they were not saved, the old file
+// stays whole, and a later leave tries again.
+TEST_F(Flow, AnUnwritableFileKeepsTheOptionsForThisRunAndTheOldFileWhole)
+{
+    const std::string old = "# keep me\nkeyleft=a\n" + std::string(200, '#') + "\n";
+    std::ofstream("settings.ini") << old;
+    readSettings();
+    readKeyBindings();
+    startOptionsFromSettings();
+    enterOptions(kStateTitleMenu, false);
+    chooseRow(kRowOpenPage, kPageKeys);
+    chooseRow(kRowKey, kKeyLeft);
+    OptionsInput key = idle();
+    key.keyPressed = 'j';
+    optionsPass(key);
+    struct rlimit saved = {}, tiny = {};
+    getrlimit(RLIMIT_FSIZE, &saved);
+    tiny = saved;
+    tiny.rlim_cur = 16;
+    void (*oldHandler)(int) = signal(SIGXFSZ, SIG_IGN);
+    setrlimit(RLIMIT_FSIZE, &tiny);
+    pressEscape();
+    setrlimit(RLIMIT_FSIZE, &saved);
+    signal(SIGXFSZ, oldHandler);
+    EXPECT_EQ(optionsNote, kNoteNotSaved);
+    EXPECT_EQ(keyBindings[kKeyLeft], 'j');
+    EXPECT_EQ(fileText("settings.ini"), old);
+    EXPECT_EQ(filesHere().size(), 1u) << "no temporary file left";
+    chooseRow(kRowOpenPage, kPageKeys);
+    pressEscape();
+    EXPECT_EQ(fileText("settings.ini"), old) << "the page was left without a change";
+    chooseRow(kRowOpenPage, kPageKeys);
+    chooseRow(kRowKey, kKeyRight);
+    key.keyPressed = 'l';
+    optionsPass(key);
+    pressEscape();
+    readSettings();
+    readKeyBindings();
+    EXPECT_EQ(keyBindings[kKeyLeft], 'j') << "the change that was not saved is saved with the next";
+    EXPECT_EQ(keyBindings[kKeyRight], 'l');
 }
 
 }  // namespace

@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "overlay/overlay.h"
+#include "platform/settings.h"
 #include "tests/scratchdir.h"
 
 namespace {
@@ -88,6 +89,27 @@ TEST(OverlayLayout, ButtonHotAreaExcludesItsBorder)
     EXPECT_FALSE(insideButton(320, 165, 15, true, 483, 165));
     EXPECT_FALSE(insideButton(320, 165, 15, true, 320, 144));
     EXPECT_FALSE(insideButton(320, 165, 15, true, 320, 186));
+}
+
+// At text size 1 every pause button keeps its 300-pixel panel and its place;
+// bigger text raises the column so five buttons fit, and widens by whole
+// pieces only the panels whose text would not fit.
+TEST(OverlayLayout, BiggerTextRaisesTheButtonsAndWidensOnlyThePanelsItNeeds)
+{
+    const char* const labels[] = {"Resume game", "Exit", "Save screenshot", "Display frame rate",
+                                  "Don't display frame rate", "Options"};
+    for (const char* label : labels)
+        EXPECT_EQ(buttonWidth(label, 1.0f), kPanelInnerWidth) << label;
+    textSize = 2.0f;
+    EXPECT_EQ(pauseLayout(100, 640, 480).buttonsY, 40);
+    EXPECT_EQ(pauseLayout(0, 640, 480).buttonsY, 595) << "below the window when closed, as at 1";
+    EXPECT_EQ(buttonWidth("Exit", textSize), kPanelInnerWidth);
+    EXPECT_EQ(buttonWidth("Don't display frame rate", textSize), 520);
+    textSize = 1.5f;
+    EXPECT_EQ(pauseLayout(100, 640, 480).buttonsY, 77);
+    EXPECT_EQ(buttonWidth("Display frame rate", textSize), 320) << "270 of text and a piece either side";
+    textSize = 1.0f;
+    EXPECT_EQ(pauseLayout(100, 640, 480).buttonsY, 115);
 }
 
 // Every screenshot test runs in a fresh directory of its own.

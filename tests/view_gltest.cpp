@@ -140,7 +140,7 @@ TEST_F(View, WallsCoverActorsAndTouchingBoxesShareOneOutline)
 TEST_F(View, APressOnAnEntryChoosesIt)
 {
     playerCount = 3;
-    for (int y : {0, 140, 270, kHeight - 1}) {  // title, above entry 0, past the last entry
+    for (int y : {0, 140, 315, kHeight - 1}) {  // title, above entry 0, past the last entry
         pressAt(y);
         EXPECT_EQ(kStateTitleMenu, gameState) << "cursor at " << y;
     }
@@ -201,6 +201,45 @@ TEST_F(View, LoadGameWithoutASavedGameKeepsTheMenuAndTheGameInProgress)
     drawFrame(menuPass);
     EXPECT_EQ(kStatePlaying, gameState);
     leaveScratchDir(scratch);
+}
+
+// The rows of the left edge lit differently with the pointer on entry 3 of
+// the game menu than with it on none: that entry's band.
+std::vector<int> bandRows()
+{
+    std::vector<Pixel> off, on;
+    gameState = kStateGameMenu;
+    mouseY = 0;
+    drawFrame([] { runMainMenu(mainMenu(), liveMenuInput()); });
+    for (int y = 0; y < kHeight; y++)
+        off.push_back(pixelAt(2, y));
+    mouseY = kLoadGameY;
+    drawFrame([] { runMainMenu(mainMenu(), liveMenuInput()); });
+    std::vector<int> rows;
+    for (int y = 0; y < kHeight; y++)
+        if (!same(off[y], pixelAt(2, y)))
+            rows.push_back(y);
+    return rows;
+}
+
+// At text size 1 an entry's band lies where it always did (entry 3 of the
+// game menu: rows 218 to 239 of 600); at 2 the bands are twice as tall, and
+// at every size the pointer picks the entry whose band it is on.
+TEST_F(View, MenuBandsGrowWithTheTextSizeAndAtOneStayWhereTheyWere)
+{
+    textSize = 1.0f;
+    std::vector<int> rows = bandRows();
+    ASSERT_FALSE(rows.empty());
+    EXPECT_EQ(rows.front(), 218);
+    EXPECT_EQ(rows.back(), 239);
+    EXPECT_EQ(menuItemAt(kLoadGameY, kHeight), 3);
+    textSize = 2.0f;
+    EXPECT_EQ(menuItemAt(kLoadGameY, kHeight), 1) << "228 is on entry 1 of the taller bands";
+    rows = bandRows();
+    ASSERT_FALSE(rows.empty());
+    EXPECT_EQ(rows.front(), 195);   // entry 1 from (-200 + 60 + 400) * 600 / 800
+    EXPECT_EQ(rows.back(), 239);
+    textSize = 1.0f;
 }
 
 }  // namespace

@@ -63,6 +63,10 @@ mipmapping=0
 volume=0
 # 1: no sound at all (the sound device is not even opened).
 mute=0
+# Text of the menus, options, pause buttons and kill counts: 1, 1.5 or 2 times.
+#textsize=1
+# The pad's sticks rest within this share of their reach (0.1 to 0.4).
+#paddeadzone=0.2
 
 # Keys, by SDL's name without spaces (keyup=z, keysprint=leftctrl); remove
 # the # to use one. An unknown name keeps the default. The arrow keys, and

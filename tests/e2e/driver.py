@@ -381,9 +381,9 @@ def view_shift(before, after, dxs=range(-10, 111), dys=range(-3, 4), scale=4):
 # entries in 30-unit bands from -200 in a view 800 units tall. The pause
 # overlay's bars are 60 pixels tall, the top one with a red edge on row 55
 # once open; its buttons sit 50 pixels apart from 125 above the middle.
-TITLE_ENTRIES = ("Start a new game", "Load game", "Today's city", "Best runs")
-GAME_MENU_ENTRIES = ("Resume", "Start a new game", "Save game", "Load game")
-PAUSE_BUTTONS = ("Resume game", "Exit", "Save screenshot", "Frame rate")
+TITLE_ENTRIES = ("Start a new game", "Load game", "Today's city", "Best runs", "Options")
+GAME_MENU_ENTRIES = ("Resume", "Start a new game", "Save game", "Load game", "Options")
+PAUSE_BUTTONS = ("Resume game", "Exit", "Save screenshot", "Frame rate", "Options")
 PAUSE_BAR_ROWS = 60
 PANEL_EDGE = (191, 194, 204)   # the light edge of the frame-rate panel
 MENU_SETTLE = 0.2              # seconds for a menu choice to take effect
@@ -413,11 +413,11 @@ def choose(game, entries, label):
 
 
 def open_game_menu(game, path=None):
-    """Return over a game: the menu of four entries, waited for if `path` is given."""
+    """Return over a game: the menu of its entries, waited for if `path` is given."""
     if path is None:
         game.keys("Return")
         return time.sleep(MENU_SETTLE)
-    game.picture_when(lambda now: entries_shown(now) == 4, path, "keydown", "Return")
+    game.picture_when(lambda now: entries_shown(now) == len(GAME_MENU_ENTRIES), path, "keydown", "Return")
     game.xdotool("keyup", "Return")
 
 
