@@ -709,16 +709,18 @@ TEST_F(Flow, BestRunsOpensOverAnythingFoundInRuns)
     last.choose = true;
     EXPECT_EQ(listPass(last), kRunsBack);
     EXPECT_EQ(gameState, kStateTitleMenu);
+}
+
 // "Options" follows the title's and the game menu's entries, which keep
 // their places; the screen goes back to the menu it was opened from.
 TEST_F(Flow, OptionsFollowTheMenusEntriesAndGoBackToTheMenuTheyCameFrom)
 {
     const MenuList& title = mainMenu();
-    ASSERT_EQ(title.count, 3);
+    ASSERT_EQ(title.count, 5);
     EXPECT_EQ(std::string(title.entries[0].label), "Start a new game");
     EXPECT_EQ(std::string(title.entries[1].label), "Load game");
-    EXPECT_EQ(std::string(title.entries[2].label), "Options");
-    choose(title.entries[2].action);
+    EXPECT_EQ(std::string(title.entries[4].label), "Options");
+    choose(title.entries[4].action);
     EXPECT_EQ(gameState, kStateOptions);
     EXPECT_EQ(optionsPage, kPageList);
     pressEscape();
