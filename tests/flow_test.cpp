@@ -61,6 +61,7 @@ struct Flow : ::testing::Test {
         pauseFade = 0;
         resetWorld();
         killCount = bestKillCount = 0;
+        startOptionsFromSettings();
         srand(3);
     }
     void TearDown() override
