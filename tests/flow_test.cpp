@@ -200,7 +200,8 @@ RunsListInput idleList()
 void watchPass()
 {
     beginGameFrame();
-    chooseWatchAction(readWatchInput(liveWatchInput(), watchSeconds, watchTotalSeconds));
+    if (chooseWatchAction(readWatchInput(liveWatchInput(), watchSeconds, watchTotalSeconds)) == kWatchPlayHere)
+        playFromHere();
 }
 
 // One pass of the "Best runs" screen, acted on as the game does.
