@@ -29,6 +29,7 @@
 #include "platform/settings.h"
 #include "sim/bestruns.h"
 #include "sim/recordingfile.h"
+#include "sim/replay.h"
 #include "sim/runstats.h"
 #include "sim/seeking.h"
 #include "tests/scratchdir.h"
@@ -62,7 +63,7 @@ struct Flow : ::testing::Test {
         resetWorld();
         killCount = bestKillCount = 0;
         startOptionsFromSettings();
-        srand(3);
+        seedRandom(3);
     }
     void TearDown() override
     {
@@ -162,6 +163,19 @@ bool lastGame(uint32_t& steps, int32_t& score)
     return whole;
 }
 
+// The replay program's check of a recording: its exit status, its line in
+// `text`. The replay plays in the world, so the game in progress is lost.
+int checkRecordingAt(const char* path, std::string& text)
+{
+    char out[kReplayTextLength] = {};
+    FILE* f = fopen(path, "rb");
+    int status = f ? checkRecording(f, path, out, (int)sizeof out) : kReplayUnreadable;
+    if (f)
+        fclose(f);
+    text = out;
+    return status;
+}
+
 bool exists(const char* path)
 {
     return access(path, F_OK) == 0;
@@ -259,11 +273,11 @@ TEST_F(Flow, TheMenuKeyOpensTheMenuSavingPlaysOnAndANewGameEndsTheRecordingInPro
 
 // "Load game" without a save keeps the menu and the game (still recorded);
 // with one it ends the recording in progress and plays the loaded game.
+// Both games' recordings replay as they were played.
 TEST_F(Flow, LoadingEndsTheRecordingInProgressOnlyWhenThereIsASaveToLoad)
 {
     choose(kMenuNewGame);
-    for (int s = 0; s < 3; s++)
-        playStep(1);
+    playSteps(30, true);
     playWithMenuKey();
     choose(kMenuLoadGame);
     EXPECT_EQ(gameState, kStateGameMenu);
@@ -276,10 +290,15 @@ TEST_F(Flow, LoadingEndsTheRecordingInProgressOnlyWhenThereIsASaveToLoad)
     uint32_t steps = 0;
     int32_t score = -1;
     ASSERT_TRUE(lastGame(steps, score));
-    EXPECT_EQ(steps, 4u);
+    EXPECT_EQ(steps, 31u);
+    ASSERT_EQ(rename("lastgame.rec", "newcity.rec"), 0);
+    playSteps(20, true);
     finishGame();
     ASSERT_TRUE(lastGame(steps, score));
     EXPECT_EQ(recordingHeader.start, kStartLoadedGame);
+    std::string text;
+    EXPECT_EQ(checkRecordingAt("lastgame.rec", text), kReplayMatched) << "the loaded game: " << text;
+    EXPECT_EQ(checkRecordingAt("newcity.rec", text), kReplayMatched) << "the new city: " << text;
 }
 
 // A death outranks the menu key: back to the title, the recording written
