@@ -5,10 +5,8 @@
 #include <SDL/SDL.h>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
-#include <sys/resource.h>
 #include <unistd.h>
 
-#include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -887,15 +885,7 @@ TEST_F(Flow, AnUnwritableFileKeepsTheOptionsForThisRunAndTheOldFileWhole)
     OptionsInput key = idle();
     key.keyPressed = 'j';
     optionsPass(key);
-    struct rlimit saved = {}, tiny = {};
-    getrlimit(RLIMIT_FSIZE, &saved);
-    tiny = saved;
-    tiny.rlim_cur = 16;
-    void (*oldHandler)(int) = signal(SIGXFSZ, SIG_IGN);
-    setrlimit(RLIMIT_FSIZE, &tiny);
-    pressEscape();
-    setrlimit(RLIMIT_FSIZE, &saved);
-    signal(SIGXFSZ, oldHandler);
+    onAFullDisk(pressEscape);
     EXPECT_EQ(optionsNote, kNoteNotSaved);
     EXPECT_EQ(keyBindings[kKeyLeft], 'j');
     EXPECT_EQ(fileText("settings.ini"), old);
