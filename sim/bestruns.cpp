@@ -16,7 +16,6 @@
 
 #include "sim/recording.h"
 #include "sim/recordingfile.h"
-#include "sim/runstats.h"
 #include "world/files.h"
 #include "world/savefile.h"
 
