@@ -165,6 +165,16 @@ void finishGame()
     endRecording(killCount);
 }
 
+// "Play from here", once watching has kept the moment shown and left: a game
+// kept aside, back since watching left, ends first with its recording kept;
+// then the new game of the player's own begins from that moment.
+void playFromHere()
+{
+    finishGame();
+    if (beginGameFromMoment())
+        gameState = kStatePlaying;
+}
+
 // A death ends the game, back to the title: a beaten best score is kept on
 // disk, the recording is written, and the run is offered to the best runs.
 static void endGameByDeath()

@@ -58,6 +58,7 @@ const MenuList& mainMenu();
 void chooseMenuEntry(const MenuChoice& choice);
 void playStep(float speedFactor);
 void finishGame();
+void playFromHere();
 void beginCityOfTheDay(int64_t now);
 void openBestRuns();
 void chooseRunsAction(int32_t action);

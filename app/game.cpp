@@ -115,7 +115,8 @@ static void runBestRunsFrame()
 // replay program runs it too.
 void runWatchingFrame()
 {
-    chooseWatchAction(readWatchInput(liveWatchInput(), watchSeconds, watchTotalSeconds));
+    if (chooseWatchAction(readWatchInput(liveWatchInput(), watchSeconds, watchTotalSeconds)) == kWatchPlayHere)
+        playFromHere();
     if (gameState != kStateWatching)
         return;
     watchFrame((float)frameMilliseconds);

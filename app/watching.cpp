@@ -10,7 +10,6 @@
 #include <ctime>
 
 #include "app/app.h"
-#include "app/flow.h"
 #include "app/sound.h"
 #include "platform/clock.h"
 #include "platform/settings.h"
@@ -74,6 +73,9 @@ static int32_t keptActors = 0;                               // its actors, whos
 static uint32_t keptSeed = 0;                                // its generator's seed and draws
 static uint64_t keptDraws = 0;
 static unsigned char hereGame[kMaxSaveBytes] = {};            // the moment "Play from here" starts from
+static int32_t hereSize = 0;                                 // bytes of its save encoding
+static uint32_t hereSeed = 0;                                // its generator's seed and draws
+static uint64_t hereDraws = 0;
 static uint32_t buildSteps = 8;                              // steps in the next slice built ahead, adapted to its time
 static float buildCredit = 0;                                // ms of the passes' shares saved up for the next slice
 static float lastSliceMilliseconds = 0;                      // how long the last slice took
@@ -171,28 +173,31 @@ void leaveWatching(int32_t state)
     gameState = state;
 }
 
-// A new game of the player's own from the world shown: it starts as a loaded
-// game holding that world, with the generator where it stood, so its own
-// recording replays (a generator too far on for a recording to skip to is
-// seeded afresh). A game kept aside ends first, its recording kept.
-static void playFromHere()
+// Keeps the moment shown for "Play from here": the world's save encoding and
+// the generator's position, which leaving watching gives back to the game
+// kept aside.
+static void keepMomentShown()
 {
-    int32_t size = encodeSave();
-    memcpy(hereGame, saveBytes, (size_t)size);
-    uint32_t seed = randomSeed;
-    uint64_t draws = randomDraws;
-    bool kept = watchGameKept;
-    leaveWatching(kStateTitleMenu);
-    if (kept)
-        finishGame();
-    memcpy(saveBytes, hereGame, (size_t)size);
-    bool replayable = draws <= kMaxRecordedDraws;
-    seedRandom(replayable ? seed : seed ^ (uint32_t)draws);
-    skipRandomDraws(replayable ? draws : 0);
-    if (!beginGame(kStartLoadedGame, size, (int64_t)time(nullptr), screenWidth, screenHeight, aspectRatio))
-        return;
+    hereSize = encodeSave();
+    memcpy(hereGame, saveBytes, (size_t)hereSize);
+    hereSeed = randomSeed;
+    hereDraws = randomDraws;
+}
+
+// A new game of the player's own from the moment "Play from here" kept: it
+// starts as a loaded game holding that world, with the generator where it
+// stood, so its own recording replays (a generator too far on for a
+// recording to skip to is seeded afresh). False when it could not begin.
+bool beginGameFromMoment()
+{
+    memcpy(saveBytes, hereGame, (size_t)hereSize);
+    bool replayable = hereDraws <= kMaxRecordedDraws;
+    seedRandom(replayable ? hereSeed : hereSeed ^ (uint32_t)hereDraws);
+    skipRandomDraws(replayable ? hereDraws : 0);
+    if (!beginGame(kStartLoadedGame, hereSize, (int64_t)time(nullptr), screenWidth, screenHeight, aspectRatio))
+        return false;
     beginRunStats();
-    gameState = kStatePlaying;
+    return true;
 }
 
 // ---- Pace and seeking ---------------------------------------------------------
@@ -445,8 +450,10 @@ WatchChoice readWatchInput(const WatchInput& in, float seconds, float totalSecon
 }
 
 // Acts on what the logic returned: seeks, starts again, leaves, asks before
-// dropping a game in progress, or plays from here.
-void chooseWatchAction(const WatchChoice& choice)
+// dropping a game in progress. For "Play from here" it keeps the moment
+// shown, leaves watching and returns kWatchPlayHere: the flow ends the game
+// kept aside and begins the new one. Otherwise kWatchNothing.
+int32_t chooseWatchAction(const WatchChoice& choice)
 {
     if (choice.action == kWatchSeek)
         beginSeek(choice.seekSeconds);
@@ -458,10 +465,13 @@ void chooseWatchAction(const WatchChoice& choice)
     else if (choice.action == kWatchPlayHere && watchGameKept) {
         watchAsking = true;
         watchEndItem = 1;
-    } else if (choice.action == kWatchPlayHere || choice.action == kWatchDropGame)
-        playFromHere();
-    else if (choice.action == kWatchKeepGame)
+    } else if (choice.action == kWatchPlayHere || choice.action == kWatchDropGame) {
+        keepMomentShown();
+        leaveWatching(kStateTitleMenu);
+        return kWatchPlayHere;
+    } else if (choice.action == kWatchKeepGame)
         watchAsking = false;
+    return kWatchNothing;
 }
 
 // The shape the step shown was played in (the header's before the first).

@@ -96,7 +96,8 @@ extern float watchPlayedMilliseconds;  // recorded play time that should have be
 bool beginWatching(const char* path, int32_t backState);
 WatchLayout watchLayout(float width, float height, float recordedAspect);
 WatchChoice readWatchInput(const WatchInput& in, float seconds, float totalSeconds);
-void chooseWatchAction(const WatchChoice& choice);
+int32_t chooseWatchAction(const WatchChoice& choice);
+bool beginGameFromMoment();
 void advanceWatchPace(float elapsedMilliseconds);
 void watchFrame(float elapsedMilliseconds);
 void leaveWatching(int32_t state);

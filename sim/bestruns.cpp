@@ -16,7 +16,6 @@
 
 #include "sim/recording.h"
 #include "sim/recordingfile.h"
-#include "sim/runstats.h"
 #include "world/files.h"
 #include "world/savefile.h"
 
@@ -157,27 +156,6 @@ static int recordingKind(int fd)
     return format == 0 || format > kRecordingFormat ? kRunForeign : kRunSound;
 }
 
-// Walks every step of an opened recording to its end, adding up the time the
-// steps took; false when anything in it does not read.
-static bool walkRecording(RunEntry& e)
-{
-    Checkpoint expected = {};
-    unsigned char fingerprint = 0;
-    float seconds = 0;
-    for (;;) {
-        int r = readRecordedStep();
-        if (r < 0)
-            return false;
-        if (r == 0)
-            break;
-        seconds += stepInput.speedFactor / kStepUnitsPerSecond;
-        if (!readStepResult(fingerprint, expected))
-            return false;
-    }
-    e.timeSurvived = seconds;
-    return readRecordingEnd(expected, e.steps, e.score);
-}
-
 // Reads the recording at path from end to end into e (score, steps, time,
 // date, day and CRC) and returns what it found, kRunSound when all of it
 // reads. The reader's globals are left as they were.
@@ -193,7 +171,7 @@ static int summariseRecording(const char* path, RunEntry& e)
         return found == kRunSound ? kRunDamaged : found;
     }
     ReaderState kept = {recordingHeader, stepInput, replayedSteps};
-    found = openRecording(file, path) && walkRecording(e) ? kRunSound : kRunDamaged;
+    found = openRecording(file, path) && scanRecording(e.steps, e.score, &e.timeSurvived) ? kRunSound : kRunDamaged;
     if (found == kRunSound) {
         e.date = recordingHeader.date;
         e.day = isCityOfTheDay(recordingHeader) ? utcDay(recordingHeader.date) : 0;

@@ -11,6 +11,7 @@
 
 #include <cstring>
 
+#include "sim/runstats.h"
 #include "world/bytes.h"
 #include "world/files.h"
 #include "world/world.h"
@@ -314,24 +315,32 @@ bool readRecordingEnd(Checkpoint& expected, uint32_t& steps, int32_t& score)
     return true;
 }
 
-// Reads the whole recording without running it: every step, every checkpoint
-// and the end, so that a damaged file is refused before anything is shown.
-bool scanRecording(uint32_t& steps, int32_t& score)
+// Reads the rest of the opened recording without running it: every step,
+// every checkpoint and the end, so that a damaged file is refused before
+// anything is shown. Gives the steps and score the end holds and, when asked,
+// the seconds of play the steps took; `eachStep`, when given, is told the
+// seconds played so far after every step read.
+bool scanRecording(uint32_t& steps, int32_t& score, float* seconds, ScannedStep eachStep)
 {
     Checkpoint expected = {};
     uint8_t fingerprint = 0;
+    float played = 0;
     for (;;) {
         int r = readRecordedStep();
         if (r < 0)
             return false;
         if (r == 0)
             break;
+        played += stepInput.speedFactor / kStepUnitsPerSecond;
         if (!readStepResult(fingerprint, expected))
             return false;
+        if (eachStep != nullptr)
+            eachStep(played);
     }
+    if (seconds != nullptr)
+        *seconds = played;
     return readRecordingEnd(expected, steps, score);
 }
-
 
 // Where the reader stands now.
 ReaderPlace readerPlace()

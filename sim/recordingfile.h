@@ -25,6 +25,9 @@ struct ReaderPlace {
     uint32_t steps;      // steps read so far
 };
 
+// Told by scanRecording, after each step it reads, the seconds of play so far.
+typedef void (*ScannedStep)(float seconds);
+
 // ---- Globals ----------------------------------------------------------------
 
 extern RecordingHeader recordingHeader;     // the header of the recording being read
@@ -43,6 +46,6 @@ bool openRecording(FILE* file, const char* name);
 int readRecordedStep();
 bool readStepResult(uint8_t& fingerprint, Checkpoint& expected);
 bool readRecordingEnd(Checkpoint& expected, uint32_t& steps, int32_t& score);
-bool scanRecording(uint32_t& steps, int32_t& score);
+bool scanRecording(uint32_t& steps, int32_t& score, float* seconds = nullptr, ScannedStep eachStep = nullptr);
 ReaderPlace readerPlace();
 bool returnToPlace(const ReaderPlace& place);

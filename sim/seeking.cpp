@@ -52,29 +52,20 @@ static KeptWorld ahead = {};
 
 // ---- Reading the recording --------------------------------------------------
 
+// Keeps the seconds played after every kCheckpointSteps-th step as a time mark.
+static void markTime(float seconds)
+{
+    if (replayedSteps % kCheckpointSteps == 0 && timeMarkCount < kMaxTimeMarks)
+        timeMarks[timeMarkCount++] = seconds;
+}
+
 // Reads the whole opened recording without running it: its length in steps
 // and seconds, its score, and the time marks.
 static bool measureRecording()
 {
-    Checkpoint expected = {};
-    unsigned char fingerprint = 0;
-    float seconds = 0;
     timeMarks[0] = 0;
     timeMarkCount = 1;
-    for (;;) {
-        int r = readRecordedStep();
-        if (r < 0)
-            return false;
-        if (r == 0)
-            break;
-        seconds += stepInput.speedFactor / kStepUnitsPerSecond;
-        if (!readStepResult(fingerprint, expected))
-            return false;
-        if (replayedSteps % kCheckpointSteps == 0 && timeMarkCount < kMaxTimeMarks)
-            timeMarks[timeMarkCount++] = seconds;
-    }
-    watchTotalSeconds = seconds;
-    return readRecordingEnd(expected, watchSteps, watchScore);
+    return scanRecording(watchSteps, watchScore, &watchTotalSeconds, markTime);
 }
 
 // Opens the recording again from its start, ready for its first step.

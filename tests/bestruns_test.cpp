@@ -4,11 +4,9 @@
 // or an index that cannot be written losing nothing. The runs are one small
 // recorded game with its score and date altered (and its CRC made to match).
 #include <gtest/gtest.h>
-#include <sys/resource.h>
 #include <sys/stat.h>
 #include <zlib.h>
 
-#include <csignal>
 #include <cstdio>
 #include <fstream>
 #include <iterator>
@@ -254,27 +252,24 @@ TEST_F(BestRuns, AFullDiskOrAnUnwritableIndexKeepsTheOlderListWhole)
     Bytes index = readFile("runs/index.dat");
     std::set<std::string> files = filesInRuns();
     std::vector<int32_t> kept = scores();
-    rlimit limit = {};
-    getrlimit(RLIMIT_FSIZE, &limit);
-    rlimit tiny = {16, limit.rlim_max};
-    void (*oldHandler)(int) = signal(SIGXFSZ, SIG_IGN);
-    for (int fault = 0; fault < 2; fault++) {
-        SCOPED_TRACE(fault ? "the index's temporary name is taken by a directory" : "a full disk");
-        if (fault)
-            mkdir("runs/index.dat.tmp", 0755);
-        else
-            setrlimit(RLIMIT_FSIZE, &tiny);
+    auto offerAndRemove = [] {
         EXPECT_FALSE(offer(runWith(100, 50)));
         EXPECT_FALSE(removeRun(kRunBest, 0));
-        setrlimit(RLIMIT_FSIZE, &limit);
-        rmdir("runs/index.dat.tmp");
+    };
+    for (int fault = 0; fault < 2; fault++) {
+        SCOPED_TRACE(fault ? "the index's temporary name is taken by a directory" : "a full disk");
+        if (fault) {
+            mkdir("runs/index.dat.tmp", 0755);
+            offerAndRemove();
+            rmdir("runs/index.dat.tmp");
+        } else
+            onAFullDisk(offerAndRemove);
         EXPECT_EQ(scores(), kept);
         EXPECT_EQ(readFile("runs/index.dat"), index);
         EXPECT_EQ(filesInRuns(), files);
         loadBestRuns();
         EXPECT_EQ(scores(), kept);
     }
-    signal(SIGXFSZ, oldHandler);
     EXPECT_TRUE(offer(runWith(100, 50)));
     EXPECT_EQ(bestRuns[0].score, 100);
 }

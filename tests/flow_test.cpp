@@ -5,10 +5,8 @@
 #include <SDL/SDL.h>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
-#include <sys/resource.h>
 #include <unistd.h>
 
-#include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -29,6 +27,7 @@
 #include "platform/settings.h"
 #include "sim/bestruns.h"
 #include "sim/recordingfile.h"
+#include "sim/replay.h"
 #include "sim/runstats.h"
 #include "sim/seeking.h"
 #include "tests/scratchdir.h"
@@ -62,7 +61,7 @@ struct Flow : ::testing::Test {
         resetWorld();
         killCount = bestKillCount = 0;
         startOptionsFromSettings();
-        srand(3);
+        seedRandom(3);
     }
     void TearDown() override
     {
@@ -129,6 +128,28 @@ void adjustRow(int32_t kind, int32_t direction)
     optionsPass(in);
 }
 
+// settings.ini holding `text`, read as the game starts it, and the options
+// opened from the title on the given page.
+void openOptionsOn(const std::string& text, int32_t page)
+{
+    std::ofstream("settings.ini") << text;
+    readSettings();
+    readKeyBindings();
+    readPadBindings();
+    startOptionsFromSettings();
+    enterOptions(kStateTitleMenu, false);
+    chooseRow(kRowOpenPage, page);
+}
+
+// On the keys' page: the key action's row chosen, then the key pressed for it.
+void bindKey(int32_t action, int32_t key)
+{
+    chooseRow(kRowKey, action);
+    OptionsInput in = idle();
+    in.keyPressed = key;
+    optionsPass(in);
+}
+
 std::string fileText(const char* path)
 {
     std::ifstream in(path, std::ios::binary);
@@ -160,6 +181,19 @@ bool lastGame(uint32_t& steps, int32_t& score)
     bool whole = openRecording(f, "lastgame.rec") && scanRecording(steps, score);
     fclose(f);
     return whole;
+}
+
+// The replay program's check of a recording: its exit status, its line in
+// `text`. The replay plays in the world, so the game in progress is lost.
+int checkRecordingAt(const char* path, std::string& text)
+{
+    char out[kReplayTextLength] = {};
+    FILE* f = fopen(path, "rb");
+    int status = f ? checkRecording(f, path, out, (int)sizeof out) : kReplayUnreadable;
+    if (f)
+        fclose(f);
+    text = out;
+    return status;
 }
 
 bool exists(const char* path)
@@ -200,7 +234,8 @@ RunsListInput idleList()
 void watchPass()
 {
     beginGameFrame();
-    chooseWatchAction(readWatchInput(liveWatchInput(), watchSeconds, watchTotalSeconds));
+    if (chooseWatchAction(readWatchInput(liveWatchInput(), watchSeconds, watchTotalSeconds)) == kWatchPlayHere)
+        playFromHere();
 }
 
 // One pass of the "Best runs" screen, acted on as the game does.
@@ -258,11 +293,11 @@ TEST_F(Flow, TheMenuKeyOpensTheMenuSavingPlaysOnAndANewGameEndsTheRecordingInPro
 
 // "Load game" without a save keeps the menu and the game (still recorded);
 // with one it ends the recording in progress and plays the loaded game.
+// Both games' recordings replay as they were played.
 TEST_F(Flow, LoadingEndsTheRecordingInProgressOnlyWhenThereIsASaveToLoad)
 {
     choose(kMenuNewGame);
-    for (int s = 0; s < 3; s++)
-        playStep(1);
+    playSteps(30, true);
     playWithMenuKey();
     choose(kMenuLoadGame);
     EXPECT_EQ(gameState, kStateGameMenu);
@@ -275,10 +310,15 @@ TEST_F(Flow, LoadingEndsTheRecordingInProgressOnlyWhenThereIsASaveToLoad)
     uint32_t steps = 0;
     int32_t score = -1;
     ASSERT_TRUE(lastGame(steps, score));
-    EXPECT_EQ(steps, 4u);
+    EXPECT_EQ(steps, 31u);
+    ASSERT_EQ(rename("lastgame.rec", "newcity.rec"), 0);
+    playSteps(20, true);
     finishGame();
     ASSERT_TRUE(lastGame(steps, score));
     EXPECT_EQ(recordingHeader.start, kStartLoadedGame);
+    std::string text;
+    EXPECT_EQ(checkRecordingAt("lastgame.rec", text), kReplayMatched) << "the loaded game: " << text;
+    EXPECT_EQ(checkRecordingAt("newcity.rec", text), kReplayMatched) << "the new city: " << text;
 }
 
 // A death outranks the menu key: back to the title, the recording written
@@ -716,12 +756,7 @@ TEST_F(Flow, BestRunsOpensOverAnythingFoundInRuns)
 // their places; the screen goes back to the menu it was opened from.
 TEST_F(Flow, OptionsFollowTheMenusEntriesAndGoBackToTheMenuTheyCameFrom)
 {
-    const MenuList& title = mainMenu();
-    ASSERT_EQ(title.count, 5);
-    EXPECT_EQ(std::string(title.entries[0].label), "Start a new game");
-    EXPECT_EQ(std::string(title.entries[1].label), "Load game");
-    EXPECT_EQ(std::string(title.entries[4].label), "Options");
-    choose(title.entries[4].action);
+    choose(mainMenu().entries[4].action);
     EXPECT_EQ(gameState, kStateOptions);
     EXPECT_EQ(optionsPage, kPageList);
     pressEscape();
@@ -732,10 +767,8 @@ TEST_F(Flow, OptionsFollowTheMenusEntriesAndGoBackToTheMenuTheyCameFrom)
     choose(kMenuNewGame);
     playWithMenuKey();
     const MenuList& game = mainMenu();
-    ASSERT_EQ(game.count, 5);
     EXPECT_EQ(std::string(game.entries[3].label), "Load game");
     EXPECT_EQ(std::string(game.entries[4].label), "Options");
-    EXPECT_EQ(game.backAction, kMenuResume);
     choose(game.entries[4].action);
     EXPECT_EQ(gameState, kStateOptions);
     chooseRow(kRowBack, 0);
@@ -757,7 +790,6 @@ TEST_F(Flow, OptionsFromThePauseOverlayKeepTheGameFrozenAndComeBackToTheSamePict
     for (int i = 0; i < 20; i++)
         updatePause(false, false);
     ASSERT_EQ(pauseButtons().count, 5);
-    EXPECT_EQ(std::string(pauseButtons().entries[3].label), "Display frame rate");
     EXPECT_EQ(std::string(pauseButtons().entries[4].label), "Options");
     choosePauseEntry(pauseButtons().entries[4].action);
     EXPECT_EQ(gameState, kStateOptions);
@@ -792,17 +824,8 @@ TEST_F(Flow, OptionsFromThePauseOverlayKeepTheGameFrozenAndComeBackToTheSamePict
 TEST_F(Flow, OptionsApplyAtOnceAndLeavingAPageWritesThemKeepingEveryLine)
 {
     const std::string old = "# my settings\nscreenw=800\nfoo=bar\n";
-    std::ofstream("settings.ini") << old;
-    readSettings();
-    readKeyBindings();
-    readPadBindings();
-    startOptionsFromSettings();
-    enterOptions(kStateTitleMenu, false);
-    chooseRow(kRowOpenPage, kPageKeys);
-    chooseRow(kRowKey, kKeyLeft);
-    OptionsInput key = idle();
-    key.keyPressed = 'j';
-    optionsPass(key);
+    openOptionsOn(old, kPageKeys);
+    bindKey(kKeyLeft, 'j');
     EXPECT_EQ(keyBindings[kKeyLeft], 'j') << "in force before the page is left";
     EXPECT_EQ(fileText("settings.ini"), old) << "nothing written while on the page";
     pressEscape();
@@ -827,14 +850,10 @@ TEST_F(Flow, OptionsApplyAtOnceAndLeavingAPageWritesThemKeepingEveryLine)
 TEST_F(Flow, ARefusedWindowSizeKeepsTheOldOneAndIsNotSaved)
 {
     const std::string old = "screenw=800\nscreenh=600\n";
-    std::ofstream("settings.ini") << old;
-    readSettings();
-    startOptionsFromSettings();
     displayModes[0] = WindowSize{1024, 768};
     displayModeCount = 1;
     desktopSize = WindowSize{1920, 1080};
-    enterOptions(kStateTitleMenu, false);
-    chooseRow(kRowOpenPage, kPageDisplay);
+    openOptionsOn(old, kPageDisplay);
     modeAgrees = false;
     adjustRow(kRowWindowSize, 1);
     EXPECT_EQ(modeAsked.width, 1024);
@@ -857,25 +876,9 @@ TEST_F(Flow, ARefusedWindowSizeKeepsTheOldOneAndIsNotSaved)
 TEST_F(Flow, AnUnwritableFileKeepsTheOptionsForThisRunAndTheOldFileWhole)
 {
     const std::string old = "# keep me\nkeyleft=a\n" + std::string(200, '#') + "\n";
-    std::ofstream("settings.ini") << old;
-    readSettings();
-    readKeyBindings();
-    startOptionsFromSettings();
-    enterOptions(kStateTitleMenu, false);
-    chooseRow(kRowOpenPage, kPageKeys);
-    chooseRow(kRowKey, kKeyLeft);
-    OptionsInput key = idle();
-    key.keyPressed = 'j';
-    optionsPass(key);
-    struct rlimit saved = {}, tiny = {};
-    getrlimit(RLIMIT_FSIZE, &saved);
-    tiny = saved;
-    tiny.rlim_cur = 16;
-    void (*oldHandler)(int) = signal(SIGXFSZ, SIG_IGN);
-    setrlimit(RLIMIT_FSIZE, &tiny);
-    pressEscape();
-    setrlimit(RLIMIT_FSIZE, &saved);
-    signal(SIGXFSZ, oldHandler);
+    openOptionsOn(old, kPageKeys);
+    bindKey(kKeyLeft, 'j');
+    onAFullDisk(pressEscape);
     EXPECT_EQ(optionsNote, kNoteNotSaved);
     EXPECT_EQ(keyBindings[kKeyLeft], 'j');
     EXPECT_EQ(fileText("settings.ini"), old);
@@ -884,9 +887,7 @@ TEST_F(Flow, AnUnwritableFileKeepsTheOptionsForThisRunAndTheOldFileWhole)
     pressEscape();
     EXPECT_EQ(fileText("settings.ini"), old) << "the page was left without a change";
     chooseRow(kRowOpenPage, kPageKeys);
-    chooseRow(kRowKey, kKeyRight);
-    key.keyPressed = 'l';
-    optionsPass(key);
+    bindKey(kKeyRight, 'l');
     pressEscape();
     readSettings();
     readKeyBindings();

@@ -2,8 +2,6 @@
 // panels, bars and buttons lie, and the screenshot files.
 #include <gtest/gtest.h>
 #include <lodepng.h>
-#include <signal.h>
-#include <sys/resource.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -194,15 +192,8 @@ TEST_F(Screenshots, FileHoldsTheUprightCaptureAsRgbWithTheComment)
 // cuts the write short); a picture without pixels writes nothing.
 TEST_F(Screenshots, FailedWritesAndEncodingsLeaveNoFile)
 {
-    struct rlimit saved = {}, tiny = {};
-    getrlimit(RLIMIT_FSIZE, &saved);
-    tiny = saved;
-    tiny.rlim_cur = 16;
-    void (*oldHandler)(int) = signal(SIGXFSZ, SIG_IGN);
-    setrlimit(RLIMIT_FSIZE, &tiny);
-    bool saved16 = save();
-    setrlimit(RLIMIT_FSIZE, &saved);
-    signal(SIGXFSZ, oldHandler);
+    bool saved16 = true;
+    onAFullDisk([&] { saved16 = save(); });
     EXPECT_FALSE(saved16);
     EXPECT_FALSE(exists("screenshot1.png"));
     EXPECT_FALSE(saveCaptureAsPng(capture, 0, 0, rgb));

@@ -3,9 +3,7 @@
 // is caught at the next checkpoint; a broken file is refused with one line
 // naming the problem; and a recording reaches the disk whole or not at all.
 #include <gtest/gtest.h>
-#include <sys/resource.h>
 
-#include <csignal>
 #include <cstdio>
 #include <string>
 
@@ -222,13 +220,7 @@ TEST_F(Recording, TheStepPlaysEachInputAsItWasWritten)
 TEST_F(Recording, AFailedWriteKeepsTheOlderRecording)
 {
     Bytes old = recordStandingGame(2);
-    rlimit limit = {};
-    getrlimit(RLIMIT_FSIZE, &limit);
-    rlimit small = {200, limit.rlim_max};
-    signal(SIGXFSZ, SIG_IGN);
-    setrlimit(RLIMIT_FSIZE, &small);
-    recordStandingGame(3 * kCheckpointSteps);
-    setrlimit(RLIMIT_FSIZE, &limit);
+    onAFullDisk([] { recordStandingGame(3 * kCheckpointSteps); }, 200);
     EXPECT_EQ(readFile("lastgame.rec"), old);
     EXPECT_EQ(filesHere(), std::set<std::string>{"lastgame.rec"});
 }

@@ -4,9 +4,12 @@
 
 #include <dirent.h>
 #include <gtest/gtest.h>
+#include <sys/resource.h>
 #include <unistd.h>
 
+#include <csignal>
 #include <cstdio>
+#include <functional>
 #include <set>
 #include <string>
 
@@ -53,4 +56,18 @@ inline void leaveScratchDir(ScratchDir& d)
     }
     ASSERT_EQ(chdir(d.oldDir), 0);
     rmdir(d.newDir);
+}
+
+// Runs `write` as on a disk that is full after `room` bytes of any one file:
+// the file-size limit cuts longer writes short, quietly, as a full disk does.
+inline void onAFullDisk(const std::function<void()>& write, rlim_t room = 16)
+{
+    rlimit limit = {};
+    getrlimit(RLIMIT_FSIZE, &limit);
+    rlimit tiny = {room, limit.rlim_max};
+    void (*oldHandler)(int) = signal(SIGXFSZ, SIG_IGN);
+    setrlimit(RLIMIT_FSIZE, &tiny);
+    write();
+    setrlimit(RLIMIT_FSIZE, &limit);
+    signal(SIGXFSZ, oldHandler);
 }

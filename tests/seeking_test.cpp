@@ -89,6 +89,18 @@ void expectWorldAt(const Straight& straight, uint32_t step)
     EXPECT_TRUE(Bytes(saveBytes, saveBytes + encodeSave()) == straight.saves.at(step)) << "the world differs";
 }
 
+// The watched game plays on from where it stands to its end, matching every
+// checkpoint, and the watching ends.
+void playOnToTheEnd(FILE* f)
+{
+    int result = kReplayStepped;
+    while (result == kReplayStepped)
+        result = watchNextStep();
+    EXPECT_EQ(result, kReplayEnded) << recordingError;
+    endWatching();
+    fclose(f);
+}
+
 TEST(Seeking, EveryRecordedGameSeeksForwardsAndBackwardsToTheWorldOfPlayingStraight)
 {
     for (const char* name : kRecordings) {
@@ -116,12 +128,7 @@ TEST(Seeking, EveryRecordedGameSeeksForwardsAndBackwardsToTheWorldOfPlayingStrai
         ASSERT_TRUE(seekWatching(steps + 9)) << "past the end is the end";
         expectWorldAt(straight, steps);
         ASSERT_TRUE(seekWatching(steps / 4));
-        int result = kReplayStepped;
-        while (result == kReplayStepped)
-            result = watchNextStep();
-        EXPECT_EQ(result, kReplayEnded) << recordingError;
-        endWatching();
-        fclose(f);
+        playOnToTheEnd(f);
     }
 }
 
@@ -225,12 +232,7 @@ TEST(Seeking, SnapshotsBuiltAheadLeaveTheWatchedWorldAndMakeEverySeekShort)
             expectWorldAt(straight, target);
         }
         EXPECT_EQ(buildAheadWithin(10), kSeekReached) << "nothing left to build";
-        int result = kReplayStepped;
-        while (result == kReplayStepped)
-            result = watchNextStep();
-        EXPECT_EQ(result, kReplayEnded) << recordingError;
-        endWatching();
-        fclose(f);
+        playOnToTheEnd(f);
     }
 }
 

@@ -2,8 +2,6 @@
 // line the player wrote kept in order, and the file on disk replaced whole or
 // not at all. Every test works in a fresh directory of its own.
 #include <gtest/gtest.h>
-#include <signal.h>
-#include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -272,15 +270,8 @@ TEST_F(SettingsWriter, AFailedWriteKeepsTheOldFileWhole)
     std::string old = kOld + std::string(100, '#') + "\n";
     std::ofstream("settings.ini") << old;
     SettingEdit edit = number("screenw", "1024");
-    struct rlimit saved = {}, tiny = {};
-    getrlimit(RLIMIT_FSIZE, &saved);
-    tiny = saved;
-    tiny.rlim_cur = 16;
-    void (*oldHandler)(int) = signal(SIGXFSZ, SIG_IGN);
-    setrlimit(RLIMIT_FSIZE, &tiny);
-    bool written = writeSettings("settings.ini", &edit, 1);
-    setrlimit(RLIMIT_FSIZE, &saved);
-    signal(SIGXFSZ, oldHandler);
+    bool written = true;
+    onAFullDisk([&] { written = writeSettings("settings.ini", &edit, 1); });
     EXPECT_FALSE(written) << "full disk";
     EXPECT_EQ(fileText("settings.ini"), old);
     EXPECT_EQ(filesHere().size(), 1u);

@@ -231,7 +231,7 @@ TEST_F(Watching, PlayFromHereAsksFirstWhenAGameWouldBeDropped)
     EXPECT_EQ(pass(clickOn(kWatchPlayHereButton)).action, kWatchPlayHere);
     watchGameKept = true;
     gameState = kStateWatching;
-    chooseWatchAction(WatchChoice{kWatchPlayHere, 0});
+    EXPECT_EQ(chooseWatchAction(WatchChoice{kWatchPlayHere, 0}), kWatchNothing) << "it asks first";
     EXPECT_TRUE(watchAsking);
     EXPECT_EQ(gameState, kStateWatching);
     EXPECT_EQ(pass(p).action, kWatchNothing) << "only the question is answered now";
@@ -312,7 +312,9 @@ TEST_F(Watching, PlayFromHereStartsAGameWhoseRecordingReplays)
     int32_t kills = killCount;
     float x = actors[0].x, y = actors[0].y;
     uint64_t draws = randomDraws;
-    chooseWatchAction(pass(clickOn(kWatchPlayHereButton)));
+    ASSERT_EQ(chooseWatchAction(pass(clickOn(kWatchPlayHereButton))), kWatchPlayHere);
+    EXPECT_EQ(gameState, kStateTitleMenu) << "watching is left for the flow to begin the game";
+    playFromHere();
     EXPECT_EQ(gameState, kStatePlaying);
     EXPECT_TRUE(recordingActive);
     EXPECT_EQ(killCount, kills);
@@ -373,7 +375,8 @@ TEST_F(Watching, AGameInProgressIsKeptAsideAndItsRecordingStaysWhole)
     watchFrame(500.0f);
     chooseWatchAction(WatchChoice{kWatchPlayHere, 0});
     ASSERT_TRUE(watchAsking);
-    chooseWatchAction(WatchChoice{kWatchDropGame, 0});
+    ASSERT_EQ(chooseWatchAction(WatchChoice{kWatchDropGame, 0}), kWatchPlayHere);
+    playFromHere();
     EXPECT_EQ(gameState, kStatePlaying);
     Bytes dropped = readFile("lastgame.rec");
     playRecordedSteps(10, [](uint32_t) { return stillInput(); });

@@ -3,6 +3,7 @@ scratch directory. Journeys wait for what they look for, never a fixed time,
 and stop the game while they look (picture_when): the suite shares a loaded
 machine."""
 
+import array
 import contextlib
 import glob
 import os
@@ -17,6 +18,9 @@ NEW_YEAR = "2026-01-01 00:00:00"   # the fixed clock most journeys start from
 HOLD = 0.06              # seconds a key or button is held, and left before the next
 HUD_ROWS = (0.15, 0.84)  # share of the height between the kill counts and the bars
 PLAY_CROSSHAIR = (85, 110)  # width of the aim mark at play zoom in an 800 x 600 window
+AUDIO_SECOND = 44100 * 4  # bytes of a second of the disk driver's output: stereo frames of two 16-bit samples
+AUDIO_DELAY_MS = 20      # the disk writer sleeps this long per 23 ms buffer: about real time
+HEARD = 3000             # a peak above this is clearly heard (full scale 32767)
 
 # Fault runs (tools/faults), in the game's own mount namespace: its directory
 # read-only, or on a tiny tmpfs filled to the last byte. Journeys pass all the
@@ -307,6 +311,37 @@ def wait_for(condition, timeout=10, interval=0.1):
             return False
         time.sleep(interval)
     return True
+
+
+class DiskAudio:
+    """What a game plays, through SDL's disk audio driver, which writes the mixed
+    output (16-bit stereo at 44.1 kHz, no header) to a raw file."""
+
+    def __init__(self, path):
+        self.path = path
+
+    def env(self):
+        """The environment that sends a game's sound to the file."""
+        return {"SDL_AUDIODRIVER": "disk", "SDL_DISKAUDIOFILE": self.path, "SDL_DISKAUDIODELAY": str(AUDIO_DELAY_MS)}
+
+    def written(self):
+        return os.path.getsize(self.path) if os.path.exists(self.path) else 0
+
+    def wait(self, seconds):
+        """Waits until `seconds` more of output are written; returns the offset reached."""
+        target = self.written() + int(seconds * AUDIO_SECOND) // 4 * 4
+        if not wait_for(lambda: self.written() >= target, 20, 0.02):
+            raise AssertionError("the audio output stalled")
+        return self.written()
+
+    def peak(self, start, end):
+        """The loudest sample of the output between two byte offsets."""
+        with open(self.path, "rb") as f:
+            f.seek(start)
+            values = array.array("h", f.read(end - start))
+        if sys.byteorder == "big":
+            values.byteswap()
+        return max(map(abs, values), default=0)
 
 
 def convert(png, *options):

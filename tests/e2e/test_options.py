@@ -7,7 +7,6 @@ the window comes back big, j still walks, the player's comments are still in
 settings.ini, and the options opened from the pause overlay over a game come
 back to the same frozen picture."""
 
-import array
 import os
 import shutil
 import subprocess
@@ -23,9 +22,6 @@ GAME, MEDIA = None, None
 SCREEN = (1280, 800)            # the desktop: both window sizes fit it
 SMALL, BIG = (800, 600), (1024, 768)
 PLAYERS_FILE = "# my own notes\nscreenw = 800\nscreenh=600\n\n; the launcher's template\n#volume=100\n"
-SECOND = 44100 * 4              # bytes of a second of the disk driver's output
-AUDIO_DELAY_MS = 20
-HEARD = 3000                    # a peak above this is clearly heard (full scale 32767)
 CHANGED = 2000                  # pixels that differ between two pages of the options
 
 
@@ -39,35 +35,20 @@ class Options(unittest.TestCase):
         self.folder = driver.shots_dir("e2e-options")
         self.scratch = tempfile.mkdtemp(prefix="vg-options-")
         self.addCleanup(shutil.rmtree, self.scratch, True)
-        self.raw = os.path.join(self.scratch, "out.raw")
+        self.audio = driver.DiskAudio(os.path.join(self.scratch, "out.raw"))
 
     def shot(self, name):
         return os.path.join(self.folder, name + ".png")
 
     def game(self, settings):
-        audio = {"SDL_AUDIODRIVER": "disk", "SDL_DISKAUDIOFILE": self.raw, "SDL_DISKAUDIODELAY": str(AUDIO_DELAY_MS)}
-        return driver.Game(GAME, MEDIA, screen=SCREEN, settings=settings, faketime=driver.NEW_YEAR, env=audio)
-
-    def written(self):
-        return os.path.getsize(self.raw) if os.path.exists(self.raw) else 0
-
-    def wait_audio(self, seconds):
-        """Waits until `seconds` more of output are written; returns the offset reached."""
-        target = self.written() + int(seconds * SECOND) // 4 * 4
-        self.assertTrue(driver.wait_for(lambda: self.written() >= target, 20, 0.02), "the audio output stalled")
-        return self.written()
+        return driver.Game(GAME, MEDIA, screen=SCREEN, settings=settings, faketime=driver.NEW_YEAR,
+                           env=self.audio.env())
 
     def peak_of_press(self, g, key):
         """The loudest sample heard in the 0.4 s from a press of `key`."""
-        start = self.written() // 4 * 4
+        start = self.audio.written() // 4 * 4
         g.keys(key)
-        end = self.wait_audio(0.4)
-        with open(self.raw, "rb") as f:
-            f.seek(start)
-            values = array.array("h", f.read(end - start))
-        if sys.byteorder == "big":
-            values.byteswap()
-        return max(map(abs, values), default=0)
+        return self.audio.peak(start, self.audio.wait(0.4))
 
     def options_shown(self, g, before, name):
         """Waits for a settled picture that is no longer `before` (another page: other words)."""
@@ -116,14 +97,14 @@ class Options(unittest.TestCase):
             # Sound: the click sounds at each new level; at 20 it is much softer than at 95.
             g.keys("Up", "Return")
             self.options_shown(g, keys, "sound")
-            self.wait_audio(0.5)
+            self.audio.wait(0.5)
             loud = self.peak_of_press(g, "Left")
             for _ in range(14):
                 g.keys("Left")
-            self.wait_audio(0.5)
+            self.audio.wait(0.5)
             soft = self.peak_of_press(g, "Left")
             sound = g.settled(self.shot("sound-20"))
-            self.assertGreater(loud, HEARD, "the click at 95 was not heard")
+            self.assertGreater(loud, driver.HEARD, "the click at 95 was not heard")
             self.assertGreater(soft, 0, "the click at 20 was not heard at all")
             self.assertLess(soft, loud * 0.4, "20 is not clearly softer than 95")
             g.keys("Escape")

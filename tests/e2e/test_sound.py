@@ -5,7 +5,6 @@ pause overlay silences them and closing it lets them be heard again, volume=20
 is clearly softer. (The pad's journey plays muted, the broken pictures'
 with no audio driver forced: both must exit 0 and print nothing.)"""
 
-import array
 import os
 import shutil
 import sys
@@ -17,74 +16,53 @@ import driver  # noqa: E402
 
 GAME, MEDIA = None, None
 WIDTH, HEIGHT = 640, 480
-SECOND = 44100 * 4             # bytes of a second of output: stereo frames of two 16-bit samples
-AUDIO_DELAY_MS = 20            # the disk writer sleeps this long per 23 ms buffer: about real time
-HEARD = 3000                   # a peak above this is clearly heard (full scale 32767)
 
 
 class Sound(unittest.TestCase):
     def setUp(self):
         self.scratch = tempfile.mkdtemp(prefix="vg-sound-")
         self.addCleanup(shutil.rmtree, self.scratch, True)
-        self.raw = os.path.join(self.scratch, "out.raw")
+        self.audio = driver.DiskAudio(os.path.join(self.scratch, "out.raw"))
 
     def game(self, settings=""):
         """A new game at a fixed clock whose sound goes to a fresh raw file."""
-        if os.path.exists(self.raw):
-            os.remove(self.raw)
-        audio = {"SDL_AUDIODRIVER": "disk", "SDL_DISKAUDIOFILE": self.raw, "SDL_DISKAUDIODELAY": str(AUDIO_DELAY_MS)}
+        if os.path.exists(self.audio.path):
+            os.remove(self.audio.path)
         g = driver.Game(GAME, MEDIA, settings="screenw=%d\nscreenh=%d\n%s" % (WIDTH, HEIGHT, settings),
-                        faketime=driver.NEW_YEAR, env=audio)
+                        faketime=driver.NEW_YEAR, env=self.audio.env())
         g.size = (WIDTH, HEIGHT)
         return g
-
-    def written(self):
-        return os.path.getsize(self.raw) if os.path.exists(self.raw) else 0
-
-    def wait_audio(self, seconds):
-        """Waits until `seconds` more of output are written; returns the offset reached."""
-        target = self.written() + int(seconds * SECOND) // 4 * 4
-        self.assertTrue(driver.wait_for(lambda: self.written() >= target, 20, 0.02), "the audio output stalled")
-        return self.written()
-
-    def peak(self, start, end):
-        """The loudest sample of the output between two byte offsets."""
-        with open(self.raw, "rb") as f:
-            f.seek(start)
-            values = array.array("h", f.read(end - start))
-        if sys.byteorder == "big":
-            values.byteswap()
-        return max(map(abs, values), default=0)
 
     def title_tick_and_shots(self, g):
         """Peaks of the untouched title, of the pointer moving onto an entry, and of
         the first 1.5 s of a new game with fire held down (left held)."""
         g.wait_window()
-        untouched = self.wait_audio(2.0)
+        untouched = self.audio.wait(2.0)
         g.move(WIDTH // 2, driver.menu_entry_y(1, HEIGHT))
-        ticked = self.wait_audio(0.3)
+        ticked = self.audio.wait(0.3)
         driver.choose(g, driver.TITLE_ENTRIES, "Start a new game")
         g.move(WIDTH // 2 + 120, HEIGHT // 2)
         g.xdotool("mousedown", 1)
-        shooting = self.written()
-        return self.peak(0, untouched), self.peak(untouched, ticked), self.peak(shooting, self.wait_audio(1.5))
+        shooting = self.audio.written()
+        a = self.audio
+        return a.peak(0, untouched), a.peak(untouched, ticked), a.peak(shooting, a.wait(1.5))
 
     def test_the_title_is_silent_until_an_entry_ticks_shots_are_heard_but_not_paused_and_volume_20_is_softer(self):
         with self.game() as g:
             title, tick, shots = self.title_tick_and_shots(g)
             g.keys("Escape")
-            self.wait_audio(0.6)          # the overlay's own opening sound dies away
-            paused = self.peak(self.written(), self.wait_audio(1.5))
+            self.audio.wait(0.6)          # the overlay's own opening sound dies away
+            paused = self.audio.peak(self.audio.written(), self.audio.wait(1.5))
             g.keys("Escape")
-            heard_again = self.peak(self.written(), self.wait_audio(1.5))
+            heard_again = self.audio.peak(self.audio.written(), self.audio.wait(1.5))
             g.xdotool("mouseup", 1)
             self.assertEqual(g.close()[0], 0)
-        self.assertGreater(self.written(), 2 * SECOND)
+        self.assertGreater(self.audio.written(), 2 * driver.AUDIO_SECOND)
         self.assertEqual(title, 0, "the untouched title made a sound")
-        self.assertGreater(tick, HEARD, "no tick on the entry")
-        self.assertGreater(shots, HEARD, "no shot was heard")
+        self.assertGreater(tick, driver.HEARD, "no tick on the entry")
+        self.assertGreater(shots, driver.HEARD, "no shot was heard")
         self.assertEqual(paused, 0, "the paused game was heard")
-        self.assertGreater(heard_again, HEARD, "no shots after the overlay closed")
+        self.assertGreater(heard_again, driver.HEARD, "no shots after the overlay closed")
         with self.game("volume=20\n") as g:
             _, soft_tick, soft_shots = self.title_tick_and_shots(g)
             g.xdotool("mouseup", 1)
