@@ -31,36 +31,49 @@ int32_t mouseY = 0;
 int32_t keyBindings[kKeyActions] = {SDLK_w, SDLK_s, SDLK_a, SDLK_d, SDLK_LSHIFT, SDLK_SPACE, SDLK_ESCAPE};
 char keyNames[kKeyStates][kKeyNameLength] = {};
 
-// Ages every "went down" mark of the table to "held".
-static void agePresses(int32_t* states, int count)
-{
-    for (int i = 0; i < count; i++)
-        if (states[i] == kInputPressed)
-            states[i] = kInputHeld;
-}
+static bool keyTapped[kKeyStates] = {};                    // went down and up in the last pass
+static bool buttonTapped[kMouseButtonStates] = {};         // likewise for the mouse buttons
 
-// Takes every waiting event of the mask out of the queue and writes value at the
-// key symbol or button number it names; out-of-range ones are dropped.
-static void applyEvents(Uint32 mask, int32_t* states, int count, int32_t value)
+// Ages every "went down" mark of the table: to "held", or to "up" for a key
+// or button that also came up in that pass.
+static void agePresses(int32_t* states, bool* tapped, int count)
 {
-    SDL_Event event;
-    while (SDL_PeepEvents(&event, 1, SDL_GETEVENT, mask) > 0) {
-        int index = (mask & (SDL_KEYDOWNMASK | SDL_KEYUPMASK)) ? (int)event.key.keysym.sym
-                                                              : (int)event.button.button;
-        if (index >= 0 && index < count)
-            states[index] = value;
+    for (int i = 0; i < count; i++) {
+        if (states[i] == kInputPressed)
+            states[i] = tapped[i] ? kInputUp : kInputHeld;
+        tapped[i] = false;
     }
 }
 
-// One poll per pass: all downs before all ups, keys then buttons, then the cursor.
+// Takes every waiting event of the two masks out of the queue in the order
+// they came, writing at the key symbol or button number each names;
+// out-of-range ones are dropped. A press released within the same pass
+// still reads "went down" for this pass (a quick tap or a touchpad click,
+// a wheel notch) and "up" from the next; a key released and pressed again
+// within the pass reads "went down", as it is down.
+static void applyEvents(Uint32 downMask, Uint32 upMask, int32_t* states, bool* tapped, int count)
+{
+    SDL_Event event;
+    while (SDL_PeepEvents(&event, 1, SDL_GETEVENT, downMask | upMask) > 0) {
+        bool key = event.type == SDL_KEYDOWN || event.type == SDL_KEYUP;
+        bool down = event.type == SDL_KEYDOWN || event.type == SDL_MOUSEBUTTONDOWN;
+        int index = key ? (int)event.key.keysym.sym : (int)event.button.button;
+        if (index < 0 || index >= count)
+            continue;
+        tapped[index] = !down && states[index] == kInputPressed;
+        if (down || !tapped[index])
+            states[index] = down ? kInputPressed : kInputUp;
+    }
+}
+
+// One poll per pass: keys then buttons, each in the order their events
+// came, then the cursor.
 void pollInput()
 {
-    agePresses(keyState, kKeyStates);
-    applyEvents(SDL_KEYDOWNMASK, keyState, kKeyStates, kInputPressed);
-    applyEvents(SDL_KEYUPMASK, keyState, kKeyStates, kInputUp);
-    agePresses(mouseButtonState, kMouseButtonStates);
-    applyEvents(SDL_MOUSEBUTTONDOWNMASK, mouseButtonState, kMouseButtonStates, kInputPressed);
-    applyEvents(SDL_MOUSEBUTTONUPMASK, mouseButtonState, kMouseButtonStates, kInputUp);
+    agePresses(keyState, keyTapped, kKeyStates);
+    applyEvents(SDL_KEYDOWNMASK, SDL_KEYUPMASK, keyState, keyTapped, kKeyStates);
+    agePresses(mouseButtonState, buttonTapped, kMouseButtonStates);
+    applyEvents(SDL_MOUSEBUTTONDOWNMASK, SDL_MOUSEBUTTONUPMASK, mouseButtonState, buttonTapped, kMouseButtonStates);
     int x = 0, y = 0;
     SDL_GetMouseState(&x, &y);
     mouseX = x;
