@@ -68,18 +68,19 @@ void drawFloorFrame()
     glFinish();
 }
 
-// Times `frame` over the benchmark's iterations: medians and 99th percentiles
-// of the frames and of the process's processor time.
-void timeFrames(benchmark::State& state, void (*frame)())
+// Times `frame` over the benchmark's iterations, `before` run untimed ahead
+// of each: medians and 99th percentiles of the frames and of the process's
+// processor time, and the swap's median.
+void timeFrames(benchmark::State& state, void (*frame)(), void (*before)())
 {
     for (int i = 0; i < kWarmUpFrames; i++) {
-        restoreSnapshot();
+        before();
         frame();
         SDL_GL_SwapBuffers();
     }
     int frames = 0;
     for (auto _ : state) {
-        restoreSnapshot();
+        before();
         auto start = std::chrono::steady_clock::now();
         double cpuStart = processCpuMs();
         frame();
@@ -104,7 +105,7 @@ void BM_Frame(benchmark::State& state)
     openWindow((int)state.range(0), (int)state.range(1));
     buildWorld((int)state.range(2));
     holdControls();
-    timeFrames(state, drawOneFrame);
+    timeFrames(state, drawOneFrame, restoreSnapshot);
     state.counters["actors"] = (double)actorCount;
     state.counters["decals"] = (double)decalCount;
 }
@@ -113,7 +114,7 @@ void BM_Floor(benchmark::State& state)
 {
     openWindow((int)state.range(0), (int)state.range(1));
     buildWorld(0);
-    timeFrames(state, drawFloorFrame);
+    timeFrames(state, drawFloorFrame, restoreSnapshot);
 }
 
 // One pass of watching as the benchmark times it: the steps due in a 60th of
@@ -143,39 +144,15 @@ void BM_WatchingFrame(benchmark::State& state)
         return;
     }
     watchSpeed = (int32_t)state.range(0);
-    for (int i = 0; i < kWarmUpFrames; i++) {
-        drawOneWatchingFrame();
-        SDL_GL_SwapBuffers();
-    }
-    int frames = 0;
-    for (auto _ : state) {
-        auto start = std::chrono::steady_clock::now();
-        double cpuStart = processCpuMs();
-        drawOneWatchingFrame();
-        double frame = millisecondsSince(start);
-        cpuMs[frames % kFrames] = processCpuMs() - cpuStart;
-        frameMs[frames % kFrames] = frame;
-        SDL_GL_SwapBuffers();
-        frames++;
-        state.SetIterationTime(frame / 1000.0);
-    }
-    int n = std::min(frames, kFrames);
-    state.counters["median_ms"] = percentile(frameMs, n, 0.5);
-    state.counters["p99_ms"] = percentile(frameMs, n, 0.99);
-    state.counters["cpu_ms"] = percentile(cpuMs, n, 0.5);
+    timeFrames(state, drawOneWatchingFrame, [] {});
     state.counters["speed"] = kWatchSpeedFactors[watchSpeed];
     leaveWatching(0);
 }
 
 }  // namespace
 
-// width, height, busiest (0 typical play, 1 the busiest world)
 BENCHMARK(BM_Frame)
-    ->ArgNames({"w", "h", "busiest"})
-    ->Args({1280, 720, 0})
-    ->Args({1280, 720, 1})
-    ->Args({1920, 1080, 0})
-    ->Args({1920, 1080, 1})
+    ->Apply(playScenes)
     ->Iterations(kFrames)
     ->UseManualTime()
     ->Unit(benchmark::kMillisecond);

@@ -52,13 +52,8 @@ void BM_Layers(benchmark::State& state)
 
 }  // namespace
 
-// width, height, busiest (0 typical play, 1 the busiest world)
 BENCHMARK(BM_Layers)
-    ->ArgNames({"w", "h", "busiest"})
-    ->Args({1280, 720, 0})
-    ->Args({1280, 720, 1})
-    ->Args({1920, 1080, 0})
-    ->Args({1920, 1080, 1})
+    ->Apply(playScenes)
     ->Iterations(kFrames)
     ->UseManualTime()
     ->Unit(benchmark::kMillisecond);

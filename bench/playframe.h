@@ -3,6 +3,7 @@
 #pragma once
 
 #include <SDL/SDL.h>
+#include <benchmark/benchmark.h>
 
 #include <algorithm>
 #include <chrono>
@@ -82,4 +83,14 @@ inline double percentile(double* samples, int count, double share)
 {
     std::sort(samples, samples + count);
     return samples[std::min(count - 1, (int)(share * count))];
+}
+
+// The scenes of play every frame harness times: width, height, and 0 for
+// typical play or 1 for the busiest world.
+inline void playScenes(benchmark::internal::Benchmark* b)
+{
+    b->ArgNames({"w", "h", "busiest"});
+    for (int h : {720, 1080})
+        for (int busiest : {0, 1})
+            b->Args({h * 16 / 9, h, busiest});
 }
