@@ -150,7 +150,7 @@ void chooseMenuEntry(const MenuChoice& choice)
     else if (choice.action == kMenuBestRuns)
         openBestRuns();
     else if (choice.action == kMenuWatchLastGame)
-        beginWatching(kLastGamePath, kStateTitleMenu);
+        watchRecording(kLastGamePath, kStateTitleMenu);
     else if (choice.action == kMenuOptions)
         enterOptions(gameState, false);
 }
@@ -161,18 +161,46 @@ void chooseMenuEntry(const MenuChoice& choice)
 void finishGame()
 {
     if (gameState == kStateWatching)
-        leaveWatching(watchBackState);
+        stopWatching(watchBackState);
     endRecording(killCount);
 }
 
-// "Play from here", once watching has kept the moment shown and left: a game
-// kept aside, back since watching left, ends first with its recording kept;
-// then the new game of the player's own begins from that moment.
+// Shows the recording at `path`, Escape and "Back" returning to backState;
+// false, with the state unchanged, when it cannot be played.
+bool watchRecording(const char* path, int32_t backState)
+{
+    if (!beginWatching(path, backState))
+        return false;
+    gameState = kStateWatching;
+    return true;
+}
+
+// Leaves watching for `state`; a game kept aside comes back.
+void stopWatching(int32_t state)
+{
+    leaveWatching();
+    gameState = state;
+}
+
+// "Play from here", once watching has kept the moment shown: watching is
+// left, the game kept aside (back since) ends with its recording kept, then
+// the new game of the player's own begins from that moment; the title if it
+// cannot.
 void playFromHere()
 {
+    stopWatching(kStateTitleMenu);
     finishGame();
     if (beginGameFromMoment())
         gameState = kStatePlaying;
+}
+
+// Carries out what watching returned: "Play from here" or leaving.
+void actOnWatching(int32_t action)
+{
+    if (action == kWatchPlayHere)
+        playFromHere();
+    else if (action == kWatchLeave)
+        stopWatching(watchBackState);
 }
 
 // A death ends the game, back to the title: a beaten best score is kept on
@@ -237,7 +265,7 @@ void chooseRunsAction(int32_t action)
     } else if (action == kRunsWatch && run != nullptr) {
         char path[kRunPathLength];
         runRecordingPath(*run, path, sizeof path);
-        if (!beginWatching(path, kStateBestRuns))
+        if (!watchRecording(path, kStateBestRuns))
             run->status = kRunDamaged;
     }
 }

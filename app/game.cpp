@@ -115,8 +115,7 @@ static void runBestRunsFrame()
 // replay program runs it too.
 void runWatchingFrame()
 {
-    if (chooseWatchAction(readWatchInput(liveWatchInput(), watchSeconds, watchTotalSeconds)) == kWatchPlayHere)
-        playFromHere();
+    actOnWatching(chooseWatchAction(readWatchInput(liveWatchInput(), watchSeconds, watchTotalSeconds)));
     if (gameState != kStateWatching)
         return;
     watchFrame((float)frameMilliseconds);

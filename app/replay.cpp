@@ -6,6 +6,7 @@
 #include <cstring>
 
 #include "app/app.h"
+#include "app/flow.h"
 #include "app/watching.h"
 #include "platform/display.h"
 #include "platform/input.h"
@@ -91,7 +92,7 @@ static int watchRecording(const char* path)
     openSound();
     initGame();
     watchOffersPlayHere = false;
-    if (!beginWatching(path, kStateTitleMenu)) {
+    if (!watchRecording(path, kStateTitleMenu)) {
         fprintf(stderr, "%s\n", recordingError);
         return kReplayUnreadable;
     }
@@ -106,7 +107,7 @@ static int watchRecording(const char* path)
         measureFrame();
         swapDisplay();
         if (drainEvents() && gameState == kStateWatching)
-            leaveWatching(kStateTitleMenu);
+            stopWatching(kStateTitleMenu);
     }
     closeSound();
     closeDisplay();

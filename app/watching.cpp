@@ -126,8 +126,9 @@ static void resetPace()
 }
 
 // Opens the recording at `path` and shows it from its start; Escape and
-// "Back" return to backState. False, with nothing changed, when the file
-// cannot be played. A game in progress is kept aside until watching ends.
+// "Back" ask the flow to return to backState. False, with nothing changed,
+// when the file cannot be played. A game in progress is kept aside until
+// watching ends. The flow sets the game's state.
 bool beginWatching(const char* path, int32_t backState)
 {
     FILE* file = fopen(path, "rb");
@@ -156,12 +157,11 @@ bool beginWatching(const char* path, int32_t backState)
     buildCredit = 0;
     lastSliceMilliseconds = 0;
     resetPace();
-    gameState = kStateWatching;
     return true;
 }
 
-// Stops watching and goes to the given state; a game kept aside comes back.
-void leaveWatching(int32_t state)
+// Stops watching; a game kept aside comes back. The flow sets the state.
+void leaveWatching()
 {
     endWatching();
     if (watchedFile != nullptr)
@@ -170,7 +170,6 @@ void leaveWatching(int32_t state)
     seeking = false;
     bringGameBack();
     pauseGameSounds(false);
-    gameState = state;
 }
 
 // Keeps the moment shown for "Play from here": the world's save encoding and
@@ -449,10 +448,11 @@ WatchChoice readWatchInput(const WatchInput& in, float seconds, float totalSecon
     return c;
 }
 
-// Acts on what the logic returned: seeks, starts again, leaves, asks before
-// dropping a game in progress. For "Play from here" it keeps the moment
-// shown, leaves watching and returns kWatchPlayHere: the flow ends the game
-// kept aside and begins the new one. Otherwise kWatchNothing.
+// Acts on what the logic returned: seeks, starts again, asks before
+// dropping a game in progress. What only the flow can do it returns: for
+// "Play from here" it keeps the moment shown and returns kWatchPlayHere (the
+// flow leaves watching, ends the game kept aside and begins the new one);
+// for "Back" kWatchLeave. Otherwise kWatchNothing.
 int32_t chooseWatchAction(const WatchChoice& choice)
 {
     if (choice.action == kWatchSeek)
@@ -461,13 +461,12 @@ int32_t chooseWatchAction(const WatchChoice& choice)
         watchPaused = false;
         beginSeek(0);
     } else if (choice.action == kWatchBack)
-        leaveWatching(watchBackState);
+        return kWatchLeave;
     else if (choice.action == kWatchPlayHere && watchGameKept) {
         watchAsking = true;
         watchEndItem = 1;
     } else if (choice.action == kWatchPlayHere || choice.action == kWatchDropGame) {
         keepMomentShown();
-        leaveWatching(kStateTitleMenu);
         return kWatchPlayHere;
     } else if (choice.action == kWatchKeepGame)
         watchAsking = false;

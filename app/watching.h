@@ -27,6 +27,7 @@ const int32_t kWatchAgain = 33;              // back to the start and play
 const int32_t kWatchPlayHere = 34;           // a new game from the moment shown
 const int32_t kWatchDropGame = 35;           // yes, drop the game in progress for it
 const int32_t kWatchKeepGame = 36;           // no, keep watching
+const int32_t kWatchLeave = 37;              // watching is done: back to watchBackState
 
 // The clickable places of the bar and the end's panel, kWatchButtons of them.
 enum WatchButton {
@@ -100,7 +101,7 @@ int32_t chooseWatchAction(const WatchChoice& choice);
 bool beginGameFromMoment();
 void advanceWatchPace(float elapsedMilliseconds);
 void watchFrame(float elapsedMilliseconds);
-void leaveWatching(int32_t state);
+void leaveWatching();
 float watchedAspect();
 void formatWatchTime(float seconds, float totalSeconds, char* text, int size);
 WatchBarPicture watchBarPicture(float width, float height, float seconds, float totalSeconds);

@@ -146,7 +146,7 @@ void BM_WatchingFrame(benchmark::State& state)
     watchSpeed = (int32_t)state.range(0);
     timeFrames(state, drawOneWatchingFrame, [] {});
     state.counters["speed"] = kWatchSpeedFactors[watchSpeed];
-    leaveWatching(0);
+    leaveWatching();
 }
 
 }  // namespace

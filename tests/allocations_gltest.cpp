@@ -146,7 +146,7 @@ TEST(Allocations, WatchingSeekingAndBuildingAheadAllocateNothingFromTheGame)
 {
     openGameWindow(800, 600);
     loadTextures();
-    ASSERT_TRUE(beginWatching(VG_SOURCE_DIR "/tests/recordings/death.rec", kStateTitleMenu));
+    ASSERT_TRUE(watchRecording(VG_SOURCE_DIR "/tests/recordings/death.rec", kStateTitleMenu));
     runFrames(kStateWatching);
     EXPECT_EQ(ourAllocations, 0) << "watching";
     chooseWatchAction(WatchChoice{kWatchSeek, 0.5f});
@@ -155,7 +155,7 @@ TEST(Allocations, WatchingSeekingAndBuildingAheadAllocateNothingFromTheGame)
     runFrames(kStateWatching);
     EXPECT_EQ(ourAllocations, 0) << "seeking";
     EXPECT_TRUE(watchAtEnd);
-    leaveWatching(kStateTitleMenu);
+    stopWatching(kStateTitleMenu);
 }
 
 // The busiest world's steps heard through SDL's dummy driver, every kind of

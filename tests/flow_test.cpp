@@ -234,8 +234,7 @@ RunsListInput idleList()
 void watchPass()
 {
     beginGameFrame();
-    if (chooseWatchAction(readWatchInput(liveWatchInput(), watchSeconds, watchTotalSeconds)) == kWatchPlayHere)
-        playFromHere();
+    actOnWatching(chooseWatchAction(readWatchInput(liveWatchInput(), watchSeconds, watchTotalSeconds)));
 }
 
 // One pass of the "Best runs" screen, acted on as the game does.

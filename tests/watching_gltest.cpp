@@ -6,6 +6,7 @@
 #include <string>
 
 #include "app/app.h"
+#include "app/flow.h"
 #include "app/watching.h"
 #include "render/view.h"
 #include "render/watchbar.h"
@@ -48,7 +49,7 @@ protected:
     void TearDown() override
     {
         if (gameState == kStateWatching)
-            leaveWatching(kStateTitleMenu);
+            stopWatching(kStateTitleMenu);
     }
 };
 
@@ -59,7 +60,7 @@ protected:
 // of the time shown and dark to its right.
 TEST_F(WatchingPicture, AWiderRecordingIsLetterboxedUnderTheBar)
 {
-    ASSERT_TRUE(beginWatching(kWide.c_str(), kStateTitleMenu));
+    ASSERT_TRUE(watchRecording(kWide.c_str(), kStateTitleMenu));
     for (int pass = 0; pass < 8; pass++)
         watchFrame(250.0f);
     EXPECT_GE(watchStep, 50u);
@@ -85,7 +86,7 @@ TEST_F(WatchingPicture, AWiderRecordingIsLetterboxedUnderTheBar)
 // under the pointer highlighted.
 TEST_F(WatchingPicture, TheEndShowsWatchAgainAndBackOverTheLastPicture)
 {
-    ASSERT_TRUE(beginWatching(kWide.c_str(), kStateTitleMenu));
+    ASSERT_TRUE(watchRecording(kWide.c_str(), kStateTitleMenu));
     ASSERT_TRUE(seekWatching(watchSteps));
     watchFrame(16.0f);
     ASSERT_TRUE(watchAtEnd);

@@ -96,7 +96,7 @@ struct Watching : ::testing::Test {
     void TearDown() override
     {
         if (gameState == kStateWatching)
-            leaveWatching(kStateTitleMenu);
+            stopWatching(kStateTitleMenu);
         finishGame();
         leaveScratchDir(scratch);
     }
@@ -252,9 +252,9 @@ TEST_F(Watching, PlayFromHereAsksFirstWhenAGameWouldBeDropped)
 TEST_F(Watching, ARecordingPlaysAtItsPaceSeeksEndsAndGoesBack)
 {
     copyRecording("fight.rec", "fight.rec");
-    EXPECT_FALSE(beginWatching("missing.rec", kStateBestRuns));
+    EXPECT_FALSE(watchRecording("missing.rec", kStateBestRuns));
     EXPECT_EQ(gameState, kStateTitleMenu);
-    ASSERT_TRUE(beginWatching("fight.rec", kStateBestRuns));
+    ASSERT_TRUE(watchRecording("fight.rec", kStateBestRuns));
     EXPECT_EQ(gameState, kStateWatching);
     EXPECT_EQ(watchBestScore, kNoBestScore) << "an older recording holds no best score";
     const float kStep = 1000.0f / 60.0f;
@@ -285,7 +285,7 @@ TEST_F(Watching, ARecordingPlaysAtItsPaceSeeksEndsAndGoesBack)
     watchFrame(16.0f);
     EXPECT_FALSE(watchAtEnd);
     EXPECT_EQ(watchStep, 0u);
-    chooseWatchAction(WatchChoice{kWatchBack, 0});
+    actOnWatching(chooseWatchAction(WatchChoice{kWatchBack, 0}));
     EXPECT_EQ(gameState, kStateBestRuns);
     EXPECT_EQ(filesHere(), std::set<std::string>{"fight.rec"}) << "watching writes no file";
 }
@@ -295,7 +295,7 @@ TEST_F(Watching, TheHudsBestScoreIsTheOneTheGameWasPlayedAgainst)
 {
     recordStill(30, 17);
     bestKillCount = 40;
-    ASSERT_TRUE(beginWatching("lastgame.rec", kStateTitleMenu));
+    ASSERT_TRUE(watchRecording("lastgame.rec", kStateTitleMenu));
     EXPECT_EQ(watchBestScore, 17);
     EXPECT_EQ(bestKillCount, 40) << "the player's own best is untouched";
 }
@@ -307,14 +307,14 @@ TEST_F(Watching, PlayFromHereStartsAGameWhoseRecordingReplays)
 {
     copyRecording("death.rec", "death.rec");
     bestKillCount = 5;
-    ASSERT_TRUE(beginWatching("death.rec", kStateTitleMenu));
+    ASSERT_TRUE(watchRecording("death.rec", kStateTitleMenu));
     ASSERT_TRUE(seekWatching(watchSteps / 2));
     int32_t kills = killCount;
     float x = actors[0].x, y = actors[0].y;
     uint64_t draws = randomDraws;
     ASSERT_EQ(chooseWatchAction(pass(clickOn(kWatchPlayHereButton))), kWatchPlayHere);
-    EXPECT_EQ(gameState, kStateTitleMenu) << "watching is left for the flow to begin the game";
-    playFromHere();
+    EXPECT_EQ(gameState, kStateWatching) << "the flow leaves watching and begins the game";
+    actOnWatching(kWatchPlayHere);
     EXPECT_EQ(gameState, kStatePlaying);
     EXPECT_TRUE(recordingActive);
     EXPECT_EQ(killCount, kills);
@@ -353,15 +353,15 @@ TEST_F(Watching, AGameInProgressIsKeptAsideAndItsRecordingStaysWhole)
     uint32_t before = checkpointSum(takeCheckpoint(90));
     uint64_t draws = randomDraws;
     gameState = kStateGameMenu;
-    ASSERT_TRUE(beginWatching("fight.rec", kStateGameMenu));
+    ASSERT_TRUE(watchRecording("fight.rec", kStateGameMenu));
     EXPECT_TRUE(watchGameKept);
     watchFrame(1000.0f);
-    chooseWatchAction(WatchChoice{kWatchBack, 0});
+    actOnWatching(chooseWatchAction(WatchChoice{kWatchBack, 0}));
     EXPECT_EQ(gameState, kStateGameMenu);
     EXPECT_EQ(checkpointSum(takeCheckpoint(90)), before) << "the game comes back as it stood";
     EXPECT_EQ(randomDraws, draws);
     playRecordedSteps(30, [](uint32_t) { return stillInput(); });
-    ASSERT_TRUE(beginWatching("fight.rec", kStateGameMenu));
+    ASSERT_TRUE(watchRecording("fight.rec", kStateGameMenu));
     watchFrame(500.0f);
     finishGame();
     EXPECT_EQ(gameState, kStateGameMenu) << "quitting while watching leaves watching first";
@@ -371,7 +371,7 @@ TEST_F(Watching, AGameInProgressIsKeptAsideAndItsRecordingStaysWhole)
     seedRandom(4);
     beginGame(kStartNewCity, 0, 0, 800, 600, kTestAspect);
     playRecordedSteps(120, [](uint32_t) { return stillInput(); });
-    ASSERT_TRUE(beginWatching("fight.rec", kStateGameMenu));
+    ASSERT_TRUE(watchRecording("fight.rec", kStateGameMenu));
     watchFrame(500.0f);
     chooseWatchAction(WatchChoice{kWatchPlayHere, 0});
     ASSERT_TRUE(watchAsking);
