@@ -143,15 +143,16 @@ TEST_F(Watching, SpeedsStepFromAQuarterToEightTimesAndStopAtBothEnds)
     pass(padUp);
     EXPECT_EQ(kWatchSpeedFactors[watchSpeed], 8.0f);
     pass(up);
+    ASSERT_EQ(watchSpeed, kWatchSpeeds - 1) << "eight times is the fastest";
     pass(clickOn(kWatchFasterButton));
-    EXPECT_EQ(kWatchSpeedFactors[watchSpeed], 8.0f) << "eight times is the fastest";
+    ASSERT_EQ(watchSpeed, kWatchSpeeds - 1);
     for (int i = 0; i < 4; i++)
         pass(down);
     EXPECT_EQ(kWatchSpeedFactors[watchSpeed], 0.5f);
     pass(clickOn(kWatchSlowerButton));
     EXPECT_EQ(kWatchSpeedFactors[watchSpeed], 0.25f);
     pass(down);
-    EXPECT_EQ(kWatchSpeedFactors[watchSpeed], 0.25f) << "a quarter is the slowest";
+    ASSERT_EQ(watchSpeed, 0) << "a quarter is the slowest";
     WatchInput padDown = quiet();
     padDown.menu.padDrives = true;
     padDown.menu.highlightStep = 1;
